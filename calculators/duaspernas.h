@@ -1,0 +1,27 @@
+// "Duas Pernadas": a sling of two equal legs over a load of length L.
+#pragma once
+
+#include "calculators/sling.h"
+
+namespace calculators {
+
+class frmduaspernas : public SlingForm {
+  public:
+    explicit frmduaspernas(forms::FormsRuntime& runtime);
+    static const forms::FormDesc& describe();
+
+    forms::Slider hsblcarga = slider("hsblcarga");
+    forms::ReadoutField txtlcarga = readout("txtlcarga");
+
+    void hsblcarga_Change();
+    void hsbperna_Change();
+    void hsbaltura_Change();
+    void Command4_Click();  // "Calcular a 90 Graus"
+    void Command3_Click();  // "Cancelar"
+
+  private:
+    Int L() const { return hsblcarga.Value(); }
+    bool loadNotSet() const { return txtlcarga.Text().empty() && L() == 100; }
+};
+
+}  // namespace calculators

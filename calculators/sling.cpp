@@ -1,0 +1,49 @@
+#include "calculators/sling.h"
+
+namespace calculators {
+
+using namespace forms;
+
+Band bandOf(Real v) {
+    if (v > Real(120)) return {kRed, "vermelho: ângulo superior a 120 graus"};
+    if (v > Real(90)) return {kYellow, "amarelo: ângulo de 91 a 120 graus"};
+    if (v > Real(60)) return {kLightGreen, "verde-claro: ângulo de 61 a 90 graus"};
+    return {kGreen, "verde: ângulo até 60 graus"};
+}
+
+Int Height(Real x, Int p) {
+    return ToInteger(Sqrt(Sqr(p) - Sqr(x)));
+}
+
+Int Leg(Real x, Int h) {
+    return ToInteger(Sqrt(Sqr(h) + Sqr(x)));
+}
+
+Int UpperAngle(Real x, Int p) {
+    const Real q = x / p;
+    return ToInteger(Atn(q / Sqrt(-q * q + 1)) * 57.295785523 * 2);
+}
+
+SlingForm::SlingForm(FormsRuntime& runtime, const FormDesc& desc) : Form(runtime, desc) {}
+
+void SlingForm::hsbangsup_Change() {
+    txtangsup.setText(IntegerText(a()));
+    txtanginf.setText(RealText(90 - a() / 2));
+    const Real v = TextToReal(txtangsup.Text());
+    const Colour colour = bandOf(v).colour;
+    txtperna.setBackColor(colour);
+    txtangsup.setBackColor(colour);
+    txtanginf.setBackColor(colour);
+}
+
+void SlingForm::showMetres(ReadoutField field, Real centimetres) {
+    field.setText(RealText(centimetres / 100));
+    field.setText(FixedTwo(field.Text()));
+}
+
+void SlingForm::showMetresPlain(ReadoutField field, Real centimetres) {
+    field.setText(PlainRealText(centimetres / 100));
+    field.setText(FixedTwo(field.Text()));
+}
+
+}  // namespace calculators

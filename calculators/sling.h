@@ -1,0 +1,85 @@
+// What the three sling calculators share: the leg, height and angle controls, the angle
+// read-out with its colour bands, the formulas of a leg hanging over a horizontal distance, and
+// the 90-degree search's guard against walking in circles.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <unordered_set>
+
+#include "forms/form.h"
+#include "forms/numbers.h"
+
+namespace calculators {
+
+using forms::Int;
+using forms::Real;
+
+// The four bands of the upper angle, from the flattest.
+struct Band {
+    forms::Colour colour;
+    std::string_view name;  // said in words, for those who cannot tell the colours apart
+};
+Band bandOf(Real upperAngle);
+
+inline constexpr forms::Colour kRed = 0xFF0000;
+inline constexpr forms::Colour kYellow = 0xFFFF00;
+inline constexpr forms::Colour kLightGreen = 0x80FF80;
+inline constexpr forms::Colour kGreen = 0x00C000;
+
+// Heights, legs and angles in whole units for a leg p over the horizontal distance x.
+// Height(x, p): the height that belongs to leg p.
+Int Height(Real x, Int p);
+// Leg(x, h): the leg that belongs to height h.
+Int Leg(Real x, Int h);
+// UpperAngle(x, p): twice the arcsine of x / p, in whole degrees.
+Int UpperAngle(Real x, Int p);
+
+inline constexpr std::string_view kSearchStalled =
+    "Não foi possível chegar a exatamente 90 graus: o cálculo parou no comprimento mostrado.";
+
+// The 90-degree search walks the leg one centimetre at a time; for some loads it would walk back
+// and forth for ever. It remembers the (leg, height, angle) seen at the top of each pass and
+// stops when one comes round again.
+class SearchGuard {
+  public:
+    SearchGuard() { seen_.reserve(4096); }
+    bool repeats(Int leg, Int height, Int angle) {
+        const std::uint64_t key = (std::uint64_t(std::uint16_t(leg.value())) << 32) |
+                                  (std::uint64_t(std::uint16_t(height.value())) << 16) |
+                                  std::uint16_t(angle.value());
+        return !seen_.insert(key).second;
+    }
+
+  private:
+    std::unordered_set<std::uint64_t> seen_;
+};
+
+// A calculator form: the leg, the hidden height and angle sliders and their read-outs, and the
+// angle handler, the only writer of the angle read-outs and of the three colours.
+class SlingForm : public forms::Form {
+  public:
+    SlingForm(forms::FormsRuntime& runtime, const forms::FormDesc& desc);
+
+    forms::Slider hsbperna = slider("hsbperna");
+    forms::Slider hsbaltura = slider("hsbaltura");
+    forms::Slider hsbangsup = slider("hsbangsup");
+    forms::ReadoutField txtperna = readout("txtperna");
+    forms::ReadoutField txtaltura = readout("txtaltura");
+    forms::ReadoutField txtangsup = readout("txtangsup");
+    forms::ReadoutField txtanginf = readout("txtanginf");
+
+    void hsbangsup_Change();
+
+  protected:
+    Int p() const { return hsbperna.Value(); }
+    Int h() const { return hsbaltura.Value(); }
+    Int a() const { return hsbangsup.Value(); }
+
+    // A length in centimetres written to a read-out in metres with two decimals.
+    static void showMetres(forms::ReadoutField field, Real centimetres);
+    // The same through the general form of a number (no sign position).
+    static void showMetresPlain(forms::ReadoutField field, Real centimetres);
+};
+
+}  // namespace calculators

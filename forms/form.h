@@ -1,0 +1,127 @@
+// A form: one instance per form class for the whole run, loaded or not, holding the state of its
+// controls. Handlers see the controls through small handles (Slider, ReadoutField, ...), which
+// stay valid for the life of the form: loading only resets the state in place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "forms/description.h"
+#include "forms/numbers.h"
+
+namespace forms {
+
+class FormsRuntime;
+
+// The state of one control. Only the fields that its kind uses mean anything.
+struct ControlState {
+    const ControlDesc* desc = nullptr;
+    Form* form = nullptr;
+    std::int16_t value = 0;  // sliders
+    bool selected = false;   // option buttons
+    Colour back = kDefaultColour;
+    std::string text;  // read-outs and text boxes
+};
+
+// A horizontal scroll bar holding a 16-bit value within Min..Max.
+class Slider {
+  public:
+    Slider() = default;
+    explicit Slider(ControlState& s) : s_(&s) {}
+
+    Int Value() const { return Int(s_->value); }
+    // Assigning a value: outside Min..Max raises InvalidPropertyValue and changes nothing; the
+    // current value does nothing; any other value is stored and the change handler runs at once,
+    // nested inside this call, however deep the handlers already are.
+    void setValue(Int v) const {
+        ControlState& s = *s_;
+        const ControlDesc& d = *s.desc;
+        if (v.value() < d.min || v.value() > d.max) raise(ErrorKind::InvalidPropertyValue);
+        if (v.value() == s.value) return;
+        s.value = v.value();
+        if (d.handler) d.handler(*s.form);
+    }
+    Int Min() const { return Int(s_->desc->min); }
+    Int Max() const { return Int(s_->desc->max); }
+    bool Visible() const { return s_->desc->visible; }
+    ControlState& state() const { return *s_; }
+
+  private:
+    ControlState* s_ = nullptr;
+};
+
+// A locked, centred, single-line text box that shows one value.
+class ReadoutField {
+  public:
+    ReadoutField() = default;
+    explicit ReadoutField(ControlState& s) : s_(&s) {}
+
+    const std::string& Text() const { return s_->text; }
+    void setText(std::string text) const { s_->text = std::move(text); }
+    Colour BackColor() const { return s_->back; }
+    void setBackColor(Colour c) const { s_->back = c; }
+
+  private:
+    ControlState* s_ = nullptr;
+};
+
+class OptionButton {
+  public:
+    OptionButton() = default;
+    explicit OptionButton(ControlState& s) : s_(&s) {}
+    bool Value() const { return s_->selected; }
+
+  private:
+    ControlState* s_ = nullptr;
+};
+
+class Form {
+  public:
+    Form(FormsRuntime& runtime, const FormDesc& desc);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    const FormDesc& description() const { return desc_; }
+    std::string_view name() const { return desc_.name; }
+    bool loaded() const { return loaded_; }
+    FormsRuntime& runtime() const { return runtime_; }
+
+    std::vector<ControlState>& controls() { return controls_; }
+    const std::vector<ControlState>& controls() const { return controls_; }
+    ControlState* find(std::string_view controlName);
+
+    // What an action may have to put back: the state of every control.
+    struct Snapshot {
+        std::vector<ControlState> controls;
+    };
+    Snapshot snapshot() const { return Snapshot{controls_}; }
+    void restore(const Snapshot& snap);
+
+    // Loading creates every control with its described values; unloading forgets them.
+    void load();
+    void unload() { loaded_ = false; }
+
+  protected:
+    // Bind a handle to the control of that name; a name the table lacks is a programming error.
+    Slider slider(std::string_view controlName);
+    ReadoutField readout(std::string_view controlName);
+    OptionButton option(std::string_view controlName);
+
+    // What handlers may do besides touching their controls.
+    void ShowInfo(std::string_view prompt) const;
+    void Show(std::string_view formName) const;
+    void Unload();
+
+  private:
+    ControlState& bind(std::string_view controlName, Kind kind);
+
+    FormsRuntime& runtime_;
+    const FormDesc& desc_;
+    bool loaded_ = false;
+    std::vector<ControlState> controls_;
+};
+
+}  // namespace forms

@@ -1,0 +1,122 @@
+// The forms runtime: the forms of the program, the operations handlers call (Show, Unload,
+// message boxes), and the user actions that a display (or a test host) feeds in, each run as
+// one event of the event loop.
+//
+// The event loop's policy for run-time errors: a RuntimeError that reaches it refuses the user's
+// action. The failed chain has stopped where it failed; every form that was loaded before the
+// action is then put back as it was, the error is reported in one message box, and the next
+// event is taken.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "forms/errors.h"
+#include "forms/form.h"
+
+namespace forms {
+
+inline constexpr int kStylePlain = 0;
+inline constexpr int kStyleCritical = 16;
+inline constexpr int kStyleInformation = 64;
+
+inline constexpr std::string_view kInfoTitle = "Informação";
+inline constexpr std::string_view kErrorTitle = "Cálculo de Comprimento";
+inline constexpr std::string_view kApplicationTitle = "Pernadas";
+
+struct Message {
+    int style = kStylePlain;
+    std::string title;
+    std::string text;
+};
+
+// "Erro de execução 6: excesso de capacidade. A operação foi anulada."
+Message errorReport(const RuntimeError& error);
+
+// What the runtime needs from its surroundings: a display, or a test host.
+class Host {
+  public:
+    virtual ~Host() = default;
+    // An application-modal message box; returns when the user has dismissed it.
+    virtual void messageBox(const Message& message) = 0;
+    // The report of a run-time error that refused an action; a box like any other by default.
+    virtual void errorBox(const RuntimeError& error, const Message& message) {
+        (void)error;
+        messageBox(message);
+    }
+    virtual void formLoaded(Form& form) { (void)form; }     // now visible, focus on lowest tab
+    virtual void formActivated(Form& form) { (void)form; }  // shown again while loaded
+    virtual void formUnloaded(Form& form) { (void)form; }
+    // After an event, no form is loaded: the program ends.
+    virtual void noFormLoaded() {}
+};
+
+class FormsRuntime {
+  public:
+    explicit FormsRuntime(Host& host) : host_(host) {}
+    FormsRuntime(const FormsRuntime&) = delete;
+    FormsRuntime& operator=(const FormsRuntime&) = delete;
+
+    template <class F, class... Args>
+    F& add(Args&&... args) {
+        auto form = std::make_unique<F>(*this, std::forward<Args>(args)...);
+        F& ref = *form;
+        forms_.push_back(std::move(form));
+        return ref;
+    }
+    Form* find(std::string_view name) const;
+    std::vector<Form*> forms() const;
+    std::vector<Form*> loadedForms() const;
+    bool anyLoaded() const;
+    Host& host() const { return host_; }
+
+    // Operations of handlers.
+    void show(Form& form);
+    void unload(Form& form);
+    void showInfo(std::string_view prompt);
+    void plainBox(std::string_view prompt);
+
+    // User actions. Each is one event: it runs its handlers to the end under the error policy
+    // above and returns the error that refused it, if any. The display checks that the control
+    // can receive the action (a visible slider, a button, ...).
+    using Outcome = std::optional<RuntimeError>;
+    Outcome start(Form& form);  // shows the start-up form
+    Outcome showForm(Form& form);
+    Outcome arrow(Slider slider, int direction);  // +1 right, -1 left: SmallChange
+    Outcome page(Slider slider, int direction);   // LargeChange
+    Outcome drag(Slider slider, Int value);       // thumb released at value
+    Outcome click(ControlState& button);
+    Outcome select(ControlState& option);
+    Outcome tick(ControlState& timer);
+    Outcome close(Form& form);  // the user closed the window
+
+    // The same, for an action that a display builds itself.
+    template <class Action>
+    Outcome perform(Action&& action) {
+        auto before = snapshotLoaded();
+        Outcome outcome;
+        try {
+            action();
+        } catch (const RuntimeError& error) {
+            for (auto& [form, snap] : before)
+                if (form->loaded()) form->restore(snap);
+            host_.errorBox(error, errorReport(error));
+            outcome = error;
+        }
+        if (!anyLoaded()) host_.noFormLoaded();
+        return outcome;
+    }
+
+  private:
+    std::vector<std::pair<Form*, Form::Snapshot>> snapshotLoaded() const;
+    Outcome step(Slider slider, int direction, int amount);
+
+    Host& host_;
+    std::vector<std::unique_ptr<Form>> forms_;
+};
+
+}  // namespace forms

@@ -1,0 +1,264 @@
+// The assignment rule of sliders, the event loop's policy, and loading and unloading forms,
+// on a small form of three sliders whose handlers a test sets at will.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "forms/runtime.h"
+
+using namespace forms;
+
+namespace {
+
+class TestForm;
+
+struct RecordingHost : Host {
+    std::vector<Message> boxes;
+    std::vector<std::string> events;
+    int errors = 0;
+    void messageBox(const Message& m) override { boxes.push_back(m); }
+    void errorBox(const RuntimeError&, const Message& m) override {
+        ++errors;
+        boxes.push_back(m);
+    }
+    void formLoaded(Form& f) override { events.push_back("loaded " + std::string(f.name())); }
+    void formUnloaded(Form& f) override { events.push_back("unloaded " + std::string(f.name())); }
+    void noFormLoaded() override { events.push_back("end"); }
+};
+
+class TestForm : public Form {
+  public:
+    static const FormDesc& describe();
+    explicit TestForm(FormsRuntime& rt) : Form(rt, describe()) {}
+
+    Slider A = slider("A");
+    Slider B = slider("B");
+    Slider C = slider("C");
+    ReadoutField txt = readout("txt");
+    std::function<void()> onA, onB, onC, onClick;
+    std::vector<std::string> trace;
+
+    void A_Change() {
+        trace.push_back("A" + std::to_string(A.Value().value()));
+        if (onA) onA();
+    }
+    void B_Change() {
+        trace.push_back("B" + std::to_string(B.Value().value()));
+        if (onB) onB();
+    }
+    void C_Change() {
+        trace.push_back("C" + std::to_string(C.Value().value()));
+        if (onC) onC();
+    }
+    void Go_Click() {
+        if (onClick) onClick();
+    }
+    void Opt_Click() { trace.push_back("option"); }
+};
+
+constexpr ControlDesc kControls[] = {
+    {.name = "A",
+     .kind = Kind::Slider,
+     .min = 0,
+     .max = 100,
+     .value = 10,
+     .largeChange = 10,
+     .handler = handler<&TestForm::A_Change>},
+    {.name = "B",
+     .kind = Kind::Slider,
+     .min = 0,
+     .max = 100,
+     .value = 20,
+     .handler = handler<&TestForm::B_Change>},
+    {.name = "C",
+     .kind = Kind::Slider,
+     .visible = false,
+     .min = -5,
+     .max = 5,
+     .value = 0,
+     .handler = handler<&TestForm::C_Change>},
+    {.name = "txt", .kind = Kind::Readout, .back = 0xFFFFFF},
+    {.name = "Go", .kind = Kind::Button, .handler = handler<&TestForm::Go_Click>},
+    {.name = "Opt1",
+     .kind = Kind::Option,
+     .selected = true,
+     .handler = handler<&TestForm::Opt_Click>},
+    {.name = "Opt2", .kind = Kind::Option, .handler = handler<&TestForm::Opt_Click>},
+};
+constexpr FormDesc kForm{.name = "frmtest", .controls = kControls};
+const FormDesc& TestForm::describe() {
+    return kForm;
+}
+
+class Other : public Form {
+  public:
+    explicit Other(FormsRuntime& rt) : Form(rt, kOther) {}
+    static constexpr FormDesc kOther{.name = "frmother"};
+};
+
+struct Cascade : ::testing::Test {
+    RecordingHost host;
+    FormsRuntime rt{host};
+    TestForm& f = rt.add<TestForm>();
+    Other& other = rt.add<Other>();
+    Cascade() { rt.show(f); }
+    ControlState& control(const char* name) { return *f.find(name); }
+};
+
+}  // namespace
+
+TEST_F(Cascade, EqualValueRunsNothingAndOutOfRangeLeavesTheValue) {
+    f.A.setValue(10);
+    EXPECT_TRUE(f.trace.empty());
+    EXPECT_THROW(f.A.setValue(101), RuntimeError);
+    EXPECT_THROW(f.A.setValue(-1), RuntimeError);
+    EXPECT_EQ(f.A.Value(), 10);
+    EXPECT_TRUE(f.trace.empty());
+    try {
+        f.A.setValue(101);
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::InvalidPropertyValue);
+        EXPECT_EQ(e.number(), 380);
+    }
+}
+
+TEST_F(Cascade, ReEntryRunsNestedAndTheOuterRunSeesTheNewestValues) {
+    // A's handler assigns B; B's handler assigns A a new value: A's handler runs a second time
+    // inside B's, and A's first run then reads the newest values.
+    std::vector<int> seenAfter;
+    f.onA = [&] {
+        if (f.A.Value() == 50) {
+            f.B.setValue(30);
+            seenAfter.push_back(f.A.Value().value());
+            seenAfter.push_back(f.B.Value().value());
+        }
+    };
+    f.onB = [&] { f.A.setValue(f.B.Value() + 1); };
+    f.A.setValue(50);
+    EXPECT_EQ(f.trace, (std::vector<std::string>{"A50", "B30", "A31"}));
+    EXPECT_EQ(seenAfter, (std::vector<int>{31, 30}));
+}
+
+TEST_F(Cascade, HandlerSeesItsOwnValueStoredBeforeItRuns) {
+    int seen = -1;
+    f.onB = [&] { seen = f.B.Value().value(); };
+    f.B.setValue(77);
+    EXPECT_EQ(seen, 77);
+}
+
+TEST_F(Cascade, DeepChainsNestWithoutLimit) {
+    // Each run steps the slider one further: 3,000 nested runs of the same handler.
+    f.onA = [&] {
+        if (f.A.Value() > 0) f.A.setValue(f.A.Value() - 1);
+    };
+    auto wide = f.find("A");
+    (void)wide;
+    f.A.setValue(100);
+    EXPECT_EQ(f.A.Value(), 0);
+    EXPECT_EQ(f.trace.size(), 101u);
+}
+
+TEST_F(Cascade, ErrorThreeLevelsDeepKeepsEarlierAssignmentsAndStopsEveryHandler) {
+    std::vector<std::string> after;
+    f.onA = [&] {
+        f.B.setValue(40);
+        after.push_back("A went on");
+    };
+    f.onB = [&] {
+        f.txt.setText("written");
+        f.C.setValue(3);
+        after.push_back("B went on");
+    };
+    f.onC = [&] {
+        f.C.setValue(9);  // outside -5..5
+        after.push_back("C went on");
+    };
+    EXPECT_THROW(f.A.setValue(60), RuntimeError);
+    EXPECT_TRUE(after.empty());
+    EXPECT_EQ(f.A.Value(), 60);
+    EXPECT_EQ(f.B.Value(), 40);
+    EXPECT_EQ(f.C.Value(), 3);
+    EXPECT_EQ(f.txt.Text(), "written");
+}
+
+TEST_F(Cascade, EventLoopRestoresTheFormsAndReportsARefusedAction) {
+    f.onA = [&] {
+        f.txt.setText("half");
+        f.txt.setBackColor(0xFF0000);
+        f.B.setValue(1);
+        f.C.setValue(99);
+    };
+    f.onB = [&] { rt.showInfo("before the failure"); };
+    auto outcome = rt.arrow(f.A, +1);
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->kind(), ErrorKind::InvalidPropertyValue);
+    EXPECT_EQ(f.A.Value(), 10);
+    EXPECT_EQ(f.B.Value(), 20);
+    EXPECT_EQ(f.txt.Text(), "");
+    EXPECT_EQ(f.txt.BackColor(), 0xFFFFFF);
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[0].text, "before the failure");
+    EXPECT_EQ(host.boxes[1].style, 16);
+    EXPECT_EQ(host.boxes[1].title, "Cálculo de Comprimento");
+    EXPECT_EQ(host.boxes[1].text,
+              "Erro de execução 380: valor de propriedade inválido. A operação foi anulada.");
+    EXPECT_EQ(host.errors, 1);
+    // The next action is taken as usual.
+    f.onA = nullptr;
+    EXPECT_FALSE(rt.arrow(f.A, +1));
+    EXPECT_EQ(f.A.Value(), 11);
+}
+
+TEST_F(Cascade, UserStepsStopAtTheEnds) {
+    f.A.setValue(95);
+    f.trace.clear();
+    EXPECT_FALSE(rt.page(f.A, +1));  // five positions left: to Max
+    EXPECT_EQ(f.A.Value(), 100);
+    EXPECT_FALSE(rt.arrow(f.A, +1));  // already at Max: nothing runs
+    EXPECT_EQ(f.trace, (std::vector<std::string>{"A100"}));
+    EXPECT_FALSE(rt.drag(f.A, 100));  // released where it started
+    EXPECT_EQ(f.trace.size(), 1u);
+    rt.page(f.A, -1);
+    EXPECT_EQ(f.A.Value(), 90);
+    rt.arrow(f.B, -1);
+    EXPECT_EQ(f.B.Value(), 19);
+}
+
+TEST_F(Cascade, OptionGroupSelectsOneAndReselectingRunsNothing) {
+    rt.select(control("Opt1"));
+    EXPECT_TRUE(f.trace.empty());
+    rt.select(control("Opt2"));
+    EXPECT_FALSE(control("Opt1").selected);
+    EXPECT_TRUE(control("Opt2").selected);
+    EXPECT_EQ(f.trace, (std::vector<std::string>{"option"}));
+}
+
+TEST_F(Cascade, UnloadAndShowBringBackTheDescribedValues) {
+    f.A.setValue(42);
+    f.txt.setText("x");
+    rt.show(f);  // already loaded: keeps its state
+    EXPECT_EQ(f.A.Value(), 42);
+    rt.unload(f);
+    EXPECT_FALSE(f.loaded());
+    rt.show(f);
+    EXPECT_EQ(f.A.Value(), 10);
+    EXPECT_EQ(f.txt.Text(), "");
+    EXPECT_EQ(f.txt.BackColor(), 0xFFFFFF);
+    EXPECT_TRUE(control("Opt1").selected);
+}
+
+TEST_F(Cascade, TheProgramEndsOnlyWhenNoFormIsLoadedAfterTheEvent) {
+    // A handler that unloads its own form and shows another leaves the program running.
+    f.onClick = [&] {
+        rt.unload(f);
+        rt.show(other);
+    };
+    rt.click(control("Go"));
+    EXPECT_TRUE(other.loaded());
+    EXPECT_EQ(host.events,
+              (std::vector<std::string>{"loaded frmtest", "unloaded frmtest", "loaded frmother"}));
+    rt.close(other);
+    EXPECT_EQ(host.events.back(), "end");
+}

@@ -1,0 +1,237 @@
+#include "tools/replay/replay.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <istream>
+#include <ostream>
+
+#include "shell/shell.h"
+
+namespace replay {
+
+using namespace forms;
+
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += ch;
+                }
+        }
+    }
+    return out + "\"";
+}
+
+namespace {
+
+std::vector<std::string> splitWords(std::string_view text) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r')) ++i;
+        std::size_t j = i;
+        while (j < text.size() && text[j] != ' ' && text[j] != '\t' && text[j] != '\r') ++j;
+        if (j > i) words.emplace_back(text.substr(i, j - i));
+        i = j;
+    }
+    return words;
+}
+
+std::string joinWords(const std::vector<std::string>& words) {
+    std::string s;
+    for (const auto& w : words) s += (s.empty() ? "" : " ") + w;
+    return s;
+}
+
+std::string badLine(const std::string& cmd, std::string_view why) {
+    return "{\"cmd\":" + jsonString(cmd) + ",\"bad\":" + jsonString(why) + "}";
+}
+
+std::string colourJson(Colour c) {
+    if (c < 0) return "null";
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "\"#%06X\"", static_cast<unsigned>(c));
+    return buf;
+}
+
+// A whole number: an optional sign and digits, nothing else.
+bool wholeNumber(std::string_view text, long long& value) {
+    if (text.empty()) return false;
+    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    if (i == text.size()) return false;
+    for (std::size_t k = i; k < text.size(); ++k)
+        if (text[k] < '0' || text[k] > '9') return false;
+    value = 0;
+    for (std::size_t k = i; k < text.size(); ++k)
+        value = std::min(value * 10 + (text[k] - '0'), 1000000LL);
+    if (text[0] == '-') value = -value;
+    return true;
+}
+
+}  // namespace
+
+Runner::Runner() : runtime_(std::make_unique<FormsRuntime>(*this)) {
+    shell::addProgramForms(*runtime_);
+}
+
+Runner::~Runner() = default;
+
+void Runner::messageBox(const Message& message) {
+    messages_.push_back(message);
+}
+
+void Runner::errorBox(const RuntimeError&, const Message&) {}
+
+std::string Runner::line(std::string_view text, bool& bad) {
+    bad = false;
+    const auto words = splitWords(text);
+    if (words.empty() || words[0][0] == '#') return "";
+    const std::string cmd = joinWords(words);
+    messages_.clear();
+    std::string out = perform(cmd, words, bad);
+    messages_.clear();
+    return out;
+}
+
+std::string Runner::perform(const std::string& cmd, const std::vector<std::string>& words,
+                            bool& bad) {
+    auto refuse = [&](std::string_view why) {
+        bad = true;
+        return badLine(cmd, why);
+    };
+    const std::string& verb = words[0];
+    static const std::vector<std::pair<std::string, std::size_t>> arity = {
+        {"show", 2},  {"close", 2},  {"arrow", 4}, {"page", 4}, {"drag", 4},
+        {"click", 3}, {"select", 3}, {"tick", 3},  {"dump", 2}};
+    const auto known =
+        std::find_if(arity.begin(), arity.end(), [&](const auto& a) { return a.first == verb; });
+    if (known == arity.end()) return refuse("unknown command");
+    if (words.size() != known->second) return refuse("wrong number of words");
+
+    Form* form = runtime_->find(words[1]);
+    if (!form) return refuse("unknown form");
+
+    FormsRuntime::Outcome outcome;
+    if (verb == "show") {
+        outcome = runtime_->showForm(*form);
+    } else {
+        if (!form->loaded()) return refuse("form not loaded");
+        if (verb == "dump") return dump(cmd, *form);
+        if (verb == "close") {
+            outcome = runtime_->close(*form);
+        } else {
+            ControlState* control = form->find(words[2]);
+            if (!control) return refuse("unknown control");
+            const Kind kind = control->desc->kind;
+            if (verb == "arrow" || verb == "page" || verb == "drag") {
+                if (kind != Kind::Slider) return refuse("not a slider");
+                if (!control->desc->visible) return refuse("slider not visible");
+                Slider slider(*control);
+                if (verb == "drag") {
+                    long long value = 0;
+                    if (!wholeNumber(words[3], value)) return refuse("value not a whole number");
+                    if (value < control->desc->min || value > control->desc->max)
+                        return refuse("value off the track");
+                    outcome = runtime_->drag(slider, Int(static_cast<std::int16_t>(value)));
+                } else {
+                    if (words[3] != "+" && words[3] != "-") return refuse("direction not + or -");
+                    const int direction = words[3] == "+" ? 1 : -1;
+                    outcome = verb == "arrow" ? runtime_->arrow(slider, direction)
+                                              : runtime_->page(slider, direction);
+                }
+            } else if (verb == "click") {
+                if (kind != Kind::Button) return refuse("not a button");
+                outcome = runtime_->click(*control);
+            } else if (verb == "select") {
+                if (kind != Kind::Option) return refuse("not an option button");
+                outcome = runtime_->select(*control);
+            } else {  // tick
+                if (kind != Kind::Timer) return refuse("not a timer");
+                outcome = runtime_->tick(*control);
+            }
+        }
+    }
+
+    std::string out = "{\"cmd\":" + jsonString(cmd) + ",\"messages\":[";
+    for (std::size_t i = 0; i < messages_.size(); ++i) {
+        const Message& m = messages_[i];
+        out += (i ? "," : "");
+        out += "{\"style\":" + std::to_string(m.style) + ",\"title\":" + jsonString(m.title) +
+               ",\"text\":" + jsonString(m.text) + "}";
+    }
+    out += "],\"error\":";
+    if (outcome)
+        out += "{\"number\":" + std::to_string(outcome->number()) +
+               ",\"kind\":" + jsonString(errorName(outcome->kind())) + "}";
+    else
+        out += "null";
+    std::vector<std::string> loaded;
+    for (Form* f : runtime_->loadedForms()) loaded.emplace_back(f->name());
+    std::sort(loaded.begin(), loaded.end());
+    out += ",\"loaded\":[";
+    for (std::size_t i = 0; i < loaded.size(); ++i) out += (i ? "," : "") + jsonString(loaded[i]);
+    return out + "]}";
+}
+
+std::string Runner::dump(const std::string& cmd, Form& form) {
+    std::string sliders, readouts, options;
+    for (const ControlState& c : form.controls()) {
+        const auto name = jsonString(c.desc->name);
+        switch (c.desc->kind) {
+            case Kind::Slider:
+                sliders += (sliders.empty() ? "" : ",") + name + ":" + std::to_string(c.value);
+                break;
+            case Kind::Readout:
+                readouts += (readouts.empty() ? "" : ",") + name +
+                            ":{\"text\":" + jsonString(c.text) + ",\"back\":" + colourJson(c.back) +
+                            "}";
+                break;
+            case Kind::Option:
+                options +=
+                    (options.empty() ? "" : ",") + name + ":" + (c.selected ? "true" : "false");
+                break;
+            default:
+                break;
+        }
+    }
+    return "{\"cmd\":" + jsonString(cmd) + ",\"form\":" + jsonString(form.name()) +
+           ",\"sliders\":{" + sliders + "},\"readouts\":{" + readouts + "},\"options\":{" +
+           options + "}}";
+}
+
+int Runner::run(std::istream& in, std::ostream& out) {
+    int status = 0;
+    std::string text;
+    while (std::getline(in, text)) {
+        bool bad = false;
+        const std::string answer = line(text, bad);
+        if (bad) status = 1;
+        if (!answer.empty()) out << answer << '\n' << std::flush;
+    }
+    return status;
+}
+
+}  // namespace replay
