@@ -1,6 +1,8 @@
 #include "shell/shell.h"
 
 #include "calculators/duaspernas.h"
+#include "calculators/quatropernas.h"
+#include "calculators/trespernas.h"
 
 namespace shell {
 
@@ -208,6 +210,8 @@ Form& addProgramForms(FormsRuntime& runtime) {
     Form& splash = runtime.add<frmsplashscreen>();
     runtime.add<frmmain>();
     runtime.add<calculators::frmduaspernas>();
+    runtime.add<calculators::frmtrespernas>();
+    runtime.add<calculators::frmquatropernas>();
     return splash;
 }
 

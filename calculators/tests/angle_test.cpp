@@ -1,1 +1,104 @@
+// The angle handler that all three calculators share: both angle read-outs and the colour of
+// the leg and angle read-outs, by band.
 #include <gtest/gtest.h>
+
+#include "calculators/duaspernas.h"
+#include "calculators/quatropernas.h"
+#include "calculators/trespernas.h"
+#include "tests/program.h"
+
+using namespace calculators;
+using testing_support::Program;
+
+namespace {
+
+template <class F>
+void expectBands(F& form) {
+    struct Case {
+        int angle;
+        forms::Colour colour;
+    };
+    for (auto [angle, colour] : {Case{60, kGreen}, Case{61, kLightGreen}, Case{90, kLightGreen},
+                                 Case{91, kYellow}, Case{120, kYellow}, Case{121, kRed},
+                                 Case{175, kRed}, Case{1, kGreen}, Case{180, kRed}}) {
+        form.hsbangsup.setValue(forms::Int(static_cast<std::int16_t>(angle)));
+        SCOPED_TRACE(angle);
+        EXPECT_EQ(form.txtperna.BackColor(), colour);
+        EXPECT_EQ(form.txtangsup.BackColor(), colour);
+        EXPECT_EQ(form.txtanginf.BackColor(), colour);
+    }
+}
+
+}  // namespace
+
+TEST(AngleReadout, ColoursAllThreeReadoutsByBandOnEveryCalculator) {
+    Program program;
+    expectBands(program.open<frmduaspernas>());
+    expectBands(program.open<frmtrespernas>());
+    expectBands(program.open<frmquatropernas>());
+}
+
+TEST(AngleReadout, WritesTheUpperAndLowerAngle) {
+    Program program;
+    auto& f = program.open<frmduaspernas>();
+    f.hsbangsup.setValue(164);
+    EXPECT_EQ(f.txtangsup.Text(), " 164");
+    EXPECT_EQ(f.txtanginf.Text(), " 8");
+    f.hsbangsup.setValue(39);
+    EXPECT_EQ(f.txtanginf.Text(), " 70.5");
+    f.hsbangsup.setValue(175);
+    EXPECT_EQ(f.txtanginf.Text(), " 2.5");
+    f.hsbangsup.setValue(90);
+    EXPECT_EQ(f.txtangsup.Text(), " 90");
+    EXPECT_EQ(f.txtanginf.Text(), " 45");
+    // The four-leg angle slider goes past 180: the lower angle turns negative.
+    auto& q = program.open<frmquatropernas>();
+    q.hsbangsup.setValue(200);
+    EXPECT_EQ(q.txtanginf.Text(), "-10");
+}
+
+TEST(AngleReadout, TheSameAngleAgainChangesNothing) {
+    Program program;
+    auto& f = program.open<frmduaspernas>();
+    f.hsbangsup.setValue(50);
+    f.txtangsup.setText("marker");
+    f.txtperna.setBackColor(0x123456);
+    f.hsbangsup.setValue(50);
+    EXPECT_EQ(f.txtangsup.Text(), "marker");
+    EXPECT_EQ(f.txtperna.BackColor(), 0x123456);
+}
+
+TEST(AngleReadout, AFreshCalculatorShowsNoAngleYet) {
+    Program program;
+    for (forms::Form* form : {static_cast<forms::Form*>(&program.open<frmduaspernas>()),
+                              static_cast<forms::Form*>(&program.open<frmtrespernas>()),
+                              static_cast<forms::Form*>(&program.open<frmquatropernas>())}) {
+        auto& f = static_cast<SlingForm&>(*form);
+        EXPECT_EQ(f.txtangsup.Text(), "");
+        EXPECT_EQ(f.txtanginf.Text(), "");
+        EXPECT_EQ(f.txtangsup.BackColor(), 0xFFFFFF);
+        EXPECT_EQ(f.txtanginf.BackColor(), forms::kDefaultColour);
+        EXPECT_EQ(f.txtperna.BackColor(), forms::kDefaultColour);
+    }
+}
+
+TEST(Geometry, FormulasRoundAsTheHandlersNeed) {
+    using forms::Real;
+    EXPECT_EQ(Height(50, 150), 141);
+    EXPECT_EQ(Leg(50, 141), 150);
+    EXPECT_EQ(UpperAngle(50, 150), 39);
+    EXPECT_EQ(UpperAngle(Real(101) / 2, 71), 91);
+    EXPECT_EQ(UpperAngle(Real(101) / 2, 72), 89);
+    // At q = 1 the angle is a division by zero, beyond it the root of a negative number.
+    EXPECT_THROW(UpperAngle(50, 50), forms::RuntimeError);
+    try {
+        UpperAngle(60, 50);
+    } catch (const forms::RuntimeError& e) {
+        EXPECT_EQ(e.kind(), forms::ErrorKind::InvalidArgument);
+    }
+    try {
+        UpperAngle(50, 50);
+    } catch (const forms::RuntimeError& e) {
+        EXPECT_EQ(e.kind(), forms::ErrorKind::DivisionByZero);
+    }
+}

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds pernadas with warnings on, and runs every test:
+# the normal build, then the toolkit-free core again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+
+jobs=$(nproc)
+
+echo "== Build and test (RelWithDebInfo) =="
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERNADAS_WERROR=ON
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DPERNADAS_SANITIZE=ON \
+      -DPERNADAS_QT=OFF -DPERNADAS_WERROR=ON
+cmake --build build-sanitize -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+echo "== Format =="
+if command -v clang-format >/dev/null; then
+    unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -c warning || true)
+    if [ "$unformatted" != "0" ]; then
+        echo "clang-format: $unformatted places differ from .clang-format"
+        exit 1
+    fi
+fi
+echo "All tests passed."
