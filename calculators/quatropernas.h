@@ -7,7 +7,7 @@
 namespace calculators {
 
 class frmquatropernas : public SlingForm {
-public:
+  public:
     explicit frmquatropernas(forms::FormsRuntime& runtime);
     static const forms::FormDesc& describe();
 
@@ -23,7 +23,7 @@ public:
     void Command4_Click();    // "Calcular a 90 Graus"
     void Command3_Click();    // "Cancelar"
 
-private:
+  private:
     Int C() const { return hsbccarga.Value(); }
     Int L() const { return hsblcarga.Value(); }
     // Half the load's diagonal: the distance from the master link's vertical to each corner.

@@ -8,7 +8,7 @@
 namespace calculators {
 
 class frmtrespernas : public SlingForm {
-public:
+  public:
     explicit frmtrespernas(forms::FormsRuntime& runtime);
     static const forms::FormDesc& describe();
 
@@ -24,7 +24,7 @@ public:
     void Command2_Click();    // "Calcular a 90 Graus"
     void Command4_Click();    // "Cancelar"
 
-private:
+  private:
     Int L() const { return hsblcarga.Value(); }
     // The distance from the master link's vertical to each attachment point, by mode.
     Real R() const;

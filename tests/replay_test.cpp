@@ -1,1 +1,102 @@
+// The scenario runner: the scenarios kept under tests/scenarios replay to their expected output
+// line by line, and the runner's own rules (folding, refusals, exit status) hold.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tools/replay/replay.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path scenarioDir() {
+    const char* dir = std::getenv("PERNADAS_SCENARIOS");
+    return dir ? fs::path(dir) : fs::path("tests/scenarios");
+}
+
+std::vector<std::string> lines(std::istream& in) {
+    std::vector<std::string> out;
+    for (std::string s; std::getline(in, s);) out.push_back(s);
+    return out;
+}
+
+std::string replayText(const std::string& scenario, int* status = nullptr) {
+    replay::Runner runner;
+    std::istringstream in(scenario);
+    std::ostringstream out;
+    const int s = runner.run(in, out);
+    if (status) *status = s;
+    return out.str();
+}
+
+}  // namespace
+
+TEST(Scenarios, ReplayToTheirExpectedOutput) {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(scenarioDir())) {
+        if (entry.path().extension() != ".txt") continue;
+        ++count;
+        SCOPED_TRACE(entry.path().filename().string());
+        std::ifstream scenario(entry.path());
+        std::ifstream expectedFile(fs::path(entry.path()).replace_extension(".expected"));
+        ASSERT_TRUE(expectedFile) << "no expected output beside the scenario";
+        replay::Runner runner;
+        std::ostringstream out;
+        runner.run(scenario, out);
+        std::istringstream got(out.str());
+        const auto actual = lines(got);
+        const auto expected = lines(expectedFile);
+        ASSERT_EQ(actual.size(), expected.size());
+        for (std::size_t i = 0; i < actual.size(); ++i) EXPECT_EQ(actual[i], expected[i]);
+    }
+    EXPECT_GE(count, 4);
+}
+
+TEST(Runner, FoldsBlanksSkipsCommentsAndSetsTheExitStatus) {
+    int status = -1;
+    const std::string out =
+        replayText("  # a comment\n\n   show    frmduaspernas  \n\tdump\tfrmduaspernas\n", &status);
+    EXPECT_EQ(status, 0);
+    std::istringstream in(out);
+    const auto got = lines(in);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].rfind("{\"cmd\":\"show frmduaspernas\"", 0), 0u);
+    EXPECT_EQ(got[1].rfind("{\"cmd\":\"dump frmduaspernas\"", 0), 0u);
+
+    replayText("show frmduaspernas\nfly away\n", &status);
+    EXPECT_EQ(status, 1);
+}
+
+TEST(Runner, BadLinesChangeNothing) {
+    const std::string good = replayText("show frmduaspernas\ndump frmduaspernas\n");
+    const std::string withBad = replayText(
+        "show frmduaspernas\ndrag frmduaspernas hsbperna 9999\narrow frmduaspernas hsbangsup "
+        "+\ndrag frmduaspernas hsbperna 100000000000000000000\ndump frmduaspernas\n");
+    std::istringstream a(good), b(withBad);
+    const auto goodLines = lines(a), badLines = lines(b);
+    EXPECT_EQ(goodLines.back(), badLines.back());
+    EXPECT_NE(badLines[1].find("\"bad\""), std::string::npos);
+    EXPECT_NE(badLines[3].find("off the track"), std::string::npos);
+}
+
+TEST(Runner, RefusedActionReportsTheErrorAndRestoresTheForm) {
+    // Four-leg, 100 x 100: a leg of 75 gives a height below the slider's minimum.
+    const std::string out = replayText(
+        "show frmquatropernas\narrow frmquatropernas hsbccarga +\ndump frmquatropernas\n"
+        "drag frmquatropernas hsbperna 75\ndump frmquatropernas\n");
+    std::istringstream in(out);
+    const auto got = lines(in);
+    ASSERT_EQ(got.size(), 5u);
+    EXPECT_NE(got[3].find("\"error\":{\"number\":380,\"kind\":\"InvalidPropertyValue\"}"),
+              std::string::npos);
+    EXPECT_EQ(got[2].substr(got[2].find("\"form\"")), got[4].substr(got[4].find("\"form\"")));
+}
+
+TEST(Runner, JsonStringsEscapeWhatTheyMust) {
+    EXPECT_EQ(replay::jsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
+    EXPECT_EQ(replay::jsonString("Informação"), "\"Informação\"");
+}

@@ -18,9 +18,9 @@ void expectBands(F& form) {
         int angle;
         forms::Colour colour;
     };
-    for (auto [angle, colour] : {Case{60, kGreen}, Case{61, kLightGreen}, Case{90, kLightGreen},
-                                 Case{91, kYellow}, Case{120, kYellow}, Case{121, kRed},
-                                 Case{175, kRed}, Case{1, kGreen}, Case{180, kRed}}) {
+    for (auto [angle, colour] :
+         {Case{60, kGreen}, Case{61, kLightGreen}, Case{90, kLightGreen}, Case{91, kYellow},
+          Case{120, kYellow}, Case{121, kRed}, Case{175, kRed}, Case{1, kGreen}, Case{180, kRed}}) {
         form.hsbangsup.setValue(forms::Int(static_cast<std::int16_t>(angle)));
         SCOPED_TRACE(angle);
         EXPECT_EQ(form.txtperna.BackColor(), colour);
