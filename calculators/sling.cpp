@@ -30,10 +30,12 @@ void SlingForm::hsbangsup_Change() {
     txtangsup.setText(IntegerText(a()));
     txtanginf.setText(RealText(90 - a() / 2));
     const Real v = TextToReal(txtangsup.Text());
-    const Colour colour = bandOf(v).colour;
-    txtperna.setBackColor(colour);
-    txtangsup.setBackColor(colour);
-    txtanginf.setBackColor(colour);
+    const Band band = bandOf(v);
+    txtperna.setBackColor(band.colour);
+    txtangsup.setBackColor(band.colour);
+    txtanginf.setBackColor(band.colour);
+    txtangsup.setNote(band.name);
+    txtanginf.setNote(band.name);
 }
 
 void SlingForm::showMetres(ReadoutField field, Real centimetres) {

@@ -26,6 +26,7 @@ void Form::load() {
         c.value = d.value;
         c.selected = d.selected;
         c.back = d.back;
+        c.note = {};
         c.text.assign(d.kind == Kind::Readout || d.kind == Kind::TextBox ? d.caption
                                                                          : std::string_view{});
     }
@@ -38,6 +39,7 @@ void Form::restore(const Snapshot& snap) {
         controls_[i].selected = snap.controls[i].selected;
         controls_[i].back = snap.controls[i].back;
         controls_[i].text = snap.controls[i].text;
+        controls_[i].note = snap.controls[i].note;
     }
 }
 

@@ -22,7 +22,8 @@ struct ControlState {
     std::int16_t value = 0;  // sliders
     bool selected = false;   // option buttons
     Colour back = kDefaultColour;
-    std::string text;  // read-outs and text boxes
+    std::string text;       // read-outs and text boxes
+    std::string_view note;  // read-outs: what the value means, for tooltips and screen readers
 };
 
 // A horizontal scroll bar holding a 16-bit value within Min..Max.
@@ -62,6 +63,9 @@ class ReadoutField {
     void setText(std::string text) const { s_->text = std::move(text); }
     Colour BackColor() const { return s_->back; }
     void setBackColor(Colour c) const { s_->back = c; }
+    // What the shown value means (a colour band said in words), for tooltips and screen
+    // readers; never shown as the text.
+    void setNote(std::string_view note) const { s_->note = note; }
 
   private:
     ControlState* s_ = nullptr;

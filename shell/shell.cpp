@@ -1,5 +1,6 @@
 #include "shell/shell.h"
 
+#include "about/acerca.h"
 #include "calculators/duaspernas.h"
 #include "calculators/quatropernas.h"
 #include "calculators/trespernas.h"
@@ -198,8 +199,9 @@ void frmmain::Command3_Click() {
     Unload();
 }
 
+// The about dialog opens beside the menu; if it is open already, it only comes to the front.
 void frmmain::Command6_Click() {
-    if (runtime().find("frmacerca")) Show("frmacerca");
+    Show("frmacerca");
 }
 
 void frmmain::Command5_Click() {
@@ -212,6 +214,7 @@ Form& addProgramForms(FormsRuntime& runtime) {
     runtime.add<calculators::frmduaspernas>();
     runtime.add<calculators::frmtrespernas>();
     runtime.add<calculators::frmquatropernas>();
+    runtime.add<about::frmacerca>(about::machinePlatform());
     return splash;
 }
 

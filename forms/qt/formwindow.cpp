@@ -1,0 +1,429 @@
+#include "forms/qt/formwindow.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QTimer>
+#include <algorithm>
+#include <vector>
+
+#include "forms/qt/qthost.h"
+#include "forms/qt/widgets.h"
+
+namespace formsqt {
+
+using forms::ControlDesc;
+using forms::ControlState;
+using forms::Kind;
+
+namespace {
+
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+void setBackground(QWidget* w, forms::Colour colour, QPalette::ColorRole role) {
+    const QColor c = toQColor(colour);
+    QPalette pal = w->palette();
+    pal.setColor(role, c.isValid() ? c : QApplication::palette(w).color(role));
+    w->setPalette(pal);
+}
+
+bool takesFocus(const ControlDesc& d) {
+    switch (d.kind) {
+        case Kind::Slider:
+            return d.visible;
+        case Kind::Readout:
+        case Kind::TextBox:
+        case Kind::Button:
+        case Kind::Option:
+        case Kind::Picture:
+            return d.tabIndex >= 0;
+        default:
+            return false;
+    }
+}
+
+// A slider whose moves are the model's: an arrow or arrow key steps by SmallChange, a track
+// click or page key by LargeChange, and a thumb drag is one assignment when it is released.
+// The bar then shows whatever value the model's handlers left.
+class SliderBar : public QScrollBar {
+  public:
+    SliderBar(QtHost& host, ControlState& state, QWidget* parent)
+        : QScrollBar(Qt::Horizontal, parent), host_(host), state_(state) {
+        const ControlDesc& d = *state.desc;
+        setRange(d.min, d.max);
+        setSingleStep(d.smallChange);
+        setPageStep(d.largeChange);
+        setTracking(false);
+        setValue(state.value);
+        connect(this, &QAbstractSlider::actionTriggered, this, &SliderBar::onAction);
+        connect(this, &QAbstractSlider::sliderReleased, this, &SliderBar::onReleased);
+    }
+
+  private:
+    void onAction(int action) {
+        forms::Slider slider(state_);
+        auto& rt = host_.runtime();
+        switch (action) {
+            case SliderSingleStepAdd:
+                rt.arrow(slider, +1);
+                break;
+            case SliderSingleStepSub:
+                rt.arrow(slider, -1);
+                break;
+            case SliderPageStepAdd:
+                rt.page(slider, +1);
+                break;
+            case SliderPageStepSub:
+                rt.page(slider, -1);
+                break;
+            case SliderMove:
+                if (isSliderDown()) return;  // the thumb follows the mouse until released
+                break;
+            default:
+                break;  // Home, End, the wheel: not moves of this slider
+        }
+        host_.syncAll();
+        if (state_.form->loaded()) setSliderPosition(state_.value);
+    }
+    void onReleased() {
+        const int position = sliderPosition();
+        host_.runtime().drag(forms::Slider(state_),
+                             forms::Int(static_cast<std::int16_t>(position)));
+        host_.syncAll();
+    }
+
+    QtHost& host_;
+    ControlState& state_;
+};
+
+// A command button whose caption wraps onto several lines when it is wider than the button.
+class CaptionButton : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter p(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString caption = option.text;
+        option.text.clear();
+        p.drawControl(QStyle::CE_PushButton, option);
+        p.setPen(palette().color(QPalette::ButtonText));
+        p.drawText(rect().adjusted(3, 2, -3, -2),
+                   Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, caption);
+    }
+};
+
+}  // namespace
+
+FormWindow::FormWindow(QtHost& host, forms::Form& form)
+    : QWidget(nullptr), host_(host), form_(form) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setObjectName(qs(form.name()));
+    if (QScreen* screen = QGuiApplication::primaryScreen()) dpi_ = screen->logicalDotsPerInchX();
+    const forms::FormDesc& d = form.description();
+
+    Qt::WindowFlags flags = Qt::Window;
+    switch (d.style) {
+        case forms::WindowStyle::Bare:
+            flags |= Qt::CustomizeWindowHint;
+            break;
+        case forms::WindowStyle::Calculator:
+            flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                     Qt::WindowMinimizeButtonHint;
+            break;
+        case forms::WindowStyle::Dialog:
+            flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                    Qt::WindowCloseButtonHint;
+            break;
+    }
+    setWindowFlags(flags);
+    setWindowTitle(qs(d.caption));
+    setFont(toQFont(d.font, font()));
+    const QSize client(px(d.clientWidth), px(d.clientHeight));
+    if (d.style == forms::WindowStyle::Bare)
+        resize(client);
+    else
+        setFixedSize(client);
+    if (d.back != forms::kDefaultColour) {
+        setAutoFillBackground(true);
+        setBackground(this, d.back, QPalette::Window);
+    }
+    if (!d.picture.empty())
+        background_ = picture(d.picture, QSize(px(d.pictureWidth), px(d.pictureHeight)));
+    build();
+}
+
+int twipsToPixels(int twips, double logicalDpi) {
+    return static_cast<int>(std::lround(twips * logicalDpi / 1440.0));
+}
+
+int FormWindow::px(int twips) const {
+    return twipsToPixels(twips, dpi_);
+}
+
+QWidget* FormWindow::control(std::string_view name) const {
+    const auto it = widgets_.find(name);
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+QWidget* FormWindow::containerOf(const ControlDesc& d) const {
+    if (d.container.empty()) return const_cast<FormWindow*>(this);
+    QWidget* frame = control(d.container);
+    return frame ? frame : const_cast<FormWindow*>(this);
+}
+
+void FormWindow::build() {
+    auto& controls = form_.controls();
+    // Frames first, outer before inner, so that every control finds its container.
+    std::vector<ControlState*> pending;
+    for (ControlState& c : controls)
+        if (c.desc->kind == Kind::Frame) pending.push_back(&c);
+    while (!pending.empty()) {
+        const auto before = pending.size();
+        std::erase_if(pending, [&](ControlState* c) {
+            if (!c->desc->container.empty() && !control(c->desc->container)) return false;
+            widgets_[c->desc->name] = create(*c, containerOf(*c->desc));
+            return true;
+        });
+        if (pending.size() == before) break;  // a frame inside an unknown frame: leave it out
+    }
+    for (ControlState& c : controls)
+        if (c.desc->kind != Kind::Frame && c.desc->kind != Kind::Timer)
+            widgets_[c.desc->name] = create(c, containerOf(*c.desc));
+    for (ControlState& c : controls)
+        if (c.desc->kind == Kind::Timer) create(c, this);
+
+    // The table lists each container's controls front to back: raise them back to front.
+    for (auto it = controls.rbegin(); it != controls.rend(); ++it)
+        if (QWidget* w = control(it->desc->name)) w->raise();
+
+    // Tab order by tab index.
+    std::vector<ControlState*> focusable;
+    for (ControlState& c : controls)
+        if (takesFocus(*c.desc) && control(c.desc->name)) focusable.push_back(&c);
+    std::stable_sort(focusable.begin(), focusable.end(),
+                     [](auto* a, auto* b) { return a->desc->tabIndex < b->desc->tabIndex; });
+    for (std::size_t i = 1; i < focusable.size(); ++i)
+        setTabOrder(control(focusable[i - 1]->desc->name), control(focusable[i]->desc->name));
+
+    // Esc presses the cancel button.
+    for (ControlState& c : controls)
+        if (c.desc->kind == Kind::Button && c.desc->cancel) {
+            auto* button = static_cast<QPushButton*>(control(c.desc->name));
+            auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+            connect(esc, &QShortcut::activated, button, &QPushButton::click);
+        }
+}
+
+QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
+    const ControlDesc& d = *state.desc;
+    const QRect box(px(d.left), px(d.top), px(d.width), px(d.height));
+    QWidget* w = nullptr;
+    switch (d.kind) {
+        case Kind::Slider: {
+            w = new SliderBar(host_, state, parent);
+            w->setFocusPolicy(Qt::StrongFocus);
+            w->setVisible(d.visible);
+            break;
+        }
+        case Kind::Readout:
+        case Kind::TextBox: {
+            auto* edit = new QLineEdit(parent);
+            edit->setText(QString::fromStdString(state.text));
+            if (d.kind == Kind::Readout) {
+                edit->setReadOnly(true);
+            } else {
+                edit->setFrame(false);
+            }
+            edit->setAlignment(d.align == forms::Align::Centre  ? Qt::AlignCenter
+                               : d.align == forms::Align::Right ? Qt::AlignRight
+                                                                : Qt::AlignLeft);
+            if (d.fore != forms::kDefaultColour) setBackground(edit, d.fore, QPalette::Text);
+            setBackground(edit, state.back, QPalette::Base);
+            w = edit;
+            break;
+        }
+        case Kind::Label: {
+            auto* label = new QLabel(qs(d.caption), parent);
+            label->setAlignment((d.align == forms::Align::Centre  ? Qt::AlignHCenter
+                                 : d.align == forms::Align::Right ? Qt::AlignRight
+                                                                  : Qt::AlignLeft) |
+                                Qt::AlignTop);
+            if (d.fore != forms::kDefaultColour) setBackground(label, d.fore, QPalette::WindowText);
+            if (!d.transparent && d.back != forms::kDefaultColour) {
+                label->setAutoFillBackground(true);
+                setBackground(label, d.back, QPalette::Window);
+            }
+            w = label;
+            break;
+        }
+        case Kind::Frame: {
+            auto* frame = new QGroupBox(qs(d.caption), parent);
+            if (d.back != forms::kDefaultColour) {
+                frame->setAutoFillBackground(true);
+                setBackground(frame, d.back, QPalette::Window);
+            }
+            w = frame;
+            break;
+        }
+        case Kind::Button: {
+            auto* button = new CaptionButton(qs(d.caption), parent);
+            button->setAutoDefault(true);  // Enter presses the focused button
+            const QColor back = toQColor(d.back);
+            if (back.isValid())
+                button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; "
+                                                     "border: 2px outset %1; }"
+                                                     "QPushButton:pressed { border-style: inset; }"
+                                                     "QPushButton:focus { border-color: #202020; }")
+                                          .arg(back.name()));
+            connect(button, &QPushButton::clicked, this, [this, &state] {
+                host_.runtime().click(state);
+                afterAction();
+            });
+            w = button;
+            break;
+        }
+        case Kind::Option: {
+            auto* option = new QRadioButton(qs(d.caption), parent);
+            option->setAutoExclusive(false);  // the model keeps the group
+            option->setChecked(state.selected);
+            connect(option, &QRadioButton::clicked, this, [this, &state] {
+                host_.runtime().select(state);
+                afterAction();
+            });
+            w = option;
+            break;
+        }
+        case Kind::Line:
+        case Kind::Oval:
+        case Kind::Rectangle: {
+            auto* shape = new ShapeWidget(d, parent, dpi_);
+            shape->setObjectName(qs(d.name));
+            return shape;
+        }
+        case Kind::Image:
+        case Kind::Picture: {
+            auto* label = new QLabel(parent);
+            if (d.kind == Kind::Image) {
+                label->setScaledContents(true);
+                label->setPixmap(picture(d.picture, box.size()));
+            } else {
+                label->setPixmap(picture(d.picture));
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                if (d.back != forms::kDefaultColour) {
+                    label->setAutoFillBackground(true);
+                    setBackground(label, d.back, QPalette::Window);
+                }
+            }
+            w = label;
+            break;
+        }
+        case Kind::Timer: {
+            auto* timer = new QTimer(this);
+            timer->setInterval(d.interval);
+            connect(timer, &QTimer::timeout, this, [this, &state] {
+                host_.runtime().tick(state);
+                afterAction();
+            });
+            timer->start();
+            return nullptr;
+        }
+    }
+    w->setObjectName(qs(d.name));
+    w->setGeometry(box);
+    w->setFont(toQFont(d.font, parent->font()));
+    if (!d.accessibleName.empty()) w->setAccessibleName(qs(d.accessibleName));
+    if (d.kind == Kind::Label || d.kind == Kind::Frame || d.kind == Kind::Image)
+        w->setFocusPolicy(Qt::NoFocus);
+    else if (d.kind != Kind::Slider)
+        w->setFocusPolicy(takesFocus(d) ? Qt::StrongFocus : Qt::NoFocus);
+    return w;
+}
+
+void FormWindow::afterAction() {
+    // The window may be gone by now (its form was unloaded): only the host is touched.
+    host_.syncAll();
+}
+
+void FormWindow::sync() {
+    if (!form_.loaded()) return;
+    for (ControlState& c : form_.controls()) {
+        QWidget* w = control(c.desc->name);
+        if (!w) continue;
+        switch (c.desc->kind) {
+            case Kind::Slider: {
+                auto* bar = static_cast<QScrollBar*>(w);
+                if (bar->value() != c.value || bar->sliderPosition() != c.value) {
+                    const QSignalBlocker block(bar);
+                    bar->setValue(c.value);
+                    bar->setSliderPosition(c.value);
+                }
+                w->setAccessibleDescription(QString::number(c.value));
+                break;
+            }
+            case Kind::Readout: {
+                auto* edit = static_cast<QLineEdit*>(w);
+                const QString text = QString::fromStdString(c.text);
+                if (edit->text() != text) edit->setText(text);
+                setBackground(edit, c.back, QPalette::Base);
+                const QString note = qs(c.note);
+                edit->setToolTip(note);
+                edit->setAccessibleDescription(note);
+                break;
+            }
+            case Kind::Option: {
+                auto* option = static_cast<QRadioButton*>(w);
+                const QSignalBlocker block(option);
+                option->setChecked(c.selected);
+                break;
+            }
+            default:
+                break;
+        }
+    }
+}
+
+void FormWindow::focusFirst() {
+    const ControlState* first = nullptr;
+    for (const ControlState& c : form_.controls())
+        if (takesFocus(*c.desc) && control(c.desc->name) &&
+            (!first || c.desc->tabIndex < first->desc->tabIndex))
+            first = &c;
+    if (first) control(first->desc->name)->setFocus(Qt::OtherFocusReason);
+}
+
+void FormWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (background_.isNull()) return;
+    // Drawn at its natural size from the corner, cut off at the right and bottom edges.
+    QPainter p(this);
+    p.drawPixmap(0, 0, background_);
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+    if (unloaded_) {
+        event->accept();
+        return;
+    }
+    // The user closed the window: the model unloads the form, which takes the window away.
+    event->ignore();
+    host_.runtime().close(form_);
+    host_.syncAll();
+}
+
+}  // namespace formsqt

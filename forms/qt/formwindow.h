@@ -1,0 +1,51 @@
+// One window built from a form's description.
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+#include <map>
+#include <string_view>
+
+#include "forms/form.h"
+
+namespace formsqt {
+
+class QtHost;
+
+class FormWindow : public QWidget {
+    Q_OBJECT
+  public:
+    FormWindow(QtHost& host, forms::Form& form);
+
+    forms::Form& form() const { return form_; }
+    // The widget of a control, by its name in the form's table.
+    QWidget* control(std::string_view name) const;
+    // Twips to pixels on this window's screen.
+    int px(int twips) const;
+
+    // Shows the model's values: slider positions, read-out texts and colours, options.
+    void sync();
+    // Puts the focus on the focusable control with the lowest tab index.
+    void focusFirst();
+    // The model has unloaded the form: the window goes without asking the model again.
+    void markUnloaded() { unloaded_ = true; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void build();
+    QWidget* create(forms::ControlState& state, QWidget* parent);
+    QWidget* containerOf(const forms::ControlDesc& desc) const;
+    void afterAction();
+
+    QtHost& host_;
+    forms::Form& form_;
+    double dpi_ = 96;
+    bool unloaded_ = false;
+    std::map<std::string_view, QWidget*> widgets_;
+    QPixmap background_;
+};
+
+}  // namespace formsqt
