@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -70,6 +71,32 @@ class SliderBar : public QScrollBar {
         setValue(state.value);
         connect(this, &QAbstractSlider::actionTriggered, this, &SliderBar::onAction);
         connect(this, &QAbstractSlider::sliderReleased, this, &SliderBar::onReleased);
+    }
+
+  protected:
+    // Arrow keys step towards their end, page keys by the large step: Right, Down and Page Down
+    // towards Max, Left, Up and Page Up towards Min. Other keys move nothing.
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+            case Qt::Key_Right:
+            case Qt::Key_Down:
+                triggerAction(SliderSingleStepAdd);
+                break;
+            case Qt::Key_Left:
+            case Qt::Key_Up:
+                triggerAction(SliderSingleStepSub);
+                break;
+            case Qt::Key_PageDown:
+                triggerAction(SliderPageStepAdd);
+                break;
+            case Qt::Key_PageUp:
+                triggerAction(SliderPageStepSub);
+                break;
+            default:
+                event->ignore();
+                return;
+        }
+        event->accept();
     }
 
   private:

@@ -1,0 +1,193 @@
+// Real widgets under the offscreen platform: real key and mouse events reach the model as its
+// user actions, and every window is laid out as its description says.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStyleOptionSlider>
+#include <QtTest>
+#include <memory>
+
+#include "calculators/duaspernas.h"
+#include "calculators/trespernas.h"
+#include "forms/qt/formwindow.h"
+#include "forms/qt/qthost.h"
+#include "shell/shell.h"
+
+using formsqt::FormWindow;
+
+class QtBindingTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<formsqt::QtHost> host;
+    std::unique_ptr<forms::FormsRuntime> runtime;
+
+    forms::Form& form(const char* name) { return *runtime->find(name); }
+    FormWindow* open(const char* name) {
+        runtime->showForm(form(name));
+        FormWindow* w = host->window(name);
+        if (w && !QTest::qWaitForWindowExposed(w)) qWarning("window %s not exposed", name);
+        return w;
+    }
+    QScrollBar* bar(FormWindow* w, const char* name) {
+        return qobject_cast<QScrollBar*>(w->control(name));
+    }
+    int value(const char* formName, const char* control) {
+        return form(formName).find(control)->value;
+    }
+    QRect thumb(QScrollBar* b) {
+        QStyleOptionSlider opt;
+        opt.initFrom(b);
+        opt.orientation = b->orientation();
+        opt.minimum = b->minimum();
+        opt.maximum = b->maximum();
+        opt.sliderPosition = b->sliderPosition();
+        opt.sliderValue = b->value();
+        opt.singleStep = b->singleStep();
+        opt.pageStep = b->pageStep();
+        opt.upsideDown = b->invertedAppearance();
+        return b->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider,
+                                          b);
+    }
+
+  private slots:
+    void init() {
+        host = std::make_unique<formsqt::QtHost>();
+        host->setAutoAnswer(true);
+        runtime = std::make_unique<forms::FormsRuntime>(*host);
+        host->attach(*runtime);
+        shell::addProgramForms(*runtime);
+    }
+    void cleanup() {
+        host.reset();
+        runtime.reset();
+    }
+
+    void arrowKeyOnTheFocusedSliderIsOneStep() {
+        FormWindow* w = open("frmduaspernas");
+        QScrollBar* leg = bar(w, "hsbperna");
+        leg->setFocus();
+        QTest::keyClick(leg, Qt::Key_Right);
+        QCOMPARE(value("frmduaspernas", "hsbperna"), 102);
+        QCOMPARE(leg->value(), 102);
+        QCOMPARE(host->shownMessages().size(), std::size_t(1));
+        QTest::keyClick(leg, Qt::Key_PageUp);
+        QCOMPARE(value("frmduaspernas", "hsbperna"), 92);
+        // The chain moved the leg on: the bar shows where the model left it.
+        QCOMPARE(leg->value(), value("frmduaspernas", "hsbperna"));
+    }
+
+    void trackClickIsALargeStep() {
+        FormWindow* w = open("frmduaspernas");
+        QScrollBar* load = bar(w, "hsblcarga");
+        const QRect t = thumb(load);
+        QTest::mouseClick(load, Qt::LeftButton, {}, QPoint(t.right() + 20, load->height() / 2));
+        QCOMPARE(value("frmduaspernas", "hsblcarga"), 110);
+        auto* txt = qobject_cast<QLineEdit*>(w->control("txtlcarga"));
+        QCOMPARE(txt->text(), QStringLiteral("1.10"));
+    }
+
+    void thumbDragRunsTheHandlerOnceOnRelease() {
+        FormWindow* w = open("frmduaspernas");
+        QScrollBar* load = bar(w, "hsblcarga");
+        const QRect t = thumb(load);
+        QTest::mousePress(load, Qt::LeftButton, {}, t.center());
+        QTest::mouseMove(load, t.center() + QPoint(40, 0));
+        QTest::mouseMove(load, t.center() + QPoint(80, 0));
+        // While the thumb moves nothing has run.
+        QCOMPARE(value("frmduaspernas", "hsblcarga"), 100);
+        QCOMPARE(form("frmduaspernas").find("txtlcarga")->text, std::string());
+        QTest::mouseRelease(load, Qt::LeftButton, {}, t.center() + QPoint(80, 0));
+        const int released = value("frmduaspernas", "hsblcarga");
+        QVERIFY(released > 100);
+        QCOMPARE(load->value(), released);
+        QVERIFY(!form("frmduaspernas").find("txtlcarga")->text.empty());
+    }
+
+    void enterOnTheFreshMainMenuRunsTerminar() {
+        QSignalSpy ended(host.get(), &formsqt::QtHost::allFormsUnloaded);
+        FormWindow* w = open("frmmain");
+        QCOMPARE(QApplication::focusWidget(), w->control("Command5"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(!form("frmmain").loaded());
+        QCOMPARE(ended.count(), 1);
+    }
+
+    void escapeRunsCancelarAndTheMenuComesBack() {
+        FormWindow* w = open("frmduaspernas");
+        QCOMPARE(QApplication::focusWidget(), w->control("Command3"));
+        QTest::keyClick(w, Qt::Key_Escape);
+        QVERIFY(!form("frmduaspernas").loaded());
+        QVERIFY(form("frmmain").loaded());
+    }
+
+    void menuButtonsOpenFreshCalculators() {
+        FormWindow* menu = open("frmmain");
+        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control("command2")), Qt::LeftButton);
+        QVERIFY(form("frmtrespernas").loaded());
+        QVERIFY(!form("frmmain").loaded());
+        FormWindow* w = host->window("frmtrespernas");
+        QVERIFY(w);
+        // Option buttons: the model keeps the group.
+        auto* option2 = qobject_cast<QRadioButton*>(w->control("Option2"));
+        QTest::mouseClick(option2, Qt::LeftButton);
+        QVERIFY(form("frmtrespernas").find("Option2")->selected);
+        QVERIFY(!qobject_cast<QRadioButton*>(w->control("Option1"))->isChecked());
+    }
+
+    void theSplashGivesWayToTheMenuAfterFourSeconds() {
+        QElapsedTimer clock;
+        clock.start();
+        runtime->start(form("frmsplashscreen"));
+        QVERIFY(host->window("frmsplashscreen"));
+        QTRY_VERIFY_WITH_TIMEOUT(form("frmmain").loaded(), 7000);
+        QVERIFY(clock.elapsed() >= 3900);
+        QVERIFY(!form("frmsplashscreen").loaded());
+    }
+
+    void searchResultAndColourBandReachTheWidgets() {
+        FormWindow* w = open("frmduaspernas");
+        QTest::mouseClick(qobject_cast<QPushButton*>(w->control("Command4")), Qt::LeftButton);
+        QCOMPARE(
+            host->shownMessages().back().text,
+            std::string("Introduza, em primeiro lugar, através do cursor, a medida da carga!"));
+        runtime->drag(forms::Slider(*form("frmduaspernas").find("hsblcarga")), 200);
+        QTest::mouseClick(qobject_cast<QPushButton*>(w->control("Command4")), Qt::LeftButton);
+        auto* angle = qobject_cast<QLineEdit*>(w->control("txtangsup"));
+        QCOMPARE(angle->text(), QStringLiteral(" 90"));
+        QCOMPARE(qobject_cast<QLineEdit*>(w->control("txtperna"))->text(), QStringLiteral("1.41"));
+        QCOMPARE(angle->palette().color(QPalette::Base), QColor(0x80, 0xFF, 0x80));
+        QVERIFY(angle->toolTip().contains(QStringLiteral("verde-claro")));
+        QCOMPARE(angle->accessibleDescription(), angle->toolTip());
+        QCOMPARE(w->control("hsbperna")->accessibleName(),
+                 QStringLiteral("Comprimento da Pernada"));
+        QCOMPARE(w->control("txtaltura")->accessibleName(),
+                 QStringLiteral("Altura  Argolão/Carga"));
+    }
+
+    void geometryFollowsTheDescription() {
+        const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
+        auto px = [dpi](int twips) { return formsqt::twipsToPixels(twips, dpi); };
+        for (const char* name :
+             {"frmsplashscreen", "frmmain", "frmduaspernas", "frmtrespernas", "frmquatropernas"}) {
+            FormWindow* w = open(name);
+            QVERIFY2(w, name);
+            const auto& d = form(name).description();
+            QCOMPARE(w->size(), QSize(px(d.clientWidth), px(d.clientHeight)));
+            for (const auto& c : d.controls) {
+                QWidget* widget = w->control(c.name);
+                if (c.kind == forms::Kind::Timer || c.kind == forms::Kind::Line) continue;
+                QVERIFY2(widget, c.name.data());
+                QCOMPARE(widget->geometry(),
+                         QRect(px(c.left), px(c.top), px(c.width), px(c.height)));
+            }
+            if (dpi == 96) QCOMPARE(w->size(), QSize(d.clientWidth / 15, d.clientHeight / 15));
+            runtime->close(form(name));
+        }
+    }
+};
+
+QTEST_MAIN(QtBindingTest)
+#include "qt_test.moc"
