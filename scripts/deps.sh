@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build, test and run pernadas.
+# Installs what a fresh Debian 12 machine lacks to build, test and run pernadas: the packages
+# listed in scripts/packages/*.txt (one a line, # for comments).
 set -euo pipefail
+cd "$(dirname "$0")"
 
-packages=(cmake g++ make clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins xvfb xauth
-          fonts-dejavu-core fonts-liberation)
+mapfile -t packages < <(cat packages/*.txt | sed 's/#.*//' | tr -s ' \t' '\n' | grep -v '^$' | sort -u)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -272,6 +272,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
         case Kind::TextBox: {
             auto* edit = new QLineEdit(parent);
             edit->setText(QString::fromStdString(state.text));
+            edit->setCursorPosition(0);  // a text wider than its box shows its beginning
             if (d.kind == Kind::Readout) {
                 edit->setReadOnly(true);
             } else {
@@ -350,8 +351,12 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                 label->setScaledContents(true);
                 label->setPixmap(picture(d.picture, box.size()));
             } else {
-                label->setPixmap(picture(d.picture));
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                // A picture larger than its box is shrunk to fit it rather than cut off.
+                QSize size = picture(d.picture).deviceIndependentSize().toSize();
+                if (size.width() > box.width() || size.height() > box.height())
+                    size.scale(box.size(), Qt::KeepAspectRatio);
+                label->setPixmap(picture(d.picture, size));
+                label->setAlignment(Qt::AlignCenter);
                 if (d.back != forms::kDefaultColour) {
                     label->setAutoFillBackground(true);
                     setBackground(label, d.back, QPalette::Window);
