@@ -367,6 +367,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
         }
         case Kind::Timer: {
             auto* timer = new QTimer(this);
+            timer->setTimerType(Qt::PreciseTimer);
             timer->setInterval(d.interval);
             connect(timer, &QTimer::timeout, this, [this, &state] {
                 host_.runtime().tick(state);

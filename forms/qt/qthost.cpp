@@ -65,6 +65,9 @@ void QtHost::formLoaded(forms::Form& form) {
     window->raise();
     window->activateWindow();
     window->focusFirst();
+    // Lets a check from outside see which windows came up, and in what order.
+    if (qEnvironmentVariableIsSet("PERNADAS_TRACE_FORMS"))
+        qInfo("pernadas: %.*s shown", int(form.name().size()), form.name().data());
 }
 
 void QtHost::formActivated(forms::Form& form) {

@@ -167,11 +167,40 @@ class QtBindingTest : public QObject {
                  QStringLiteral("Altura  Argolão/Carga"));
     }
 
+    void aboutDialogIsReachedFromTheKeyboardOnly() {
+        // No system-information tool can be found: the launcher ends in its message box.
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray("/nonexistent-pernadas-test"));
+        FormWindow* menu = open("frmmain");
+        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control("Command6")), Qt::LeftButton);
+        FormWindow* about = host->window("frmacerca");
+        QVERIFY(about);
+        QVERIFY(form("frmmain").loaded());
+        QTRY_COMPARE(QApplication::focusWidget(), about->control("cmdSysinfo"));
+        // "Acerca" again brings the same dialog forward.
+        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control("Command6")), Qt::LeftButton);
+        QCOMPARE(host->window("frmacerca"), about);
+        QTRY_VERIFY(about->isActiveWindow());
+        QCOMPARE(QApplication::focusWidget(), about->control("cmdSysinfo"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        qputenv("PATH", path);
+        QCOMPARE(host->shownMessages().size(), std::size_t(1));
+        QCOMPARE(host->shownMessages().back().text,
+                 std::string("System Information Is Unavailable At This Time"));
+        QCOMPARE(host->shownMessages().back().style, 0);
+        // Esc does nothing here; Alt+O runs "&Ok", which unloads the dialog.
+        QTest::keyClick(about, Qt::Key_Escape);
+        QVERIFY(form("frmacerca").loaded());
+        QTest::keyClick(about, Qt::Key_O, Qt::AltModifier);
+        QTRY_VERIFY(!form("frmacerca").loaded());  // an access key presses the button visibly
+        QVERIFY(form("frmmain").loaded());
+    }
+
     void geometryFollowsTheDescription() {
         const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
         auto px = [dpi](int twips) { return formsqt::twipsToPixels(twips, dpi); };
-        for (const char* name :
-             {"frmsplashscreen", "frmmain", "frmduaspernas", "frmtrespernas", "frmquatropernas"}) {
+        for (const char* name : {"frmsplashscreen", "frmmain", "frmduaspernas", "frmtrespernas",
+                                 "frmquatropernas", "frmacerca"}) {
             FormWindow* w = open(name);
             QVERIFY2(w, name);
             const auto& d = form(name).description();
