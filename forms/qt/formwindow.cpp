@@ -101,37 +101,46 @@ class SliderBar : public QScrollBar {
 
   private:
     void onAction(int action) {
+        if (action == SliderMove && isSliderDown()) return;  // the thumb follows the mouse
         forms::Slider slider(state_);
         auto& rt = host_.runtime();
-        switch (action) {
-            case SliderSingleStepAdd:
-                rt.arrow(slider, +1);
-                break;
-            case SliderSingleStepSub:
-                rt.arrow(slider, -1);
-                break;
-            case SliderPageStepAdd:
-                rt.page(slider, +1);
-                break;
-            case SliderPageStepSub:
-                rt.page(slider, -1);
-                break;
-            case SliderMove:
-                if (isSliderDown()) return;  // the thumb follows the mouse until released
-                break;
-            default:
-                break;  // Home, End, the wheel: not moves of this slider
-        }
-        host_.syncAll();
+        host_.act([&] {
+            switch (action) {
+                case SliderSingleStepAdd:
+                    rt.arrow(slider, +1);
+                    break;
+                case SliderSingleStepSub:
+                    rt.arrow(slider, -1);
+                    break;
+                case SliderPageStepAdd:
+                    rt.page(slider, +1);
+                    break;
+                case SliderPageStepSub:
+                    rt.page(slider, -1);
+                    break;
+                default:
+                    break;  // Home, End, the wheel: not moves of this slider
+            }
+        });
         if (state_.form->loaded()) setSliderPosition(state_.value);
     }
     void onReleased() {
         const int position = sliderPosition();
-        host_.runtime().drag(forms::Slider(state_),
-                             forms::Int(static_cast<std::int16_t>(position)));
-        host_.syncAll();
+        host_.act([&] {
+            host_.runtime().drag(forms::Slider(state_),
+                                 forms::Int(static_cast<std::int16_t>(position)));
+        });
+        if (state_.form->loaded()) setSliderPosition(state_.value);
     }
 
+  public:
+    // A message box takes the mouse away: a held arrow or track must not go on repeating.
+    void stopRepeating() {
+        setRepeatAction(SliderNoAction);
+        setSliderDown(false);
+    }
+
+  private:
     QtHost& host_;
     ControlState& state_;
 };
@@ -319,10 +328,8 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                                                      "QPushButton:pressed { border-style: inset; }"
                                                      "QPushButton:focus { border-color: #202020; }")
                                           .arg(back.name()));
-            connect(button, &QPushButton::clicked, this, [this, &state] {
-                host_.runtime().click(state);
-                afterAction();
-            });
+            connect(button, &QPushButton::clicked, this,
+                    [this, &state] { host_.act([&] { host_.runtime().click(state); }); });
             w = button;
             break;
         }
@@ -330,10 +337,8 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             auto* option = new QRadioButton(qs(d.caption), parent);
             option->setAutoExclusive(false);  // the model keeps the group
             option->setChecked(state.selected);
-            connect(option, &QRadioButton::clicked, this, [this, &state] {
-                host_.runtime().select(state);
-                afterAction();
-            });
+            connect(option, &QRadioButton::clicked, this,
+                    [this, &state] { host_.act([&] { host_.runtime().select(state); }); });
             w = option;
             break;
         }
@@ -369,10 +374,8 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             auto* timer = new QTimer(this);
             timer->setTimerType(Qt::PreciseTimer);
             timer->setInterval(d.interval);
-            connect(timer, &QTimer::timeout, this, [this, &state] {
-                host_.runtime().tick(state);
-                afterAction();
-            });
+            connect(timer, &QTimer::timeout, this,
+                    [this, &state] { host_.act([&] { host_.runtime().tick(state); }); });
             timer->start();
             return nullptr;
         }
@@ -388,9 +391,10 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
     return w;
 }
 
-void FormWindow::afterAction() {
-    // The window may be gone by now (its form was unloaded): only the host is touched.
-    host_.syncAll();
+void FormWindow::stopSliderRepeats() {
+    for (ControlState& c : form_.controls())
+        if (c.desc->kind == Kind::Slider)
+            if (auto* bar = static_cast<SliderBar*>(control(c.desc->name))) bar->stopRepeating();
 }
 
 void FormWindow::sync() {
@@ -455,8 +459,7 @@ void FormWindow::closeEvent(QCloseEvent* event) {
     }
     // The user closed the window: the model unloads the form, which takes the window away.
     event->ignore();
-    host_.runtime().close(form_);
-    host_.syncAll();
+    host_.act([&] { host_.runtime().close(form_); });
 }
 
 }  // namespace formsqt

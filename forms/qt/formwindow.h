@@ -29,6 +29,8 @@ class FormWindow : public QWidget {
     void focusFirst();
     // The model has unloaded the form: the window goes without asking the model again.
     void markUnloaded() { unloaded_ = true; }
+    // Stops any held arrow or track of its sliders from repeating.
+    void stopSliderRepeats();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -38,7 +40,6 @@ class FormWindow : public QWidget {
     void build();
     QWidget* create(forms::ControlState& state, QWidget* parent);
     QWidget* containerOf(const forms::ControlDesc& desc) const;
-    void afterAction();
 
     QtHost& host_;
     forms::Form& form_;

@@ -41,6 +41,8 @@ void QtHost::syncAll() {
 void QtHost::messageBox(const forms::Message& message) {
     // The windows behind the box show the current values while it is open.
     syncAll();
+    for (auto& [form, window] : windows_)
+        if (window) window->stopSliderRepeats();
     shown_.push_back(message);
     if (autoAnswer_) return;
     QMessageBox::Icon icon = QMessageBox::NoIcon;

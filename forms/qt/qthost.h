@@ -30,6 +30,23 @@ class QtHost : public QObject, public forms::Host {
     // Brings every window's widgets in line with the model.
     void syncAll();
 
+    // Runs one user action as one event of the model, then shows its result. A handler that
+    // shows a message box waits in a nested event loop; input that still reaches a window then
+    // (a held arrow's repeat, a timer) is dropped, so that two events never interleave.
+    template <class Action>
+    bool act(Action&& action) {
+        if (busy_) return false;
+        busy_ = true;
+        struct Done {
+            bool& busy;
+            ~Done() { busy = false; }
+        } done{busy_};
+        action();
+        syncAll();
+        return true;
+    }
+    bool busy() const { return busy_; }
+
     // Message boxes are answered by a person; tests may answer them instead.
     void setAutoAnswer(bool on) { autoAnswer_ = on; }
     const std::vector<forms::Message>& shownMessages() const { return shown_; }
@@ -47,6 +64,7 @@ class QtHost : public QObject, public forms::Host {
     forms::FormsRuntime* runtime_ = nullptr;
     std::map<const forms::Form*, QPointer<FormWindow>> windows_;
     bool autoAnswer_ = false;
+    bool busy_ = false;
     std::vector<forms::Message> shown_;
 };
 

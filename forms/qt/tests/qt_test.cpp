@@ -79,6 +79,21 @@ class QtBindingTest : public QObject {
         QCOMPARE(leg->value(), value("frmduaspernas", "hsbperna"));
     }
 
+    void inputDuringAnEventIsDropped() {
+        // What reaches a window while a handler waits on a message box must not run inside it.
+        FormWindow* w = open("frmduaspernas");
+        QScrollBar* leg = bar(w, "hsbperna");
+        bool inner = true;
+        QVERIFY(host->act([&] {
+            leg->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            inner = host->act([] {});
+        }));
+        QVERIFY(!inner);
+        QCOMPARE(value("frmduaspernas", "hsbperna"), 101);
+        QCOMPARE(leg->value(), 101);
+        QVERIFY(!host->busy());
+    }
+
     void trackClickIsALargeStep() {
         FormWindow* w = open("frmduaspernas");
         QScrollBar* load = bar(w, "hsblcarga");
