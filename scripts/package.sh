@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Builds the Debian package of pernadas in build-package, checks the desktop entry and the
+# AppStream metadata it installs, unpacks it into a throw-away root, and starts the program
+# installed there without a display, to see the splash window give way to the main menu.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+
+app_id=pt.example.ribeira.Pernadas
+build=build-package
+
+echo "== Debian package =="
+# Only the program and its icons go into the package; the install step builds nothing else.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DPERNADAS_TESTS=OFF \
+      -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+cmake --build "$build" --target pernadas pernadas_icons -j2
+rm -f "$build"/pernadas_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+debs=("$build"/pernadas_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "package.sh: no single .deb in $build"; exit 1; }
+deb=${debs[0]}
+echo "$deb"
+depends=$(dpkg-deb --field "$deb" Depends)
+echo "Depends: $depends"
+for needed in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 qt6-qpa-plugins; do
+    [[ ", $depends," == *", $needed "* || ", $depends," == *", $needed,"* ]] ||
+        { echo "package.sh: the package does not depend on $needed"; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+root=$work/root
+dpkg -x "$deb" "$root"
+
+fail=0
+expect() {
+    [ -f "$root/$1" ] || { echo "package.sh: the package lacks /$1"; fail=1; }
+}
+expect usr/bin/pernadas
+expect "usr/share/applications/$app_id.desktop"
+expect "usr/share/metainfo/$app_id.metainfo.xml"
+expect "usr/share/icons/hicolor/scalable/apps/$app_id.svg"
+for size in 16 24 32 48 64 128 256; do
+    png=usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png
+    expect "$png"
+    if [ -f "$root/$png" ] && ! file "$root/$png" | grep -q "PNG image data, $size x $size,"; then
+        echo "package.sh: /$png is not a $size x $size PNG"
+        fail=1
+    fi
+done
+[ "$fail" -eq 0 ] || exit 1
+
+echo "== Desktop entry and AppStream metadata =="
+# desktop-file-validate exits 0 on warnings: any message at all fails the check.
+report=$(desktop-file-validate "$root/usr/share/applications/$app_id.desktop" 2>&1) || true
+if [ -n "$report" ]; then
+    echo "$report"
+    echo "package.sh: desktop-file-validate is not satisfied"
+    exit 1
+fi
+echo "desktop-file-validate: no messages"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml"
+# The metadata, the desktop entry and the icon, seen together as a software centre sees them.
+appstreamcli validate-tree --no-net "$root"
+
+echo "== The installed program, without a display =="
+# It runs in an empty folder with an empty home, so that anything it wrote would show.
+mkdir -m 700 "$work/home" "$work/cwd" "$work/runtime"
+log=$work/pernadas.log
+start=$(date +%s.%N)
+(cd "$work/cwd" && exec env -u DISPLAY -u WAYLAND_DISPLAY HOME="$work/home" \
+     XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen PERNADAS_TRACE_FORMS=1 \
+     timeout 20 "$root/usr/bin/pernadas" >"$log" 2>&1) &
+pid=$!
+menu_at=""
+for _ in $(seq 150); do
+    if grep -q "^pernadas: frmmain shown$" "$log"; then
+        menu_at=$(date +%s.%N)
+        break
+    fi
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+sleep 0.5
+running=0
+kill -0 "$pid" 2>/dev/null && running=1
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+cat "$log"
+
+shown=$(grep "^pernadas: .* shown$" "$log" || true)
+expected=$'pernadas: frmsplashscreen shown\npernadas: frmmain shown'
+if [ "$shown" != "$expected" ]; then
+    echo "package.sh: expected the splash window and then the main menu, and nothing else"
+    exit 1
+fi
+if [ "$running" -ne 1 ]; then
+    echo "package.sh: the program ended by itself with the main menu up"
+    exit 1
+fi
+# The splash window stays up for four seconds before the main menu replaces it.
+if awk -v a="$start" -v b="$menu_at" 'BEGIN { exit !(b - a < 3.5) }'; then
+    echo "package.sh: the main menu came up before the splash window had its time"
+    exit 1
+fi
+written=$(find "$work/cwd" "$work/home" -mindepth 1)
+if [ -n "$written" ]; then
+    echo "$written"
+    echo "package.sh: the program wrote files"
+    exit 1
+fi
+echo "The splash window gave way to the main menu."
+echo "Package checks passed: $deb"
