@@ -23,6 +23,8 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 bash scripts/package.sh
 
+bash scripts/windows.sh
+
 echo "== Format =="
 if command -v clang-format >/dev/null; then
     unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -c warning || true)

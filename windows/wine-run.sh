@@ -1,0 +1,20 @@
+#!/bin/sh
+# Runs a Windows program under Wine in a prefix of its own, headless:
+#   sh wine-run.sh PREFIX PROGRAM [ARGUMENT...]
+# The prefix is made at its first use, under a lock since tests start side by side. Wine's debug
+# output and its offers to install Mono and Gecko are off, and no display is used.
+set -eu
+WINEPREFIX=$(realpath -m "$1")
+shift
+export WINEPREFIX
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+ready="$WINEPREFIX/.pernadas-ready"
+if [ ! -f "$ready" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    # The stamp is left only by a set-up that finished, so one cut short is done again.
+    flock "$WINEPREFIX.lock" sh -c '[ -f "$1" ] || { wine wineboot -i && touch "$1"; }' sh "$ready"
+fi
+exec wine "$@"
