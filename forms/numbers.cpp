@@ -72,12 +72,15 @@ std::string RealText(Real x) {
     const double v = x.value();
     std::string s = generalDigits(std::fabs(v));
     if (s.size() > 1 && s[0] == '0' && s[1] == '.') s.erase(0, 1);
-    return (v < 0 ? "-" : " ") + s;
+    s.insert(s.begin(), v < 0 ? '-' : ' ');
+    return s;
 }
 
 std::string PlainRealText(Real x) {
     const double v = x.value();
-    return (v < 0 ? "-" : "") + generalDigits(std::fabs(v));
+    std::string s = generalDigits(std::fabs(v));
+    if (v < 0) s.insert(s.begin(), '-');
+    return s;
 }
 
 std::string FixedTwo(std::string_view text) {
@@ -133,12 +136,17 @@ std::string FixedTwo(std::string_view text) {
         else
             ++kept[k - 1];
     }
-    std::string whole = kept.substr(0, kept.size() - 2);
     const std::string decimals = kept.substr(kept.size() - 2);
-    while (whole.size() > 1 && whole.front() == '0') whole.erase(0, 1);
-    if (whole.empty()) whole = "0";
+    const std::size_t firstDigit = kept.find_first_not_of('0');
+    const std::string whole = firstDigit >= kept.size() - 2
+                                  ? std::string("0")
+                                  : kept.substr(firstDigit, kept.size() - 2 - firstDigit);
     const bool zero = whole == "0" && decimals == "00";
-    return (negative && !zero ? "-" : "") + whole + "." + decimals;
+    std::string out = negative && !zero ? "-" : "";
+    out += whole;
+    out += '.';
+    out += decimals;
+    return out;
 }
 
 Real TextToReal(std::string_view text) {
