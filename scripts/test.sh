@@ -25,6 +25,7 @@ bash scripts/package.sh
 
 bash scripts/windows.sh
 
+bash scripts/fuzz.sh
 echo "== Format =="
 if command -v clang-format >/dev/null; then
     unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -c warning || true)

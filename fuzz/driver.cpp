@@ -1,0 +1,260 @@
+#include "fuzz/driver.h"
+
+#include <algorithm>
+#include <map>
+#include <stdexcept>
+#include <string_view>
+
+#include "about/acerca.h"
+#include "calculators/duaspernas.h"
+#include "calculators/quatropernas.h"
+#include "calculators/trespernas.h"
+#include "fuzz/invariants.h"
+#include "shell/shell.h"
+
+namespace fuzzing {
+
+using namespace forms;
+
+namespace {
+
+constexpr std::string_view kStalled =
+    "Não foi possível chegar a exatamente 90 graus: o cálculo parou no comprimento mostrado.";
+
+// The button of each calculator that starts the 90-degree search.
+std::string_view searchButton(std::string_view form) {
+    if (form == "frmtrespernas") return "Command2";
+    if (form == "frmduaspernas" || form == "frmquatropernas") return "Command4";
+    return {};
+}
+
+bool isLoadPrompt(const Message& m) {
+    return m.style == kStyleInformation &&
+           (m.text == "Introduza, em primeiro lugar, através do cursor, a medida da carga!" ||
+            m.text == "Introduza, em primeiro lugar, através do cursor, as medidas da carga!");
+}
+
+const char* verbWord(Verb v) {
+    switch (v) {
+        case Verb::Show:
+            return "show";
+        case Verb::Close:
+            return "close";
+        case Verb::Arrow:
+            return "arrow";
+        case Verb::Page:
+            return "page";
+        case Verb::Drag:
+            return "drag";
+        case Verb::Click:
+            return "click";
+        case Verb::Select:
+            return "select";
+        case Verb::Tick:
+            return "tick";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string Action::line() const {
+    std::string s = std::string(verbWord(verb)) + " " + form;
+    if (!control.empty()) s += " " + control;
+    if (verb == Verb::Arrow || verb == Verb::Page) s += value < 0 ? " -" : " +";
+    if (verb == Verb::Drag) s += " " + std::to_string(value);
+    return s;
+}
+
+// The about dialog's system-information tool is never found and never started here: the
+// fuzzer must not launch programs on the machine it runs on.
+struct Driver::Platform : about::Platform {
+    long openKey(std::uint32_t, std::string_view, std::uint32_t, about::KeyHandle&) override {
+        return about::kStatusNotFound;
+    }
+    about::QueryResult queryValue(about::KeyHandle, std::string_view,
+                                  std::span<std::byte, about::kValueBufferSize>) override {
+        return {};
+    }
+    void closeKey(about::KeyHandle) override {}
+    bool fileExists(std::string_view) override { return false; }
+    bool launch(std::string_view) override { return false; }
+};
+
+Driver::Driver() : platform_(std::make_unique<Platform>()) {
+    reset();
+    // The table of actions follows the forms' own tables, so it names every control a user can
+    // act on: every visible slider, button, option button and timer, and every form.
+    for (Form* form : runtime_->forms()) {
+        const std::string name(form->name());
+        table_.push_back({Verb::Show, name, {}, 0});
+        table_.push_back({Verb::Close, name, {}, 0});
+        for (const ControlState& c : form->controls()) {
+            const std::string control(c.desc->name);
+            switch (c.desc->kind) {
+                case Kind::Slider:
+                    if (!c.desc->visible) break;
+                    for (Verb v : {Verb::Arrow, Verb::Page}) {
+                        table_.push_back({v, name, control, +1});
+                        table_.push_back({v, name, control, -1});
+                    }
+                    table_.push_back({Verb::Drag, name, control, 0});
+                    break;
+                case Kind::Button:
+                    table_.push_back({Verb::Click, name, control, 0});
+                    break;
+                case Kind::Option:
+                    table_.push_back({Verb::Select, name, control, 0});
+                    break;
+                case Kind::Timer:
+                    table_.push_back({Verb::Tick, name, control, 0});
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+    if (table_.size() > 256) throw std::logic_error("more actions than one byte can pick");
+}
+
+Driver::~Driver() = default;
+
+void Driver::reset() {
+    runtime_ = std::make_unique<FormsRuntime>(*this);
+    runtime_->add<shell::frmsplashscreen>();
+    runtime_->add<shell::frmmain>();
+    runtime_->add<calculators::frmduaspernas>();
+    runtime_->add<calculators::frmtrespernas>();
+    runtime_->add<calculators::frmquatropernas>();
+    runtime_->add<about::frmacerca>(*platform_);
+}
+
+void Driver::messageBox(const Message& message) {
+    boxes_.push_back(message);
+}
+
+void Driver::errorBox(const RuntimeError&, const Message& message) {
+    ++errorBoxes_;
+    boxes_.push_back(message);
+}
+
+Outcome Driver::run(std::span<const std::uint8_t> data) {
+    reset();
+    Outcome outcome;
+    runtime_->start(*runtime_->find("frmsplashscreen"));
+    outcome.scenario.push_back("show frmsplashscreen");
+
+    std::size_t i = 0;
+    auto next = [&]() -> std::uint8_t { return i < data.size() ? data[i++] : 0; };
+    while (i < data.size()) {
+        Action action = table_[next() % table_.size()];
+        if (action.verb == Verb::Drag) {
+            const ControlState* c = runtime_->find(action.form)->find(action.control);
+            const unsigned offset = unsigned(next()) << 8;
+            const unsigned positions = unsigned(c->desc->max - c->desc->min + 1);
+            action.value = c->desc->min + int((offset | next()) % positions);
+        }
+        if (action.verb != Verb::Show && !runtime_->find(action.form)->loaded()) continue;
+        outcome.scenario.push_back(action.line());
+        perform(action, outcome.findings);
+        if (!outcome.findings.empty()) break;
+    }
+    return outcome;
+}
+
+void Driver::perform(const Action& action, std::vector<std::string>& findings) {
+    Form& form = *runtime_->find(action.form);
+    std::map<Form*, Form::Snapshot> before;
+    for (Form* f : runtime_->loadedForms()) before.emplace(f, f->snapshot());
+    boxes_.clear();
+    errorBoxes_ = 0;
+
+    FormsRuntime::Outcome refused;
+    ControlState* control = action.control.empty() ? nullptr : form.find(action.control);
+    switch (action.verb) {
+        case Verb::Show:
+            refused = runtime_->showForm(form);
+            break;
+        case Verb::Close:
+            refused = runtime_->close(form);
+            break;
+        case Verb::Arrow:
+            refused = runtime_->arrow(Slider(*control), action.value);
+            break;
+        case Verb::Page:
+            refused = runtime_->page(Slider(*control), action.value);
+            break;
+        case Verb::Drag:
+            refused =
+                runtime_->drag(Slider(*control), Int(static_cast<std::int16_t>(action.value)));
+            break;
+        case Verb::Click:
+            refused = runtime_->click(*control);
+            break;
+        case Verb::Select:
+            refused = runtime_->select(*control);
+            break;
+        case Verb::Tick:
+            refused = runtime_->tick(*control);
+            break;
+    }
+
+    // One report for a refused action, none otherwise.
+    if (errorBoxes_ != (refused ? 1 : 0))
+        findings.push_back(std::to_string(errorBoxes_) + " error reports for an action that was " +
+                           (refused ? "refused" : "not refused"));
+
+    for (const auto& [f, snap] : before) {
+        if (!f->loaded()) continue;
+        if (refused)
+            invariants::checkRestored(*f, snap, findings);
+        else if (invariants::isCalculator(*f))
+            invariants::checkWritten(*f, snap, findings);
+    }
+    for (Form* f : runtime_->loadedForms()) {
+        if (invariants::isCalculator(*f))
+            invariants::checkCalculator(*f, findings);
+        else
+            invariants::checkSliders(*f, findings);
+    }
+
+    // A search that ran ends at 90 degrees or stops with its message; one that found no load
+    // only asks for it and changes nothing.
+    if (action.verb == Verb::Click && !refused && action.control == searchButton(action.form) &&
+        form.loaded()) {
+        const int angle = form.find("hsbangsup")->value;
+        const bool stalled = !boxes_.empty() && boxes_.back().text == kStalled;
+        const bool prompted = boxes_.size() == 1 && isLoadPrompt(boxes_.front());
+        if (stalled && angle == 90) findings.push_back("a search at 90 degrees said it stopped");
+        if (angle != 90 && !stalled && !prompted)
+            findings.push_back("a search ended at " + std::to_string(angle) +
+                               " degrees without a word");
+        if (prompted) invariants::checkRestored(form, before.at(&form), findings);
+    }
+}
+
+std::vector<std::uint8_t> Driver::encode(const std::vector<Action>& actions) const {
+    std::vector<std::uint8_t> bytes;
+    for (const Action& a : actions) {
+        const auto same = [&](const Action& t) {
+            return t.verb == a.verb && t.form == a.form && t.control == a.control &&
+                   (a.verb != Verb::Arrow && a.verb != Verb::Page ? true
+                                                                  : (t.value < 0) == (a.value < 0));
+        };
+        const auto it = std::find_if(table_.begin(), table_.end(), same);
+        if (it == table_.end()) throw std::invalid_argument("no such action: " + a.line());
+        bytes.push_back(static_cast<std::uint8_t>(it - table_.begin()));
+        if (a.verb == Verb::Drag) {
+            // The limits are the same on every run: they come from the form's table.
+            int min = 0;
+            for (Form* f : runtime_->forms())
+                if (f->name() == a.form) min = f->find(a.control)->desc->min;
+            const unsigned offset = unsigned(a.value - min);
+            bytes.push_back(static_cast<std::uint8_t>(offset >> 8));
+            bytes.push_back(static_cast<std::uint8_t>(offset & 0xFF));
+        }
+    }
+    return bytes;
+}
+
+}  // namespace fuzzing

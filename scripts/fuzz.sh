@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds the user-action fuzzer with clang (libFuzzer under AddressSanitizer and
+# UndefinedBehaviorSanitizer) in build-fuzz, replays every input kept in fuzz/regressions and
+# fuzz/corpus, then fuzzes for FUZZ_SECONDS (60 by default); further arguments go to libFuzzer.
+# New inputs go to build-fuzz/corpus; an input that breaks something is written to
+# build-fuzz/artifacts and the script fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${FUZZ_SECONDS:-60}
+jobs=$(nproc)
+
+echo "== Fuzz the user actions (${seconds} s) =="
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DPERNADAS_SANITIZE=ON -DPERNADAS_QT=OFF -DPERNADAS_TESTS=OFF -DPERNADAS_WERROR=ON \
+    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
+cmake --build build-fuzz -j"$jobs" --target actions_fuzzer
+fuzzer=build-fuzz/bin/actions_fuzzer
+
+# Every kept input first, each run once as it is.
+mkdir -p build-fuzz/corpus build-fuzz/artifacts
+mapfile -t kept < <(find fuzz/regressions fuzz/corpus -type f ! -name '.*' | sort)
+if [ ${#kept[@]} -gt 0 ] && ! "$fuzzer" -timeout=10 "${kept[@]}" >build-fuzz/kept.log 2>&1; then
+    cat build-fuzz/kept.log
+    echo "a kept fuzz input fails"
+    exit 1
+fi
+echo "${#kept[@]} kept inputs replayed"
+
+# The fuzzing run's own output goes to build-fuzz/fuzz.log; its end is shown when it fails.
+if ! "$fuzzer" build-fuzz/corpus fuzz/corpus -max_total_time="$seconds" -max_len=256 -timeout=10 \
+        -use_value_profile=1 -print_final_stats=1 -artifact_prefix=build-fuzz/artifacts/ "$@" \
+        >build-fuzz/fuzz.log 2>&1; then
+    tail -n 80 build-fuzz/fuzz.log
+    echo "fuzzing found a fault; the input is in build-fuzz/artifacts/"
+    exit 1
+fi
+grep -E '^(Done|stat::(number_of_executed_units|new_units_added|peak_rss_mb))' build-fuzz/fuzz.log
