@@ -9,7 +9,6 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(forms::kApplicationTitle.data()));
-    QApplication::setApplicationDisplayName(QStringLiteral("Pernadas"));
     QApplication::setDesktopFileName(QStringLiteral("pt.example.ribeira.Pernadas"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/pernadas.svg")));
     // The program ends when no form is loaded after an event, not when a window closes.

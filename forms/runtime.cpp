@@ -72,6 +72,7 @@ FormsRuntime::Outcome FormsRuntime::showForm(Form& form) {
 }
 
 FormsRuntime::Outcome FormsRuntime::step(Slider slider, int direction, int amount) {
+    if (!slider.state().form->loaded()) return {};
     return perform([&] {
         // The thumb stops at either end; a step that does not move it runs nothing.
         const int current = slider.Value().value();
@@ -90,16 +91,20 @@ FormsRuntime::Outcome FormsRuntime::page(Slider slider, int direction) {
 }
 
 FormsRuntime::Outcome FormsRuntime::drag(Slider slider, Int value) {
+    // Only a loaded form's controls receive input.
+    if (!slider.state().form->loaded()) return {};
     return perform([&] { slider.setValue(value); });
 }
 
 FormsRuntime::Outcome FormsRuntime::click(ControlState& button) {
+    if (!button.form->loaded()) return {};
     return perform([&] {
         if (button.desc->handler) button.desc->handler(*button.form);
     });
 }
 
 FormsRuntime::Outcome FormsRuntime::select(ControlState& option) {
+    if (!option.form->loaded()) return {};
     return perform([&] {
         // Selecting the selected button runs nothing; otherwise its group (the buttons of the
         // same container) is cleared, it is selected, and its click handler runs.

@@ -99,4 +99,16 @@ TEST(Runner, RefusedActionReportsTheErrorAndRestoresTheForm) {
 TEST(Runner, JsonStringsEscapeWhatTheyMust) {
     EXPECT_EQ(replay::jsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
     EXPECT_EQ(replay::jsonString("Informação"), "\"Informação\"");
+    // The output stays UTF-8 whatever bytes the scenario held.
+    EXPECT_EQ(replay::jsonString("frm\xe9main"), "\"frm\xEF\xBF\xBDmain\"");
+    EXPECT_EQ(replay::jsonString("\xC3"), "\"\xEF\xBF\xBD\"");
+    EXPECT_EQ(replay::jsonString("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");
+}
+
+TEST(Runner, AScenarioThatCannotBeReadIsNotARun) {
+    replay::Runner runner;
+    std::ifstream directory(scenarioDir());
+    std::ostringstream out;
+    EXPECT_EQ(runner.run(directory, out), 2);
+    EXPECT_EQ(out.str(), "");
 }

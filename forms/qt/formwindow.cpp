@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QStylePainter>
 #include <QTimer>
 #include <algorithm>
@@ -71,6 +72,10 @@ class SliderBar : public QScrollBar {
         setValue(state.value);
         connect(this, &QAbstractSlider::actionTriggered, this, &SliderBar::onAction);
         connect(this, &QAbstractSlider::sliderReleased, this, &SliderBar::onReleased);
+        // A value set from outside the model's actions (an assistive tool) counts as a thumb
+        // released there; the scroll bar's own menu, which would set it so, is not offered.
+        connect(this, &QAbstractSlider::valueChanged, this, &SliderBar::onValueSet);
+        setContextMenuPolicy(Qt::NoContextMenu);
     }
 
   protected:
@@ -131,6 +136,17 @@ class SliderBar : public QScrollBar {
                                  forms::Int(static_cast<std::int16_t>(position)));
         });
         if (state_.form->loaded()) setSliderPosition(state_.value);
+    }
+
+    void onValueSet(int v) {
+        if (!state_.form->loaded() || v == state_.value) return;
+        host_.act([&] {
+            host_.runtime().drag(forms::Slider(state_), forms::Int(static_cast<std::int16_t>(v)));
+        });
+        if (state_.form->loaded() && value() != state_.value) {
+            const QSignalBlocker block(this);
+            setValue(state_.value);
+        }
     }
 
   public:
@@ -416,7 +432,10 @@ void FormWindow::sync() {
             case Kind::Readout: {
                 auto* edit = static_cast<QLineEdit*>(w);
                 const QString text = QString::fromStdString(c.text);
-                if (edit->text() != text) edit->setText(text);
+                if (edit->text() != text) {
+                    edit->setText(text);
+                    fitText(edit, toQFont(c.desc->font, font()));
+                }
                 setBackground(edit, c.back, QPalette::Base);
                 const QString note = qs(c.note);
                 edit->setToolTip(note);
@@ -433,6 +452,23 @@ void FormWindow::sync() {
                 break;
         }
     }
+}
+
+void FormWindow::fitText(QLineEdit* edit, const QFont& described) {
+    // A value must never be shown cut off: where the described font makes the text wider than
+    // the box (another font stands in for it), a smaller size is used for that text.
+    QFont f = described;
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.rect = edit->rect();
+    option.lineWidth =
+        edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
+    const QRect room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    const int available = room.width() - 4;  // the line edit's own side margins
+    while (f.pointSizeF() > 5 && QFontMetrics(f).horizontalAdvance(edit->text()) > available)
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+    if (edit->font() != f) edit->setFont(f);
+    edit->setCursorPosition(0);
 }
 
 void FormWindow::focusFirst() {

@@ -1,12 +1,15 @@
 // One window built from a form's description.
 #pragma once
 
+#include <QFont>
 #include <QPixmap>
 #include <QWidget>
 #include <map>
 #include <string_view>
 
 #include "forms/form.h"
+
+class QLineEdit;
 
 namespace formsqt {
 
@@ -40,6 +43,7 @@ class FormWindow : public QWidget {
     void build();
     QWidget* create(forms::ControlState& state, QWidget* parent);
     QWidget* containerOf(const forms::ControlDesc& desc) const;
+    static void fitText(QLineEdit* edit, const QFont& described);
 
     QtHost& host_;
     forms::Form& form_;

@@ -12,10 +12,47 @@ namespace replay {
 
 using namespace forms;
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of `s`, or 0.
+std::size_t utf8Sequence(std::string_view s) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char c = b(0);
+    std::size_t n = 0;
+    unsigned lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF)
+        n = 2;
+    else if (c >= 0xE0 && c <= 0xEF)
+        n = 3, lo = c == 0xE0 ? 0xA0 : 0x80, hi = c == 0xED ? 0x9F : 0xBF;
+    else if (c >= 0xF0 && c <= 0xF4)
+        n = 4, lo = c == 0xF0 ? 0x90 : 0x80, hi = c == 0xF4 ? 0x8F : 0xBF;
+    else
+        return 0;
+    if (s.size() < n || b(1) < lo || b(1) > hi) return 0;
+    for (std::size_t i = 2; i < n; ++i)
+        if (b(i) < 0x80 || b(i) > 0xBF) return 0;
+    return n;
+}
+
+}  // namespace
+
 std::string jsonString(std::string_view text) {
+    // The output is UTF-8: a byte that does not belong to a well-formed sequence is written as
+    // U+FFFD.
     std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const std::size_t n = utf8Sequence(text.substr(i));
+            if (n == 0) {
+                out += "\xEF\xBF\xBD";
+                ++i;
+            } else {
+                out.append(text.substr(i, n));
+                i += n;
+            }
+            continue;
+        }
         switch (c) {
             case '"':
                 out += "\\\"";
@@ -33,14 +70,15 @@ std::string jsonString(std::string_view text) {
                 out += "\\t";
                 break;
             default:
-                if (c < 0x20) {
+                if (c < 0x20 || c == 0x7F) {
                     char buf[8];
                     std::snprintf(buf, sizeof buf, "\\u%04x", c);
                     out += buf;
                 } else {
-                    out += ch;
+                    out += static_cast<char>(c);
                 }
         }
+        ++i;
     }
     return out + "\"";
 }
@@ -231,6 +269,8 @@ int Runner::run(std::istream& in, std::ostream& out) {
         if (bad) status = 1;
         if (!answer.empty()) out << answer << '\n' << std::flush;
     }
+    // A scenario that could not be read to its end (a directory, a read error) is not a run.
+    if (in.bad()) return 2;
     return status;
 }
 

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyleOptionFrame>
 #include <QStyleOptionSlider>
 #include <QtTest>
 #include <memory>
@@ -92,6 +93,35 @@ class QtBindingTest : public QObject {
         QCOMPARE(value("frmduaspernas", "hsbperna"), 101);
         QCOMPARE(leg->value(), 101);
         QVERIFY(!host->busy());
+    }
+
+    void aValueSetFromOutsideIsOneAssignment() {
+        // An assistive tool setting the bar's value is a thumb released there.
+        FormWindow* w = open("frmduaspernas");
+        QScrollBar* leg = bar(w, "hsbperna");
+        QCOMPARE(leg->contextMenuPolicy(), Qt::NoContextMenu);
+        leg->setValue(150);
+        QCOMPARE(value("frmduaspernas", "hsbperna"), 150);
+        QCOMPARE(value("frmduaspernas", "hsbaltura"), 141);
+        QCOMPARE(host->shownMessages().size(), std::size_t(1));
+    }
+
+    void readoutsNeverCutTheirValueOff() {
+        // The narrow lower-angle box must show all of " 88.5" whatever font stands in.
+        FormWindow* w = open("frmduaspernas");
+        runtime->drag(forms::Slider(*form("frmduaspernas").find("hsblcarga")), 101);
+        runtime->drag(forms::Slider(*form("frmduaspernas").find("hsbperna")), 2000);
+        host->syncAll();
+        auto* lower = qobject_cast<QLineEdit*>(w->control("txtanginf"));
+        QCOMPARE(lower->text(), QStringLiteral(" 88.5"));
+        QStyleOptionFrame option;
+        option.initFrom(lower);
+        option.rect = lower->rect();
+        option.lineWidth = lower->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        const QRect room =
+            lower->style()->subElementRect(QStyle::SE_LineEditContents, &option, lower);
+        QVERIFY(QFontMetrics(lower->font()).horizontalAdvance(lower->text()) <= room.width() - 4);
+        QCOMPARE(lower->cursorPosition(), 0);
     }
 
     void trackClickIsALargeStep() {
