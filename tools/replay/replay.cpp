@@ -261,6 +261,7 @@ std::string Runner::dump(const std::string& cmd, Form& form) {
 }
 
 int Runner::run(std::istream& in, std::ostream& out) {
+    if (in.fail()) return 2;  // never opened
     int status = 0;
     std::string text;
     while (std::getline(in, text)) {
