@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "calculators/duaspernas.h"
-#include "tests/program.h"
+#include "tests/calculator_fixture.h"
 
 using namespace calculators;
 using forms::Int;
@@ -13,19 +13,8 @@ using testing_support::Program;
 
 namespace {
 
-struct TwoLegs : ::testing::Test {
-    Program program;
-    frmduaspernas& f = program.open<frmduaspernas>();
-
-    void drag(forms::Slider s, int v) {
-        ASSERT_FALSE(program.rt.drag(s, Int(static_cast<std::int16_t>(v))));
-    }
+struct TwoLegs : testing_support::CalculatorTest<frmduaspernas> {
     void search() { ASSERT_FALSE(program.click(f, "Command4")); }
-    void expectState(int p, int h, int a) {
-        EXPECT_EQ(f.hsbperna.Value(), p);
-        EXPECT_EQ(f.hsbaltura.Value(), h);
-        EXPECT_EQ(f.hsbangsup.Value(), a);
-    }
 };
 
 }  // namespace

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "calculators/quatropernas.h"
-#include "tests/program.h"
+#include "tests/calculator_fixture.h"
 
 using namespace calculators;
 using forms::Int;
 using forms::Real;
+using testing_support::I;
 using testing_support::kStalled;
 using testing_support::Program;
 
@@ -19,62 +20,18 @@ namespace {
 
 const std::string kLoadsPrompt =
     "Introduza, em primeiro lugar, através do cursor, as medidas da carga!";
-const std::string kErrorReport =
-    "Erro de execução 380: valor de propriedade inválido. A operação foi anulada.";
 
-Int I(int v) {
-    return Int(static_cast<std::int16_t>(v));
-}
-
-struct FourLegs : ::testing::Test {
-    Program program;
-    frmquatropernas& f = program.open<frmquatropernas>();
-
-    void drag(forms::Slider s, int v) { ASSERT_FALSE(program.rt.drag(s, I(v))); }
-    void arrow(forms::Slider s, int direction) { ASSERT_FALSE(program.rt.arrow(s, direction)); }
+struct FourLegs : testing_support::CalculatorTest<frmquatropernas> {
     void search() { ASSERT_FALSE(program.click(f, "Command4")); }
     void load(int length, int width) {
         drag(f.hsbccarga, length);
         drag(f.hsblcarga, width);
     }
-    // Close the window and open it again: a fresh form, no messages remembered.
-    void reopen() {
-        ASSERT_FALSE(program.rt.close(f));
-        ASSERT_FALSE(program.rt.showForm(f));
-        program.take();
-        program.errors.clear();
-    }
-    void expectState(int p, int h, int a) {
-        EXPECT_EQ(f.hsbperna.Value(), p);
-        EXPECT_EQ(f.hsbaltura.Value(), h);
-        EXPECT_EQ(f.hsbangsup.Value(), a);
-    }
-    void expectUnchanged(const forms::Form::Snapshot& before) {
-        ASSERT_EQ(f.controls().size(), before.controls.size());
-        for (std::size_t i = 0; i < before.controls.size(); ++i) {
-            SCOPED_TRACE(before.controls[i].desc->name);
-            EXPECT_EQ(f.controls()[i].value, before.controls[i].value);
-            EXPECT_EQ(f.controls()[i].text, before.controls[i].text);
-            EXPECT_EQ(f.controls()[i].back, before.controls[i].back);
-        }
-    }
-    // A refused action: it fails with an out-of-range value, the form is put back exactly as it
-    // was, and the error is reported once, after the boxes the handlers showed before failing.
+    // A refused action after the load prompt shown `prompts` times.
+    using CalculatorTest::expectRefused;
     void expectRefused(const std::function<forms::FormsRuntime::Outcome()>& action,
-                       std::size_t promptsBefore = 0) {
-        const auto before = f.snapshot();
-        const std::size_t errors = program.errors.size();
-        program.take();
-        const auto outcome = action();
-        ASSERT_TRUE(outcome.has_value());
-        EXPECT_EQ(outcome->kind(), forms::ErrorKind::InvalidPropertyValue);
-        EXPECT_EQ(program.errors.size(), errors + 1);
-        ASSERT_FALSE(program.boxes.empty());
-        EXPECT_EQ(program.boxes.back().style, forms::kStyleCritical);
-        std::vector<std::string> expected(promptsBefore, kLoadsPrompt);
-        expected.push_back(kErrorReport);
-        EXPECT_EQ(program.take(), expected);
-        expectUnchanged(before);
+                       std::size_t prompts) {
+        expectRefused(action, std::vector<std::string>(prompts, kLoadsPrompt));
     }
 };
 

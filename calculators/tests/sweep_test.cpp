@@ -20,10 +20,11 @@
 #include "calculators/quatropernas.h"
 #include "calculators/trespernas.h"
 #include "fuzz/invariants.h"
-#include "tests/program.h"
+#include "tests/calculator_fixture.h"
 
 using namespace calculators;
 using forms::Int;
+using testing_support::I;
 using testing_support::kStalled;
 using testing_support::Program;
 
@@ -48,10 +49,6 @@ constexpr int kLegStride = 1;
 constexpr int kLoadStride = 5;
 constexpr int kLegStride = 11;
 #endif
-
-Int I(int v) {
-    return Int(static_cast<std::int16_t>(v));
-}
 
 // Values from first to last, every `stride`th, always with both ends and the extra values.
 std::vector<int> values(int first, int last, int stride, std::initializer_list<int> extra = {}) {

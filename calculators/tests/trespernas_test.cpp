@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "calculators/trespernas.h"
-#include "tests/program.h"
+#include "tests/calculator_fixture.h"
 
 using namespace calculators;
 using forms::Int;
+using testing_support::I;
 using testing_support::kLoadPrompt;
 using testing_support::kStalled;
 using testing_support::Program;
@@ -39,63 +40,10 @@ namespace {
 
 const std::string kDistancePrompt =
     "Em primeiro lugar introduza  a medida da carga, através do cursor!";
-const std::string kErrorReport =
-    "Erro de execução 380: valor de propriedade inválido. A operação foi anulada.";
-
-Int I(int v) {
-    return Int(static_cast<std::int16_t>(v));
-}
-
-struct ThreeLegs : ::testing::Test {
-    Program program;
-    frmtrespernas& f = program.open<frmtrespernas>();
-
-    void drag(forms::Slider s, int v) { ASSERT_FALSE(program.rt.drag(s, I(v))); }
-    void arrow(forms::Slider s, int direction) { ASSERT_FALSE(program.rt.arrow(s, direction)); }
+struct ThreeLegs : testing_support::CalculatorTest<frmtrespernas> {
     void search() { ASSERT_FALSE(program.click(f, "Command2")); }
     void distanceMode() { ASSERT_FALSE(program.select(f, "Option2")); }
     void diameterMode() { ASSERT_FALSE(program.select(f, "Option1")); }
-    // Close the window and open it again: a fresh form, no messages remembered.
-    void reopen() {
-        ASSERT_FALSE(program.rt.close(f));
-        ASSERT_FALSE(program.rt.showForm(f));
-        program.take();
-        program.errors.clear();
-    }
-    void expectState(int p, int h, int a) {
-        EXPECT_EQ(f.hsbperna.Value(), p);
-        EXPECT_EQ(f.hsbaltura.Value(), h);
-        EXPECT_EQ(f.hsbangsup.Value(), a);
-    }
-    // Every slider, option, text and colour as in the snapshot.
-    void expectUnchanged(const forms::Form::Snapshot& before) {
-        ASSERT_EQ(f.controls().size(), before.controls.size());
-        for (std::size_t i = 0; i < before.controls.size(); ++i) {
-            SCOPED_TRACE(before.controls[i].desc->name);
-            EXPECT_EQ(f.controls()[i].value, before.controls[i].value);
-            EXPECT_EQ(f.controls()[i].selected, before.controls[i].selected);
-            EXPECT_EQ(f.controls()[i].text, before.controls[i].text);
-            EXPECT_EQ(f.controls()[i].back, before.controls[i].back);
-        }
-    }
-    // A refused action: it fails with an out-of-range value, the form is put back exactly as it
-    // was, and the error is reported once, as the last box.
-    void expectRefused(const std::function<forms::FormsRuntime::Outcome()>& action) {
-        const auto before = f.snapshot();
-        const std::size_t errors = program.errors.size();
-        program.take();
-        const auto outcome = action();
-        ASSERT_TRUE(outcome.has_value());
-        EXPECT_EQ(outcome->kind(), forms::ErrorKind::InvalidPropertyValue);
-        EXPECT_EQ(program.errors.size(), errors + 1);
-        ASSERT_FALSE(program.boxes.empty());
-        EXPECT_EQ(program.boxes.back().text, kErrorReport);
-        EXPECT_EQ(program.boxes.back().style, forms::kStyleCritical);
-        EXPECT_EQ(program.boxes.back().title, forms::kErrorTitle);
-        EXPECT_EQ(program.take().size(), 1u);
-        expectUnchanged(before);
-        EXPECT_TRUE(f.loaded());
-    }
     // An endless search: it stops with the message, with the leg read-out and the angle in
     // agreement with the sliders.
     void expectStoppedSearch() {
