@@ -8,9 +8,6 @@ using namespace forms;
 
 namespace {
 
-constexpr std::string_view kLoadPrompt =
-    "Introduza, em primeiro lugar, através do cursor, a medida da carga!";
-
 using F = frmduaspernas;
 
 constexpr ControlDesc kControls[] = {

@@ -8,7 +8,7 @@ using namespace forms;
 
 namespace {
 
-constexpr std::string_view kLoadPrompt =
+constexpr std::string_view kLoadsPrompt =
     "Introduza, em primeiro lugar, através do cursor, as medidas da carga!";
 
 using F = frmquatropernas;
@@ -572,7 +572,7 @@ frmquatropernas::frmquatropernas(FormsRuntime& runtime) : SlingForm(runtime, kFo
 
 // The leg handler raises a leg shorter than the half-diagonal to ten centimetres past it.
 void frmquatropernas::hsbperna_Change() {
-    if (noLoad()) ShowInfo(kLoadPrompt);
+    if (noLoad()) ShowInfo(kLoadsPrompt);
     const Real x = d();
     if (x > p()) hsbperna.setValue(ToInteger(x + 10));
     hsbaltura.setValue(Height(x, p()));
@@ -612,7 +612,7 @@ void frmquatropernas::hsblcarga_Change() {
 void frmquatropernas::Command4_Click() {
     const Real x = d();
     if (noLoad()) {
-        ShowInfo(kLoadPrompt);
+        ShowInfo(kLoadsPrompt);
         return;
     }
     SearchGuard guard;

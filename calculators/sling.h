@@ -35,6 +35,10 @@ Int Leg(Real x, Int h);
 // UpperAngle(x, p): twice the arcsine of x / p, in whole degrees.
 Int UpperAngle(Real x, Int p);
 
+// What the two- and three-leg calculators ask while the load has not been entered.
+inline constexpr std::string_view kLoadPrompt =
+    "Introduza, em primeiro lugar, através do cursor, a medida da carga!";
+
 inline constexpr std::string_view kSearchStalled =
     "Não foi possível chegar a exatamente 90 graus: o cálculo parou no comprimento mostrado.";
 

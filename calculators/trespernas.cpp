@@ -8,8 +8,6 @@ using namespace forms;
 
 namespace {
 
-constexpr std::string_view kLoadPromptM1 =
-    "Introduza, em primeiro lugar, através do cursor, a medida da carga!";
 constexpr std::string_view kLoadPromptM2 =
     "Em primeiro lugar introduza  a medida da carga, através do cursor!";
 
@@ -574,7 +572,7 @@ Real frmtrespernas::HalfSpacing(Real r) {
 
 // The leg handler raises a leg not longer than R, or lowers a height not below the leg.
 void frmtrespernas::hsbperna_Change() {
-    if (loadNotEntered(100)) ShowInfo(kLoadPromptM1);
+    if (loadNotEntered(100)) ShowInfo(kLoadPrompt);
     const Real r = R();
     if (r >= p())
         hsbperna.setValue(ToInteger(r + 1));
@@ -590,13 +588,12 @@ void frmtrespernas::hsblcarga_Change() {
     if (p() <= r) hsbperna.setValue(ToInteger(r + 1));
     const Real halfSpacing = HalfSpacing(r);
     hsbaltura.setValue(ToInteger(Sqrt(Sqr(p()) - Sqr(r))));
-    if (Option1.Value()) {
-        txtlcarga.setText(PlainRealText(halfSpacing * 2 / 100));
+    // The spacing of the legs in both modes; the diameter as entered, or from the spacing.
+    txtlcarga.setText(PlainRealText(halfSpacing * 2 / 100));
+    if (Option1.Value())
         txtdiam.setText(RealText(L() / 100.0));
-    } else {
-        txtlcarga.setText(PlainRealText(halfSpacing * 2 / 100));
+    else
         txtdiam.setText(PlainRealText(r * 2 / 100));
-    }
     txtlcarga.setText(FixedTwo(txtlcarga.Text()));
     txtdiam.setText(FixedTwo(txtdiam.Text()));
 }
@@ -612,14 +609,14 @@ void frmtrespernas::hsbaltura_Change() {
         hsbaltura.setValue(p() - 1);
     const Real halfSpacing = HalfSpacing(r);
     hsbperna.setValue(ToInteger(Sqrt(Sqr(h()) + Sqr(r))));
-    hsbangsup.setValue(AngleFor(halfSpacing, p()));
+    hsbangsup.setValue(UpperAngle(halfSpacing, p()));
     showMetres(txtaltura, Sqrt(Sqr(p()) - Sqr(r)));
 }
 
 // "Calcular a 90 Graus": the leg walks one centimetre at a time towards the 90-degree leg.
 void frmtrespernas::Command2_Click() {
     if (loadNotEntered(100)) {
-        ShowInfo(kLoadPromptM1);
+        ShowInfo(kLoadPrompt);
         return;
     }
     SearchGuard guard;
@@ -631,7 +628,7 @@ void frmtrespernas::Command2_Click() {
         const Real r = R();
         const Real halfSpacing = HalfSpacing(r);
         hsbperna.setValue(ToInteger(Sqrt(Sqr(h()) + Sqr(r))));
-        hsbangsup.setValue(AngleFor(halfSpacing, p()));
+        hsbangsup.setValue(UpperAngle(halfSpacing, p()));
         hsbaltura.setValue(ToInteger(Sqrt(Sqr(p()) - Sqr(r))));
         if (a() > 90)
             hsbperna.setValue(p() + 1);

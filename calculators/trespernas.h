@@ -30,8 +30,6 @@ class frmtrespernas : public SlingForm {
     Real R() const;
     // Half the distance between two adjacent attachment points.
     static Real HalfSpacing(Real r);
-    // The upper angle between two adjacent legs of length p.
-    static Int AngleFor(Real halfSpacing, Int p) { return UpperAngle(halfSpacing, p); }
     bool loadNotEntered(int atLoad) const { return txtlcarga.Text().empty() && L() == atLoad; }
 };
 

@@ -50,7 +50,8 @@ struct Program : forms::Host {
     }
 };
 
-inline const std::string kLoadPrompt =
+// Written out here, not taken from the forms, so that a changed text shows up.
+inline const std::string kLoadPromptText =
     "Introduza, em primeiro lugar, através do cursor, a medida da carga!";
 inline const std::string kStalled =
     "Não foi possível chegar a exatamente 90 graus: o cálculo parou no comprimento mostrado.";

@@ -7,7 +7,7 @@
 using namespace calculators;
 using forms::Int;
 using forms::Real;
-using testing_support::kLoadPrompt;
+using testing_support::kLoadPromptText;
 using testing_support::kStalled;
 using testing_support::Program;
 
@@ -21,14 +21,14 @@ struct TwoLegs : testing_support::CalculatorTest<frmduaspernas> {
 
 TEST_F(TwoLegs, SearchBeforeTheLoadOnlyPrompts) {
     search();
-    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPrompt});
+    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPromptText});
     expectState(101, 100, 1);
     EXPECT_EQ(f.txtperna.Text(), "");
 }
 
 TEST_F(TwoLegs, LegBeforeTheLoadPromptsAndComputesWithTheDesignLoad) {
     drag(f.hsbperna, 150);
-    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPrompt});
+    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPromptText});
     expectState(150, 141, 39);
     EXPECT_EQ(f.txtperna.Text(), "1.50");
     EXPECT_EQ(f.txtaltura.Text(), "1.41");
@@ -37,7 +37,7 @@ TEST_F(TwoLegs, LegBeforeTheLoadPromptsAndComputesWithTheDesignLoad) {
     EXPECT_EQ(f.txtperna.BackColor(), kGreen);
     EXPECT_EQ(f.txtlcarga.Text(), "");
     search();
-    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPrompt});
+    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPromptText});
     expectState(150, 141, 39);
 }
 
@@ -57,7 +57,7 @@ TEST_F(TwoLegs, ShortLegBeforeTheLoadPromptsOncePerNestedRun) {
     Program third;
     auto& k = third.open<frmduaspernas>();
     third.rt.drag(k.hsbperna, 50);
-    EXPECT_EQ(third.take(), std::vector<std::string>(3, kLoadPrompt));
+    EXPECT_EQ(third.take(), std::vector<std::string>(3, kLoadPromptText));
     EXPECT_EQ(k.hsbperna.Value(), 71);
 }
 

@@ -18,7 +18,7 @@
 using namespace calculators;
 using forms::Int;
 using testing_support::I;
-using testing_support::kLoadPrompt;
+using testing_support::kLoadPromptText;
 using testing_support::kStalled;
 using testing_support::Program;
 
@@ -68,7 +68,7 @@ struct ThreeLegs : testing_support::CalculatorTest<frmtrespernas> {
 
 TEST_F(ThreeLegs, LegMovesBeforeTheLoadPromptAndComputeWithTheDesignLoad) {
     arrow(f.hsbperna, +1);
-    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPrompt});
+    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPromptText});
     expectState(102, 89, 50);
     EXPECT_EQ(f.txtperna.Text(), "1.02");
     EXPECT_EQ(f.txtaltura.Text(), "0.89");
@@ -76,10 +76,10 @@ TEST_F(ThreeLegs, LegMovesBeforeTheLoadPromptAndComputeWithTheDesignLoad) {
     EXPECT_EQ(f.txtdiam.Text(), "");
     // Every further leg move prompts again, and the search still only prompts.
     arrow(f.hsbperna, +1);
-    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPrompt});
+    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPromptText});
     const auto before = f.snapshot();
     search();
-    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPrompt});
+    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPromptText});
     expectUnchanged(before);
     // Once the load has moved, neither prompts.
     drag(f.hsblcarga, 150);
@@ -90,13 +90,13 @@ TEST_F(ThreeLegs, LegMovesBeforeTheLoadPromptAndComputeWithTheDesignLoad) {
     // The old height 100 is not below the leg 90: the outer and the nested run both prompt.
     reopen();
     drag(f.hsbperna, 90);
-    EXPECT_EQ(program.take(), std::vector<std::string>(2, kLoadPrompt));
+    EXPECT_EQ(program.take(), std::vector<std::string>(2, kLoadPromptText));
     expectState(102, 89, 50);
 
     reopen();
     const auto fresh = f.snapshot();
     search();
-    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPrompt});
+    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPromptText});
     expectUnchanged(fresh);
 }
 
