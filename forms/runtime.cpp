@@ -6,8 +6,10 @@ namespace forms {
 
 Message errorReport(const RuntimeError& error) {
     return Message{kStyleCritical, std::string(kErrorTitle),
-                   "Erro de execução " + std::to_string(error.number()) + ": " +
-                       std::string(errorWording(error.kind())) + ". A operação foi anulada."};
+                   "Não foi possível fazer esta operação com os valores atuais. Foi anulada e os "
+                   "valores anteriores foram repostos. (Erro de execução " +
+                       std::to_string(error.number()) + ": " +
+                       std::string(errorWording(error.kind())) + ".)"};
 }
 
 Form* FormsRuntime::find(std::string_view name) const {
@@ -49,11 +51,32 @@ void FormsRuntime::unload(Form& form) {
 }
 
 void FormsRuntime::showInfo(std::string_view prompt) {
-    host_.messageBox(Message{kStyleInformation, std::string(kInfoTitle), std::string(prompt)});
+    box(Message{kStyleInformation, std::string(kInfoTitle), std::string(prompt)});
 }
 
 void FormsRuntime::plainBox(std::string_view prompt) {
-    host_.messageBox(Message{kStylePlain, std::string(kApplicationTitle), std::string(prompt)});
+    box(Message{kStylePlain, std::string(kApplicationTitle), std::string(prompt)});
+}
+
+void FormsRuntime::box(Message message) {
+    // Within one user action a box is shown once: a nested run that would show the same box
+    // again goes on as if it had been shown and dismissed.
+    if (actionDepth_ > 0) {
+        const auto same = [&](const Message& m) {
+            return m.style == message.style && m.title == message.title && m.text == message.text;
+        };
+        if (std::any_of(shownInAction_.begin(), shownInAction_.end(), same)) return;
+        shownInAction_.push_back(message);
+    }
+    host_.messageBox(message);
+}
+
+void FormsRuntime::beginAction() {
+    if (actionDepth_++ == 0) shownInAction_.clear();
+}
+
+void FormsRuntime::endAction() {
+    if (--actionDepth_ == 0) shownInAction_.clear();
 }
 
 std::vector<std::pair<Form*, Form::Snapshot>> FormsRuntime::snapshotLoaded() const {

@@ -6,6 +6,10 @@
 // action. The failed chain has stopped where it failed; every form that was loaded before the
 // action is then put back as it was, the error is reported in one message box, and the next
 // event is taken.
+//
+// Within one user action, a message box equal to one already shown in that action (style, title
+// and text) is not shown again: the nested handler chains would otherwise repeat one prompt
+// hundreds of times in a row.
 #pragma once
 
 #include <memory>
@@ -34,7 +38,8 @@ struct Message {
     std::string text;
 };
 
-// "Erro de execução 6: excesso de capacidade. A operação foi anulada."
+// "Não foi possível fazer esta operação com os valores atuais. Foi anulada e os valores anteriores
+// foram repostos. (Erro de execução 6: excesso de capacidade.)"
 Message errorReport(const RuntimeError& error);
 
 // What the runtime needs from its surroundings: a display, or a test host.
@@ -99,6 +104,7 @@ class FormsRuntime {
     Outcome perform(Action&& action) {
         auto before = snapshotLoaded();
         Outcome outcome;
+        beginAction();
         try {
             action();
         } catch (const RuntimeError& error) {
@@ -106,17 +112,27 @@ class FormsRuntime {
                 if (form->loaded()) form->restore(snap);
             host_.errorBox(error, errorReport(error));
             outcome = error;
+        } catch (...) {
+            endAction();
+            throw;
         }
+        endAction();
         if (!anyLoaded()) host_.noFormLoaded();
         return outcome;
     }
 
   private:
+    void box(Message message);
+    void beginAction();
+    void endAction();
+
     std::vector<std::pair<Form*, Form::Snapshot>> snapshotLoaded() const;
     Outcome step(Slider slider, int direction, int amount);
 
     Host& host_;
     std::vector<std::unique_ptr<Form>> forms_;
+    int actionDepth_ = 0;
+    std::vector<Message> shownInAction_;  // the boxes shown so far in the current action
 };
 
 }  // namespace forms

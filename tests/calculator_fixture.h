@@ -18,7 +18,8 @@ inline forms::Int I(int v) {
 }
 
 inline const std::string kErrorReport =
-    "Erro de execução 380: valor de propriedade inválido. A operação foi anulada.";
+    "Não foi possível fazer esta operação com os valores atuais. Foi anulada e os valores "
+    "anteriores foram repostos. (Erro de execução 380: valor de propriedade inválido.)";
 
 template <class F>
 struct CalculatorTest : ::testing::Test {

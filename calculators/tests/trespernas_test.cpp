@@ -87,10 +87,11 @@ TEST_F(ThreeLegs, LegMovesBeforeTheLoadPromptAndComputeWithTheDesignLoad) {
     search();
     EXPECT_TRUE(program.take().empty());
 
-    // The old height 100 is not below the leg 90: the outer and the nested run both prompt.
+    // The old height 100 is not below the leg 90: the outer and the nested run both reach the
+    // prompt, shown once in the action.
     reopen();
     drag(f.hsbperna, 90);
-    EXPECT_EQ(program.take(), std::vector<std::string>(2, kLoadPromptText));
+    EXPECT_EQ(program.take(), std::vector<std::string>{kLoadPromptText});
     expectState(102, 89, 50);
 
     reopen();
@@ -239,6 +240,23 @@ TEST_F(ThreeLegs, LongLegOverASmallLoadDescendsBelowRSquared) {
     drag(f.hsblcarga, 50);
     EXPECT_EQ(f.hsbperna.Value(), 625);
     EXPECT_EQ(f.hsbaltura.Value(), 624);
+}
+
+TEST_F(ThreeLegs, ALongDescentBeforeTheLoadPromptsOnce) {
+    // On a fresh form the leg at 1000 and the load straight to 50: the leg walks down from
+    // 1000, and every nested height run reaches the load prompt while the load read-out is
+    // still empty.
+    drag(f.hsbperna, 1000);
+    program.take();
+    const auto before = f.snapshot();
+    f.hsblcarga.setValue(50);  // the model driven directly: every nested run's prompt
+    EXPECT_EQ(program.take(), std::vector<std::string>(377, kDistancePrompt));
+    const auto directly = f.snapshot();
+
+    f.restore(before);
+    drag(f.hsblcarga, 50);  // the user's action: one box
+    EXPECT_EQ(program.take(), std::vector<std::string>{kDistancePrompt});
+    expectUnchanged(directly);
 }
 
 TEST_F(ThreeLegs, FlattestSlingHasHeightOneAndAngle120) {

@@ -202,13 +202,58 @@ TEST_F(Cascade, EventLoopRestoresTheFormsAndReportsARefusedAction) {
     EXPECT_EQ(host.boxes[0].text, "before the failure");
     EXPECT_EQ(host.boxes[1].style, 16);
     EXPECT_EQ(host.boxes[1].title, "Cálculo de Comprimento");
-    EXPECT_EQ(host.boxes[1].text,
-              "Erro de execução 380: valor de propriedade inválido. A operação foi anulada.");
+    EXPECT_EQ(
+        host.boxes[1].text,
+        "Não foi possível fazer esta operação com os valores atuais. Foi anulada e os valores "
+        "anteriores foram repostos. (Erro de execução 380: valor de propriedade inválido.)");
     EXPECT_EQ(host.errors, 1);
     // The next action is taken as usual.
     f.onA = nullptr;
     EXPECT_FALSE(rt.arrow(f.A, +1));
     EXPECT_EQ(f.A.Value(), 11);
+}
+
+TEST_F(Cascade, AnActionShowsEachBoxOnceAndTheNextActionStartsAfresh) {
+    // A chain that reaches the same prompt at every level of its nesting.
+    f.onB = [&] {
+        rt.showInfo("same");
+        if (f.B.Value().value() < 25) f.B.setValue(Int(f.B.Value().value() + 1));
+        rt.plainBox("same");  // another style: another box
+        rt.showInfo("other");
+    };
+    EXPECT_FALSE(rt.drag(f.B, 21));
+    EXPECT_EQ(f.B.Value(), 25);  // five nested runs, every one of them to the end
+    ASSERT_EQ(host.boxes.size(), 3u);
+    EXPECT_EQ(host.boxes[0].text, "same");
+    EXPECT_EQ(host.boxes[0].style, 64);
+    EXPECT_EQ(host.boxes[1].text, "same");
+    EXPECT_EQ(host.boxes[1].style, 0);
+    EXPECT_EQ(host.boxes[2].text, "other");
+
+    host.boxes.clear();
+    EXPECT_FALSE(rt.arrow(f.B, +1));
+    EXPECT_EQ(host.boxes.size(), 3u);
+
+    // A refused action shows its boxes once too, and its report after them.
+    host.boxes.clear();
+    f.onB = [&] {
+        rt.showInfo("same");
+        rt.showInfo("same");
+        f.C.setValue(99);
+    };
+    EXPECT_TRUE(rt.arrow(f.B, +1));
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[0].text, "same");
+    EXPECT_EQ(host.boxes[1].style, 16);
+    host.boxes.clear();
+    EXPECT_TRUE(rt.arrow(f.B, +1));
+    EXPECT_EQ(host.boxes.size(), 2u);
+
+    // Outside any user action the model shows every box it is asked to.
+    host.boxes.clear();
+    rt.showInfo("same");
+    rt.showInfo("same");
+    EXPECT_EQ(host.boxes.size(), 2u);
 }
 
 TEST_F(Cascade, UserStepsStopAtTheEnds) {
