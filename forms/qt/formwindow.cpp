@@ -17,6 +17,7 @@
 #include <QStyleOptionFrame>
 #include <QStylePainter>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <vector>
 
@@ -97,6 +98,12 @@ class SliderBar : public QScrollBar {
             case Qt::Key_PageUp:
                 triggerAction(SliderPageStepSub);
                 break;
+            case Qt::Key_Home:
+                dragTo(minimum());
+                break;
+            case Qt::Key_End:
+                dragTo(maximum());
+                break;
             default:
                 event->ignore();
                 return;
@@ -104,7 +111,54 @@ class SliderBar : public QScrollBar {
         event->accept();
     }
 
+    // One notch of the wheel is one small step: towards Max when the wheel turns towards the
+    // user, towards Min when it turns away. Fine-grained wheels add up to whole notches.
+    void wheelEvent(QWheelEvent* event) override {
+        QPoint delta = event->angleDelta();
+        if (event->inverted()) delta = -delta;
+        wheel_ += delta.y() != 0 ? delta.y() : delta.x();
+        event->accept();
+        while (wheel_ <= -120 || wheel_ >= 120) {
+            const int direction = wheel_ < 0 ? +1 : -1;
+            wheel_ += direction * 120;
+            if (!step(direction)) {
+                wheel_ = 0;
+                break;
+            }
+        }
+    }
+
+    // The keyboard focus shows as a frame in the highlight colour around the thumb.
+    void paintEvent(QPaintEvent* event) override {
+        QScrollBar::paintEvent(event);
+        if (!hasFocus()) return;
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        const QRect thumb = style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                    QStyle::SC_ScrollBarSlider, this);
+        QPainter p(this);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(thumb).adjusted(1, 1, -1, -1));
+    }
+
   private:
+    // One small step as one user action; false when the action was not taken.
+    bool step(int direction) {
+        forms::Slider slider(state_);
+        const bool taken = host_.act([&] { host_.runtime().arrow(slider, direction); });
+        if (state_.form->loaded()) setSliderPosition(state_.value);
+        return taken && state_.form->loaded();
+    }
+    // Home and End: the thumb dragged to an end of the track.
+    void dragTo(int position) {
+        host_.act([&] {
+            host_.runtime().drag(forms::Slider(state_),
+                                 forms::Int(static_cast<std::int16_t>(position)));
+        });
+        if (state_.form->loaded()) setSliderPosition(state_.value);
+    }
+
     void onAction(int action) {
         if (action == SliderMove && isSliderDown()) return;  // the thumb follows the mouse
         forms::Slider slider(state_);
@@ -124,19 +178,12 @@ class SliderBar : public QScrollBar {
                     rt.page(slider, -1);
                     break;
                 default:
-                    break;  // Home, End, the wheel: not moves of this slider
+                    break;  // Home, End and the wheel have handlers of their own
             }
         });
         if (state_.form->loaded()) setSliderPosition(state_.value);
     }
-    void onReleased() {
-        const int position = sliderPosition();
-        host_.act([&] {
-            host_.runtime().drag(forms::Slider(state_),
-                                 forms::Int(static_cast<std::int16_t>(position)));
-        });
-        if (state_.form->loaded()) setSliderPosition(state_.value);
-    }
+    void onReleased() { dragTo(sliderPosition()); }
 
     void onValueSet(int v) {
         if (!state_.form->loaded() || v == state_.value) return;
@@ -159,6 +206,7 @@ class SliderBar : public QScrollBar {
   private:
     QtHost& host_;
     ControlState& state_;
+    int wheel_ = 0;  // the wheel's turn not yet taken, in eighths of a degree
 };
 
 // A command button whose caption wraps onto several lines when it is wider than the button.
@@ -175,9 +223,13 @@ class CaptionButton : public QPushButton {
         option.text.clear();
         p.drawControl(QStyle::CE_PushButton, option);
         p.setPen(palette().color(QPalette::ButtonText));
-        p.drawText(rect().adjusted(3, 2, -3, -2),
-                   Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, caption);
+        p.drawText(textRoom(rect()), Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
+                   caption);
     }
+
+  public:
+    // Where the caption goes: inside the button's bevel.
+    static QRect textRoom(const QRect& button) { return button.adjusted(3, 2, -3, -2); }
 };
 
 }  // namespace
@@ -313,20 +365,23 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
         }
         case Kind::Label: {
             auto* label = new QLabel(qs(d.caption), parent);
+            label->setWordWrap(true);
             label->setAlignment((d.align == forms::Align::Centre  ? Qt::AlignHCenter
                                  : d.align == forms::Align::Right ? Qt::AlignRight
                                                                   : Qt::AlignLeft) |
                                 Qt::AlignTop);
             if (d.fore != forms::kDefaultColour) setBackground(label, d.fore, QPalette::WindowText);
-            if (!d.transparent && d.back != forms::kDefaultColour) {
+            // A label hides what lies behind it, in its own colour or its container's, unless
+            // the layout makes it transparent.
+            if (!d.transparent) {
                 label->setAutoFillBackground(true);
-                setBackground(label, d.back, QPalette::Window);
+                if (d.back != forms::kDefaultColour) setBackground(label, d.back, QPalette::Window);
             }
             w = label;
             break;
         }
         case Kind::Frame: {
-            auto* frame = new QGroupBox(qs(d.caption), parent);
+            auto* frame = new FrameBox(qs(d.caption), parent);
             if (d.back != forms::kDefaultColour) {
                 frame->setAutoFillBackground(true);
                 setBackground(frame, d.back, QPalette::Window);
@@ -399,6 +454,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
     w->setObjectName(qs(d.name));
     w->setGeometry(box);
     w->setFont(toQFont(d.font, parent->font()));
+    fitCaption(w, d);
     if (!d.accessibleName.empty()) w->setAccessibleName(qs(d.accessibleName));
     if (d.kind == Kind::Label || d.kind == Kind::Frame || d.kind == Kind::Image)
         w->setFocusPolicy(Qt::NoFocus);
@@ -451,6 +507,42 @@ void FormWindow::sync() {
             default:
                 break;
         }
+    }
+}
+
+void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) {
+    // No caption may be cut off: where the stand-in font makes it larger than its room, a
+    // smaller size is used for that control.
+    switch (d.kind) {
+        case Kind::Label: {
+            auto* label = static_cast<QLabel*>(w);
+            shrinkToFit(w, label->text(), label->contentsRect(),
+                        int(label->alignment()) | Qt::TextWordWrap);
+            break;
+        }
+        case Kind::Button:
+            shrinkToFit(w, qs(d.caption), CaptionButton::textRoom(w->rect()),
+                        Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic);
+            break;
+        case Kind::Option: {
+            QStyleOptionButton option;
+            option.initFrom(w);
+            option.rect = w->rect();
+            option.text = qs(d.caption);
+            const QRect room =
+                w->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, w);
+            shrinkToFit(w, option.text, room,
+                        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic);
+            break;
+        }
+        case Kind::Frame:
+            shrinkToFit(w, qs(d.caption), frameTitleRoom(w), Qt::AlignLeft | Qt::TextShowMnemonic);
+            break;
+        case Kind::TextBox:
+            fitText(static_cast<QLineEdit*>(w), w->font());
+            break;
+        default:
+            break;
     }
 }
 

@@ -44,6 +44,7 @@ class FormWindow : public QWidget {
     QWidget* create(forms::ControlState& state, QWidget* parent);
     QWidget* containerOf(const forms::ControlDesc& desc) const;
     static void fitText(QLineEdit* edit, const QFont& described);
+    static void fitCaption(QWidget* w, const forms::ControlDesc& d);
 
     QtHost& host_;
     forms::Form& form_;

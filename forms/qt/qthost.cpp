@@ -2,8 +2,12 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTranslator>
+#include <QWindow>
 
 #include "forms/qt/formwindow.h"
 
@@ -14,8 +18,29 @@ static void initPictures() {
 
 namespace formsqt {
 
+namespace {
+
+// Qt's own texts (context menus, the buttons of message boxes) in Portuguese: the European
+// catalogue where it has the text, the Brazilian one for what it lacks.
+void installTranslations() {
+    static bool installed = false;
+    if (installed || !QCoreApplication::instance()) return;
+    installed = true;
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* catalogue : {"qtbase_pt_BR", "qt_pt_PT"}) {
+        auto* translator = new QTranslator(QCoreApplication::instance());
+        if (translator->load(QString::fromLatin1(catalogue), dir))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+}
+
+}  // namespace
+
 QtHost::QtHost() {
     initPictures();
+    installTranslations();
 }
 
 QtHost::~QtHost() {
@@ -63,6 +88,7 @@ void QtHost::formLoaded(forms::Form& form) {
         const QRect area = screen->availableGeometry();
         window->move(area.center() - window->rect().center());
     }
+    if (form.description().style == forms::WindowStyle::Dialog) ownDialog(*window, nullptr);
     window->show();
     window->raise();
     window->activateWindow();
@@ -82,12 +108,33 @@ void QtHost::formActivated(forms::Form& form) {
 void QtHost::formUnloaded(forms::Form& form) {
     const auto it = windows_.find(&form);
     if (it == windows_.end()) return;
-    if (FormWindow* window = it->second.data()) {
-        window->markUnloaded();
-        window->hide();
-        window->deleteLater();
-    }
+    FormWindow* gone = it->second.data();
     windows_.erase(it);
+    if (!gone) return;
+    gone->markUnloaded();
+    gone->hide();
+    // A dialog that this window owned passes to another window of the program.
+    for (auto& [other, window] : windows_)
+        if (window && other->description().style == forms::WindowStyle::Dialog &&
+            window->windowHandle() &&
+            window->windowHandle()->transientParent() == gone->windowHandle())
+            ownDialog(*window, gone);
+    gone->deleteLater();
+}
+
+void QtHost::ownDialog(FormWindow& dialog, const FormWindow* leaving) {
+    // A dialog belongs to a visible window of the program, which keeps it out of the task bar
+    // and above its owner.
+    FormWindow* owner = nullptr;
+    for (auto& [form, window] : windows_) {
+        if (!window || window == &dialog || window == leaving || !window->isVisible() ||
+            form->description().style == forms::WindowStyle::Dialog)
+            continue;
+        if (!owner || window->isActiveWindow()) owner = window;
+    }
+    dialog.winId();  // the native window must exist to be owned
+    if (owner) owner->winId();
+    dialog.windowHandle()->setTransientParent(owner ? owner->windowHandle() : nullptr);
 }
 
 void QtHost::noFormLoaded() {

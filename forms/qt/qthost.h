@@ -61,6 +61,8 @@ class QtHost : public QObject, public forms::Host {
     void allFormsUnloaded();
 
   private:
+    void ownDialog(FormWindow& dialog, const FormWindow* leaving);
+
     forms::FormsRuntime* runtime_ = nullptr;
     std::map<const forms::Form*, QPointer<FormWindow>> windows_;
     bool autoAnswer_ = false;

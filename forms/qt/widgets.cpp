@@ -72,6 +72,41 @@ QPixmap picture(std::string_view name, QSize size) {
     return pixmap;
 }
 
+void shrinkToFit(QWidget* widget, const QString& text, const QRect& room, int flags) {
+    if (text.isEmpty()) return;
+    QFont f = widget->font();
+    const auto fits = [&](const QFont& font) {
+        const QRect need = QFontMetrics(font).boundingRect(room, flags, text);
+        return need.width() <= room.width() && need.height() <= room.height();
+    };
+    while (f.pointSizeF() > 5 && !fits(f)) f.setPointSizeF(f.pointSizeF() - 0.25);
+    if (f != widget->font()) widget->setFont(f);
+}
+
+QRect frameTitleRoom(const QWidget* frame) {
+    constexpr int kMargin = 8;  // the caption's inset from either side of the frame
+    return QRect(kMargin, 0, std::max(frame->width() - 2 * kMargin, 0), frame->height());
+}
+
+void FrameBox::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QFontMetrics metrics(font());
+    const int top = title().isEmpty() ? 0 : metrics.height() / 2;
+    const QRect border = rect().adjusted(0, top, -2, -2);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(border);
+    p.setPen(palette().color(QPalette::Light));
+    p.drawRect(border.translated(1, 1));
+    if (title().isEmpty()) return;
+    const QRect room = frameTitleRoom(this);
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic;
+    QRect caption = metrics.boundingRect(room, flags, title()).intersected(room);
+    caption.setHeight(metrics.height());
+    p.fillRect(caption.adjusted(-2, 0, 2, 0), palette().color(QPalette::Window));
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(caption, flags, title());
+}
+
 ShapeWidget::ShapeWidget(const forms::ControlDesc& desc, QWidget* parent, double dpi)
     : QWidget(parent), desc_(desc) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -90,7 +125,8 @@ ShapeWidget::ShapeWidget(const forms::ControlDesc& desc, QWidget* parent, double
 
 void ShapeWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing, desc_.kind != forms::Kind::Rectangle);
+    // Lines and rectangles fall on whole pixels in their own colour; only ovals are smoothed.
+    p.setRenderHint(QPainter::Antialiasing, desc_.kind == forms::Kind::Oval);
     QColor ink = toQColor(desc_.fore);
     if (!ink.isValid()) ink = Qt::black;
     QPen pen(ink, desc_.lineWidth);

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QStyleOptionFrame>
 #include <QStyleOptionSlider>
+#include <QWheelEvent>
 #include <QtTest>
 #include <memory>
 
@@ -78,6 +79,48 @@ class QtBindingTest : public QObject {
         QCOMPARE(value("frmduaspernas", "hsbperna"), 92);
         // The chain moved the leg on: the bar shows where the model left it.
         QCOMPARE(leg->value(), value("frmduaspernas", "hsbperna"));
+    }
+
+    void wheelNotchesAreSmallStepsAndHomeEndDragToTheEnds() {
+        FormWindow* w = open("frmduaspernas");
+        QScrollBar* load = bar(w, "hsblcarga");
+        auto turn = [&](int delta) {
+            const QPointF at(5, 5);
+            QWheelEvent wheel(at, load->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(load, &wheel);
+        };
+        turn(-120);  // one notch towards the user: towards Max
+        QCOMPARE(value("frmduaspernas", "hsblcarga"), 101);
+        QCOMPARE(form("frmduaspernas").find("txtlcarga")->text, std::string("1.01"));
+        turn(-240);  // two notches: two steps
+        QCOMPARE(value("frmduaspernas", "hsblcarga"), 103);
+        turn(120);  // away from the user: towards Min
+        QCOMPARE(value("frmduaspernas", "hsblcarga"), 102);
+        turn(-60);  // half a notch moves nothing until the other half comes
+        QCOMPARE(value("frmduaspernas", "hsblcarga"), 102);
+        turn(-60);
+        QCOMPARE(value("frmduaspernas", "hsblcarga"), 103);
+        QCOMPARE(load->value(), 103);
+
+        load->setFocus();
+        const auto& d = *form("frmduaspernas").find("hsblcarga")->desc;
+        QTest::keyClick(load, Qt::Key_End);
+        QCOMPARE(value("frmduaspernas", "hsblcarga"), int(d.max));
+        QCOMPARE(load->value(), int(d.max));
+        QTest::keyClick(load, Qt::Key_Home);
+        QCOMPARE(value("frmduaspernas", "hsblcarga"), int(d.min));
+
+        // Home on the four-leg leg of a fresh form is refused like any other drag there.
+        FormWindow* four = open("frmquatropernas");
+        QScrollBar* leg = bar(four, "hsbperna");
+        const int before = value("frmquatropernas", "hsbperna");
+        const auto boxes = host->shownMessages().size();
+        leg->setFocus();
+        QTest::keyClick(leg, Qt::Key_Home);
+        QCOMPARE(value("frmquatropernas", "hsbperna"), before);
+        QCOMPARE(leg->value(), before);
+        QVERIFY(host->shownMessages().size() > boxes);
     }
 
     void inputDuringAnEventIsDropped() {
