@@ -226,7 +226,7 @@ const Trace& traceOf(const Scenario& sc) {
 struct Sink {
     std::string text[4];
     Colour back[3] = {};
-    std::string_view note[2];
+    std::string_view note[3];
 };
 
 template <class T>
@@ -245,7 +245,7 @@ void angleRun(const Run& r, Sink& s) {
     s.text[1] = RealText(90 - a / 2);
     const Band band = bandOf(TextToReal(s.text[0]));
     for (Colour& c : s.back) c = band.colour;
-    s.note[0] = s.note[1] = band.name;
+    s.note[0] = s.note[1] = s.note[2] = band.name;
 }
 
 // Each follows its handler's steps with the values the run started from, taking over the

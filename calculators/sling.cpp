@@ -5,10 +5,10 @@ namespace calculators {
 using namespace forms;
 
 Band bandOf(Real v) {
-    if (v > Real(120)) return {kRed, "vermelho: ângulo superior a 120 graus"};
-    if (v > Real(90)) return {kYellow, "amarelo: ângulo de 91 a 120 graus"};
-    if (v > Real(60)) return {kLightGreen, "verde-claro: ângulo de 61 a 90 graus"};
-    return {kGreen, "verde: ângulo até 60 graus"};
+    if (v > Real(120)) return {kRed, "banda vermelha: ângulo superior acima de 120 graus"};
+    if (v > Real(90)) return {kYellow, "banda amarela: ângulo superior de 91 a 120 graus"};
+    if (v > Real(60)) return {kLightGreen, "banda verde-clara: ângulo superior de 61 a 90 graus"};
+    return {kGreen, "banda verde: ângulo superior até 60 graus"};
 }
 
 Int Height(Real x, Int p) {
@@ -34,6 +34,7 @@ void SlingForm::hsbangsup_Change() {
     txtperna.setBackColor(band.colour);
     txtangsup.setBackColor(band.colour);
     txtanginf.setBackColor(band.colour);
+    txtperna.setNote(band.name);
     txtangsup.setNote(band.name);
     txtanginf.setNote(band.name);
 }

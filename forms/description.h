@@ -67,7 +67,11 @@ struct ControlDesc {
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // a line's two ends
     int tabIndex = -1;                   // -1: cannot take the focus
     std::string_view caption{};          // or the initial text of a text box
-    std::string_view accessibleName{};   // what a screen reader calls a slider or read-out
+    std::string_view accessibleName{};   // what a screen reader calls the control
+    std::string_view unit{};             // read-outs: the unit said after the value
+    std::string_view labelledBy{};       // the label that heads the control on screen
+    // What a screen reader adds about the control: for a drawing, what its letters mean.
+    std::string_view description{};
     Font font{};
     Colour fore = kDefaultColour;  // text colour, or a line's or outline's colour
     Colour back = kDefaultColour;  // background, or a shape's fill
@@ -96,6 +100,7 @@ enum class WindowStyle : std::uint8_t {
 struct FormDesc {
     std::string_view name;
     std::string_view caption{};
+    std::string_view accessibleName{};  // the window's name for screen readers, without a caption
     WindowStyle style = WindowStyle::Calculator;
     int clientWidth = 0, clientHeight = 0;  // twips
     Font font{"MS Sans Serif", 8.25, false};

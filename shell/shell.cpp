@@ -80,6 +80,7 @@ constexpr ControlDesc kSplashControls[] = {
      .top = 480,
      .width = 1440,
      .height = 1125,
+     .accessibleName = "Emblema da Lingas Ribeira",
      .picture = "emblem"},
     {.name = "Timer1",
      .kind = Kind::Timer,
@@ -88,6 +89,7 @@ constexpr ControlDesc kSplashControls[] = {
 };
 
 constexpr FormDesc kSplash{.name = "frmsplashscreen",
+                           .accessibleName = "Pernadas, versão 2.2: a abrir",
                            .style = WindowStyle::Bare,
                            .clientWidth = 6495,
                            .clientHeight = 3900,
@@ -155,6 +157,7 @@ constexpr ControlDesc kMenuControls[] = {
 };
 
 constexpr FormDesc kMenu{.name = "frmmain",
+                         .accessibleName = "Pernadas: menu principal",
                          .style = WindowStyle::Bare,
                          .clientWidth = 4575,
                          .clientHeight = 3510,

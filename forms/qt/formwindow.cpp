@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "forms/qt/accessible.h"
 #include "forms/qt/qthost.h"
 #include "forms/qt/widgets.h"
 
@@ -257,6 +258,7 @@ FormWindow::FormWindow(QtHost& host, forms::Form& form)
     }
     setWindowFlags(flags);
     setWindowTitle(qs(d.caption));
+    if (!d.accessibleName.empty()) setAccessibleName(qs(d.accessibleName));
     setFont(toQFont(d.font, font()));
     const QSize client(px(d.clientWidth), px(d.clientHeight));
     if (d.style == forms::WindowStyle::Bare)
@@ -306,9 +308,16 @@ void FormWindow::build() {
         });
         if (pending.size() == before) break;  // a frame inside an unknown frame: leave it out
     }
+    // A slider that is never shown gets no widget: nothing can reach it.
     for (ControlState& c : controls)
-        if (c.desc->kind != Kind::Frame && c.desc->kind != Kind::Timer)
+        if (c.desc->kind != Kind::Frame && c.desc->kind != Kind::Timer &&
+            !(c.desc->kind == Kind::Slider && !c.desc->visible))
             widgets_[c.desc->name] = create(c, containerOf(*c.desc));
+    // The labels that head controls.
+    for (ControlState& c : controls)
+        if (!c.desc->labelledBy.empty())
+            if (auto* label = qobject_cast<QLabel*>(control(c.desc->labelledBy)))
+                if (QWidget* w = control(c.desc->name)) label->setBuddy(w);
     for (ControlState& c : controls)
         if (c.desc->kind == Kind::Timer) create(c, this);
 
@@ -341,6 +350,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
     switch (d.kind) {
         case Kind::Slider: {
             w = new SliderBar(host_, state, parent);
+            markControl(w, state);
             w->setFocusPolicy(Qt::StrongFocus);
             w->setVisible(d.visible);
             break;
@@ -348,6 +358,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
         case Kind::Readout:
         case Kind::TextBox: {
             auto* edit = new QLineEdit(parent);
+            markControl(edit, state);
             edit->setText(QString::fromStdString(state.text));
             edit->setCursorPosition(0);  // a text wider than its box shows its beginning
             if (d.kind == Kind::Readout) {
@@ -381,7 +392,15 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             break;
         }
         case Kind::Frame: {
-            auto* frame = new FrameBox(qs(d.caption), parent);
+            auto* frame = new FrameBox(parent);
+            markControl(frame, state);
+            // A frame that holds lines or shapes is a drawing.
+            for (const ControlState& c : form_.controls())
+                if (c.desc->container == d.name &&
+                    (c.desc->kind == Kind::Line || c.desc->kind == Kind::Oval ||
+                     c.desc->kind == Kind::Rectangle))
+                    markDrawing(frame);
+            frame->setTitle(qs(d.caption));
             if (d.back != forms::kDefaultColour) {
                 frame->setAutoFillBackground(true);
                 setBackground(frame, d.back, QPalette::Window);
@@ -406,10 +425,14 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
         }
         case Kind::Option: {
             auto* option = new QRadioButton(qs(d.caption), parent);
-            option->setAutoExclusive(false);  // the model keeps the group
+            markControl(option, state);
             option->setChecked(state.selected);
-            connect(option, &QRadioButton::clicked, this,
-                    [this, &state] { host_.act([&] { host_.runtime().select(state); }); });
+            // However it is chosen (a click, Space, an assistive tool's action), choosing an
+            // option is the model's action; the model keeps the group, and the buttons show it.
+            connect(option, &QRadioButton::toggled, this, [this, &state](bool on) {
+                if (on && !state.selected) host_.act([&] { host_.runtime().select(state); });
+                syncOptions();
+            });
             w = option;
             break;
         }
@@ -452,10 +475,12 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
         }
     }
     w->setObjectName(qs(d.name));
+    markControl(w, state);
     w->setGeometry(box);
     w->setFont(toQFont(d.font, parent->font()));
     fitCaption(w, d);
     if (!d.accessibleName.empty()) w->setAccessibleName(qs(d.accessibleName));
+    if (!d.description.empty()) w->setAccessibleDescription(qs(d.description));
     if (d.kind == Kind::Label || d.kind == Kind::Frame || d.kind == Kind::Image)
         w->setFocusPolicy(Qt::NoFocus);
     else if (d.kind != Kind::Slider)
@@ -482,7 +507,6 @@ void FormWindow::sync() {
                     bar->setValue(c.value);
                     bar->setSliderPosition(c.value);
                 }
-                w->setAccessibleDescription(QString::number(c.value));
                 break;
             }
             case Kind::Readout: {
@@ -493,21 +517,61 @@ void FormWindow::sync() {
                     fitText(edit, toQFont(c.desc->font, font()));
                 }
                 setBackground(edit, c.back, QPalette::Base);
+                // Screen readers hear a change only when there is one.
                 const QString note = qs(c.note);
-                edit->setToolTip(note);
-                edit->setAccessibleDescription(note);
-                break;
-            }
-            case Kind::Option: {
-                auto* option = static_cast<QRadioButton*>(w);
-                const QSignalBlocker block(option);
-                option->setChecked(c.selected);
+                if (edit->toolTip() != note) edit->setToolTip(note);
+                const QString description = readoutDescription(c);
+                if (edit->accessibleDescription() != description)
+                    edit->setAccessibleDescription(description);
                 break;
             }
             default:
                 break;
         }
     }
+    syncOptions();
+    describeResults();
+}
+
+void FormWindow::syncOptions() {
+    // The selected one first: an exclusive group cannot be left with none checked.
+    for (bool selected : {true, false})
+        for (ControlState& c : form_.controls())
+            if (c.desc->kind == Kind::Option && c.selected == selected)
+                if (auto* option = qobject_cast<QRadioButton*>(control(c.desc->name))) {
+                    const QSignalBlocker block(option);
+                    if (option->isChecked() != c.selected) {
+                        option->setAutoExclusive(false);
+                        option->setChecked(c.selected);
+                        option->setAutoExclusive(true);
+                    }
+                }
+}
+
+QString FormWindow::readoutDescription(const ControlState& c) {
+    // Its unit, and the colour band in words where it has one.
+    QString description = qs(c.desc->unit);
+    if (!c.note.empty()) {
+        if (!description.isEmpty()) description += QStringLiteral("; ");
+        description += qs(c.note);
+    }
+    return description;
+}
+
+void FormWindow::describeResults() {
+    // The results in one sentence on the slider that has the focus, so that a screen reader can
+    // say them without the user going through every read-out.
+    auto* focused = qobject_cast<QScrollBar*>(QApplication::focusWidget());
+    if (!focused || focused->window() != this) return;
+    QStringList results;
+    for (const ControlState& c : form_.controls())
+        if (c.desc->kind == Kind::Readout && !c.text.empty())
+            results << QStringLiteral("%1 %2 %3")
+                           .arg(qs(c.desc->accessibleName),
+                                QString::fromStdString(c.text).trimmed(), qs(c.desc->unit))
+                           .trimmed();
+    const QString summary = results.join(QStringLiteral("; "));
+    if (focused->accessibleDescription() != summary) focused->setAccessibleDescription(summary);
 }
 
 void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) {

@@ -45,6 +45,9 @@ class FormWindow : public QWidget {
     QWidget* containerOf(const forms::ControlDesc& desc) const;
     static void fitText(QLineEdit* edit, const QFont& described);
     static void fitCaption(QWidget* w, const forms::ControlDesc& d);
+    static QString readoutDescription(const forms::ControlState& c);
+    void syncOptions();
+    void describeResults();
 
     QtHost& host_;
     forms::Form& form_;

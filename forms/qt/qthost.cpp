@@ -9,6 +9,7 @@
 #include <QTranslator>
 #include <QWindow>
 
+#include "forms/qt/accessible.h"
 #include "forms/qt/formwindow.h"
 
 // The pictures are compiled into the library; a static library needs them named to keep them.
@@ -41,6 +42,7 @@ void installTranslations() {
 QtHost::QtHost() {
     initPictures();
     installTranslations();
+    installAccessibility();
 }
 
 QtHost::~QtHost() {

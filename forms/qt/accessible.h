@@ -1,0 +1,22 @@
+// What screen readers see of the windows: each window a named frame or dialog, a drawing one
+// picture with the meaning of its letters, and read-outs as read-only texts with their unit,
+// their colour band in words and the label that heads them.
+#pragma once
+
+class QWidget;
+
+namespace forms {
+struct ControlState;
+}
+
+namespace formsqt {
+
+// Installs the program's accessible interfaces; once, after the application exists.
+void installAccessibility();
+
+// Marks a widget as showing a control of a form, for its accessible interface.
+void markControl(QWidget* widget, const forms::ControlState& state);
+// Marks a frame as a drawing: screen readers see one picture in place of its lines and letters.
+void markDrawing(QWidget* frame);
+
+}  // namespace formsqt
