@@ -12,9 +12,13 @@ build=build-package
 
 echo "== Debian package =="
 # Only the program and its icons go into the package; the install step builds nothing else.
+# Hardened as Debian builds its own packages: checked buffers, a stack protector, and the
+# relocations made read-only at start-up.
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DPERNADAS_TESTS=OFF \
-      -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$build" --target pernadas pernadas_icons -j2
+      -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+      -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
+      -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro -Wl,-z,now" >/dev/null
+cmake --build "$build" --target pernadas pernadas-replay pernadas_icons pernadas_docs -j2
 rm -f "$build"/pernadas_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 debs=("$build"/pernadas_*.deb)
@@ -38,6 +42,11 @@ expect() {
     [ -f "$root/$1" ] || { echo "package.sh: the package lacks /$1"; fail=1; }
 }
 expect usr/bin/pernadas
+expect usr/bin/pernadas-replay
+expect usr/share/man/man1/pernadas.1.gz
+expect usr/share/man/man1/pernadas-replay.1.gz
+expect usr/share/doc/pernadas/copyright
+expect usr/share/doc/pernadas/changelog.Debian.gz
 expect "usr/share/applications/$app_id.desktop"
 expect "usr/share/metainfo/$app_id.metainfo.xml"
 expect "usr/share/icons/hicolor/scalable/apps/$app_id.svg"
@@ -60,6 +69,30 @@ if [ -n "$report" ]; then
     exit 1
 fi
 echo "desktop-file-validate: no messages"
+
+echo "== lintian =="
+# Debian's own checks of a package: no error and no warning; what is overridden says why in
+# packaging/lintian-overrides.
+if ! report=$(lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>&1); then
+    echo "$report"
+    echo "package.sh: lintian is not satisfied"
+    exit 1
+fi
+grep -v "^running with root privileges" <<<"$report" || true
+echo "lintian: no errors, no warnings"
+
+echo "== One version =="
+# The package, its changelog, its metadata and the runner all carry the program's version.
+version=$(dpkg-deb --field "$deb" Version)
+program=${version%-*}
+zcat "$root/usr/share/doc/pernadas/changelog.Debian.gz" | head -1 | grep -q "^pernadas ($version) " ||
+    { echo "package.sh: the Debian changelog does not start at $version"; exit 1; }
+grep -q "<release version=\"$program\"" "$root/usr/share/metainfo/$app_id.metainfo.xml" ||
+    { echo "package.sh: the AppStream releases lack $program"; exit 1; }
+replay_version=$("$root/usr/bin/pernadas-replay" --version)
+[ "$replay_version" = "pernadas-replay $program" ] ||
+    { echo "package.sh: pernadas-replay --version says '$replay_version', not $program"; exit 1; }
+echo "Version $program everywhere."
 appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml"
 # The metadata, the desktop entry and the icon, seen together as a software centre sees them.
 appstreamcli validate-tree --no-net "$root"
