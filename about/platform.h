@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <string_view>
 
 namespace about {
@@ -34,6 +35,13 @@ inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::size_t kValueBufferSize = 1024;
 
 using KeyHandle = std::uintptr_t;
+
+// A failure of the platform itself, such as a registry function that cannot be found. The
+// launcher turns it into its message; any other exception is a fault of the program and goes on.
+class PlatformError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
 
 struct QueryResult {
     long status = kStatusNotFound;

@@ -33,7 +33,7 @@ struct Advapi {
 template <class Fn>
 Fn lookUp(HMODULE module, const char* name) {
     const FARPROC proc = ::GetProcAddress(module, name);
-    if (!proc) throw std::runtime_error(std::string("advapi32 has no ") + name);
+    if (!proc) throw PlatformError(std::string("advapi32 has no ") + name);
     // Through a plain function pointer type, which every function pointer converts to and from.
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
 }
@@ -44,7 +44,7 @@ const Advapi& advapi() {
     static Advapi found;
     if (!found.open || !found.query || !found.close) {
         const HMODULE module = ::LoadLibraryA("advapi32.dll");
-        if (!module) throw std::runtime_error("advapi32 cannot be loaded");
+        if (!module) throw PlatformError("advapi32 cannot be loaded");
         Advapi fns;
         fns.open = lookUp<RegOpenKeyExAFn>(module, "RegOpenKeyExA");
         fns.query = lookUp<RegQueryValueExAFn>(module, "RegQueryValueExA");

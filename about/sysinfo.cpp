@@ -21,7 +21,7 @@ bool GetKeyValue(Platform& platform, std::uint32_t rootKey, std::string_view key
         ~Closer() {
             try {
                 platform.closeKey(key);
-            } catch (...) {
+            } catch (const PlatformError&) {
                 // The result of closing is of no interest.
             }
         }
@@ -61,8 +61,11 @@ void StartSysInfo(Platform& platform, forms::FormsRuntime& runtime) {
             path += kToolFile;
             started = platform.fileExists(path) && platform.launch(path);
         }
-    } catch (...) {
-        // Any failure at all, a run-time error of the forms model included, ends in the box below.
+    } catch (const PlatformError&) {
+        // The platform failed (no registry functions, say): the box below says so.
+        started = false;
+    } catch (const forms::RuntimeError&) {
+        // So does a run-time error on the way.
         started = false;
     }
     if (!started) runtime.plainBox(kUnavailable);

@@ -27,8 +27,9 @@ bool GetKeyValue(Platform& platform, std::uint32_t rootKey, std::string_view key
                  std::string_view valueName, std::string& result);
 
 // Finds the system-information tool and starts it. Whatever fails on the way (the lookup, the
-// existence test, the launch, or any error thrown by them) shows the plain message box
-// "System Information Is Unavailable At This Time"; nothing escapes.
+// existence test, the launch, a PlatformError or a run-time error thrown by them) shows the plain
+// message box "System Information Is Unavailable At This Time". Any other exception is a fault of
+// the program, not of the machine, and passes through.
 void StartSysInfo(Platform& platform, forms::FormsRuntime& runtime);
 
 }  // namespace about

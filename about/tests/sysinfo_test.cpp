@@ -192,14 +192,22 @@ namespace {
 // Stores that fail by throwing, as a platform whose registry functions cannot be found does.
 struct OpenThrows : FakePlatform {
     long openKey(std::uint32_t, std::string_view, std::uint32_t, KeyHandle&) override {
-        throw std::runtime_error("advapi32 cannot be loaded");
+        throw PlatformError("advapi32 cannot be loaded");
     }
 };
 
 struct QueryThrows : FakePlatform {
     QueryResult queryValue(KeyHandle, std::string_view,
                            std::span<std::byte, kValueBufferSize>) override {
-        throw 42;
+        throw PlatformError("the registry went away");
+    }
+};
+
+// A fault of the program's own, not of the machine.
+struct QueryIsWrong : FakePlatform {
+    QueryResult queryValue(KeyHandle, std::string_view,
+                           std::span<std::byte, kValueBufferSize>) override {
+        throw std::logic_error("a value asked for in the wrong way");
     }
 };
 
@@ -221,4 +229,12 @@ TEST_F(Launcher, EveryKindOfFailureEndsInTheBox) {
     expectUnavailable();
     EXPECT_EQ(queryFails.closed.size(), 1u) << "the key that opened is closed";
     EXPECT_TRUE(queryFails.launched.empty());
+}
+
+TEST_F(Launcher, AFaultOfTheProgramIsNotReportedAsAMissingTool) {
+    QueryIsWrong wrong;
+    wrong.value(kToolKey, kToolValue, text(kPath));
+    EXPECT_THROW(StartSysInfo(wrong, rt), std::logic_error);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(wrong.closed.size(), 1u) << "the key that opened is closed all the same";
 }
