@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
+#include <stdexcept>
 #include <vector>
 
 #include "forms/qt/accessible.h"
@@ -290,7 +291,12 @@ QWidget* FormWindow::control(std::string_view name) const {
 QWidget* FormWindow::containerOf(const ControlDesc& d) const {
     if (d.container.empty()) return const_cast<FormWindow*>(this);
     QWidget* frame = control(d.container);
-    return frame ? frame : const_cast<FormWindow*>(this);
+    // A control must never turn up somewhere else without a word.
+    if (!frame)
+        throw std::logic_error("form " + std::string(form_.name()) + ": control " +
+                               std::string(d.name) + " lies in " + std::string(d.container) +
+                               ", which is not a frame of the form");
+    return frame;
 }
 
 void FormWindow::build() {
@@ -306,7 +312,7 @@ void FormWindow::build() {
             widgets_[c->desc->name] = create(*c, containerOf(*c->desc));
             return true;
         });
-        if (pending.size() == before) break;  // a frame inside an unknown frame: leave it out
+        if (pending.size() == before) containerOf(*pending.front()->desc);  // refuses it
     }
     // A slider that is never shown gets no widget: nothing can reach it.
     for (ControlState& c : controls)

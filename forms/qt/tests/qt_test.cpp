@@ -301,6 +301,17 @@ class QtBindingTest : public QObject {
         QVERIFY(form("frmmain").loaded());
     }
 
+    void aControlInAnUnknownFrameIsRefused() {
+        static constexpr forms::ControlDesc kRows[] = {
+            {.name = "Label1", .kind = forms::Kind::Label, .container = "Frame9"}};
+        static constexpr forms::FormDesc kBroken{.name = "frmbroken", .controls = kRows};
+        struct Broken : forms::Form {
+            explicit Broken(forms::FormsRuntime& rt) : Form(rt, kBroken) {}
+        };
+        auto& broken = runtime->add<Broken>();
+        QVERIFY_THROWS_EXCEPTION(std::logic_error, FormWindow(*host, broken));
+    }
+
     void geometryFollowsTheDescription() {
         const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
         auto px = [dpi](int twips) { return formsqt::twipsToPixels(twips, dpi); };

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The layers as the build means them: the forms model includes nothing built on it, and no core
+# file includes a GUI toolkit's header. Fails with the offending lines.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+fail=0
+model=$(find forms -maxdepth 1 -name '*.h' -o -maxdepth 1 -name '*.cpp')
+# The core: the model, the forms and the runner, without their tests.
+core=$(find forms -maxdepth 1 \( -name '*.h' -o -name '*.cpp' \)
+       find calculators shell about tools/replay -path '*/tests' -prune -o \
+            \( -name '*.h' -o -name '*.cpp' \) -print)
+if found=$(grep -nE '#include *"(calculators|shell|about|tools|app)/' $model); then
+    echo "the forms model includes what is built on it:"; echo "$found"; fail=1
+fi
+if found=$(grep -nE '#include *[<"](Q[A-Za-z]*|qt[a-z]*/|gtk/|emscripten)' $core); then
+    echo "a core file includes a toolkit header:"; echo "$found"; fail=1
+fi
+if found=$(grep -nE '#include *[<"](windows|winuser|commctrl)\.h' $core | grep -v '^about/platform_windows\.cpp:'); then
+    echo "a core file includes the Windows display headers:"; echo "$found"; fail=1
+fi
+[ "$fail" -eq 0 ] && echo "layers: forms model, core and toolkits apart"
+exit "$fail"
