@@ -2,6 +2,7 @@
 // on a small form of three sliders whose handlers a test sets at will.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,8 +37,9 @@ class TestForm : public Form {
     Slider A = slider("A");
     Slider B = slider("B");
     Slider C = slider("C");
+    Slider D = slider("D");
     ReadoutField txt = readout("txt");
-    std::function<void()> onA, onB, onC, onClick;
+    std::function<void()> onA, onB, onC, onD, onClick;
     std::vector<std::string> trace;
 
     void A_Change() {
@@ -51,6 +53,9 @@ class TestForm : public Form {
     void C_Change() {
         trace.push_back("C" + std::to_string(C.Value().value()));
         if (onC) onC();
+    }
+    void D_Change() {
+        if (onD) onD();
     }
     void Go_Click() {
         if (onClick) onClick();
@@ -79,6 +84,11 @@ constexpr ControlDesc kControls[] = {
      .max = 5,
      .value = 0,
      .handler = handler<&TestForm::C_Change>},
+    {.name = "D",
+     .kind = Kind::Slider,
+     .min = 0,
+     .max = 5000,
+     .handler = handler<&TestForm::D_Change>},
     {.name = "txt", .kind = Kind::Readout, .back = 0xFFFFFF},
     {.name = "Go", .kind = Kind::Button, .handler = handler<&TestForm::Go_Click>},
     {.name = "Opt1",
@@ -149,15 +159,20 @@ TEST_F(Cascade, HandlerSeesItsOwnValueStoredBeforeItRuns) {
 }
 
 TEST_F(Cascade, DeepChainsNestWithoutLimit) {
-    // Each run steps the slider one further: 3,000 nested runs of the same handler.
-    f.onA = [&] {
-        if (f.A.Value() > 0) f.A.setValue(f.A.Value() - 1);
+    // Each run steps the slider one further: 3,000 nested runs of the same handler, each one
+    // returning into the run that assigned it.
+    int depth = 0, deepest = 0, returned = 0;
+    f.onD = [&] {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        if (f.D.Value() > 0) f.D.setValue(f.D.Value() - 1);
+        ++returned;
+        --depth;
     };
-    auto wide = f.find("A");
-    (void)wide;
-    f.A.setValue(100);
-    EXPECT_EQ(f.A.Value(), 0);
-    EXPECT_EQ(f.trace.size(), 101u);
+    f.D.setValue(3000);
+    EXPECT_EQ(f.D.Value(), 0);
+    EXPECT_EQ(deepest, 3001);
+    EXPECT_EQ(returned, 3001);
 }
 
 TEST_F(Cascade, ErrorThreeLevelsDeepKeepsEarlierAssignmentsAndStopsEveryHandler) {
