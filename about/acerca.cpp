@@ -1,6 +1,7 @@
 #include "about/acerca.h"
 
 #include "about/sysinfo.h"
+#include "forms/fonts.h"
 
 namespace about {
 
@@ -9,8 +10,6 @@ using namespace forms;
 namespace {
 
 constexpr Colour kGrey = 0xC0C0C0;
-constexpr Font kContactFont{"MS Sans Serif", 9.75, false};
-constexpr Font kContactBoldFont{"MS Sans Serif", 9.75, true};
 
 using F = frmacerca;
 
@@ -19,7 +18,7 @@ using F = frmacerca;
 // them. The two buttons and the other program's name lie far off to the left, out of sight; the
 // buttons are reached only from the keyboard.
 constexpr ControlDesc kControls[] = {
-    {.name = "cmdSysinfo",
+    {.name = F::kSysInfoButton,
      .kind = Kind::Button,
      .left = -71160,
      .top = 4200,
@@ -28,7 +27,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 1,
      .caption = "&Sistema Info...",
      .handler = handler<&F::cmdSysinfo_Click>},
-    {.name = "cmdOk",
+    {.name = F::kOkButton,
      .kind = Kind::Button,
      .left = -71160,
      .top = 4680,
@@ -46,7 +45,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 3,
      .caption = "Versão 1.4",
      .accessibleName = "Versão",
-     .font = {"MS Sans Serif", 13.5, false},
+     .font = kSansLarger,
      .back = kGrey},
     {.name = "Text11",
      .kind = Kind::TextBox,
@@ -57,7 +56,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 4,
      .caption = "Tabelas de Carga",
      .accessibleName = "Programa",
-     .font = {"MS Sans Serif", 24, false},
+     .font = kSansHuge,
      .back = kGrey},
     {.name = "Picture1",
      .kind = Kind::Picture,
@@ -78,7 +77,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 14,
      .caption = "Rua das Correntes, 27",
      .accessibleName = "Morada",
-     .font = kContactFont,
+     .font = kSansMedium,
      .back = kGrey},
     {.name = "Text2",
      .kind = Kind::TextBox,
@@ -89,7 +88,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 13,
      .caption = "Apartado 118",
      .accessibleName = "Apartado",
-     .font = kContactFont,
+     .font = kSansMedium,
      .back = kGrey},
     {.name = "Text3",
      .kind = Kind::TextBox,
@@ -100,7 +99,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 12,
      .caption = "4795-023 Vale do Ferro",
      .accessibleName = "Código postal e localidade",
-     .font = kContactFont,
+     .font = kSansMedium,
      .back = kGrey},
     {.name = "Text4",
      .kind = Kind::TextBox,
@@ -111,7 +110,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 11,
      .caption = "Portugal",
      .accessibleName = "País",
-     .font = kContactFont,
+     .font = kSansMedium,
      .back = kGrey},
     {.name = "Text5",
      .kind = Kind::TextBox,
@@ -122,7 +121,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 10,
      .caption = "Telefone ",
      .accessibleName = "Telefone",
-     .font = kContactFont,
+     .font = kSansMedium,
      .back = kGrey},
     {.name = "Text8",
      .kind = Kind::TextBox,
@@ -133,7 +132,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 7,
      .caption = "252 900 010",
      .accessibleName = "Número de telefone",
-     .font = kContactBoldFont,
+     .font = kSansMediumBold,
      .back = kGrey},
     {.name = "Text9",
      .kind = Kind::TextBox,
@@ -144,7 +143,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 6,
      .caption = "Fax",
      .accessibleName = "Fax",
-     .font = kContactFont,
+     .font = kSansMedium,
      .back = kGrey},
     {.name = "Text6",
      .kind = Kind::TextBox,
@@ -155,7 +154,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 9,
      .caption = "252 900 019",
      .accessibleName = "Número de fax",
-     .font = kContactBoldFont,
+     .font = kSansMediumBold,
      .back = kGrey},
     {.name = "Text10",
      .kind = Kind::TextBox,
@@ -166,7 +165,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 5,
      .caption = "E-mail",
      .accessibleName = "E-mail",
-     .font = kContactFont,
+     .font = kSansMedium,
      .back = kGrey},
     {.name = "Text7",
      .kind = Kind::TextBox,
@@ -177,7 +176,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 8,
      .caption = "geral@ribeira.example",
      .accessibleName = "Endereço de e-mail",
-     .font = kContactBoldFont,
+     .font = kSansMediumBold,
      .back = kGrey},
     {.name = "Text13",
      .kind = Kind::TextBox,
@@ -198,7 +197,7 @@ constexpr ControlDesc kControls[] = {
      .tabIndex = 27,
      .caption = "www.ribeira.example",
      .accessibleName = "Endereço web",
-     .font = kContactBoldFont,
+     .font = kSansMediumBold,
      .back = kGrey},
     {.name = "Picture2",
      .kind = Kind::Picture,

@@ -17,6 +17,9 @@ class frmacerca : public forms::Form {
     frmacerca(forms::FormsRuntime& runtime, Platform& platform);
     static const forms::FormDesc& describe();
 
+    static constexpr std::string_view kSysInfoButton = "cmdSysinfo";  // "&Sistema Info..."
+    static constexpr std::string_view kOkButton = "cmdOk";            // "&Ok"
+
     void cmdOk_Click();       // "&Ok"
     void cmdSysinfo_Click();  // "&Sistema Info..."
 

@@ -74,7 +74,7 @@ class Recorder {
             if (d.name == "hsblcarga") l_ = i;
             if (d.name == "hsbccarga") c_ = i;
             if (d.name == "hsbangsup") a_ = i;
-            if (d.name == "Option1") option1_ = i;
+            if (d.name == calculators::frmtrespernas::kDiameterOption) option1_ = i;
             if (d.kind == Kind::Slider && d.handler) {
                 const std::size_t slot = trace_.slots.size();
                 handlers_[slot] = d.handler;
@@ -162,18 +162,22 @@ const std::vector<Scenario>& scenarios() {
              pr.rt.drag(f.hsbperna, I(2000));
              return f;
          },
-         [](Program& pr, Form& form) { pr.click(form, "Command4"); }},
+         [](Program& pr, Form& form) {
+             pr.click(form, calculators::frmduaspernas::kSearchButton);
+         }},
         // Of every load in either mode, the one whose search from the longest leg walks the
         // furthest to 90 degrees (1944 cm, down to the leg 56).
         {"LongestSearch/three legs, distance, load 79, from leg 2000", true,
          [](Program& pr) -> Form& {
              auto& f = opened<frmtrespernas>(pr);
-             pr.select(f, "Option2");
+             pr.select(f, calculators::frmtrespernas::kDistanceOption);
              pr.rt.drag(f.hsblcarga, I(79));
              pr.rt.drag(f.hsbperna, I(2000));
              return f;
          },
-         [](Program& pr, Form& form) { pr.click(form, "Command2"); }},
+         [](Program& pr, Form& form) {
+             pr.click(form, calculators::frmtrespernas::kSearchButton);
+         }},
         {"LongestSearch/four legs, load 100 x 100, from leg 2000", true,
          [](Program& pr) -> Form& {
              auto& f = opened<frmquatropernas>(pr);
@@ -182,7 +186,9 @@ const std::vector<Scenario>& scenarios() {
              pr.rt.drag(f.hsbperna, I(2000));
              return f;
          },
-         [](Program& pr, Form& form) { pr.click(form, "Command4"); }},
+         [](Program& pr, Form& form) {
+             pr.click(form, calculators::frmquatropernas::kSearchButton);
+         }},
         // The sweep of the tests: every load from a fresh form, its search, then every leg, each
         // from the state the load left (the reset is part of the figure).
         {"FullSweep/two legs, every load, its search, every leg", false,
@@ -195,7 +201,7 @@ const std::vector<Scenario>& scenarios() {
                  if (load == 100) pr.rt.drag(f.hsblcarga, I(101));
                  pr.rt.drag(f.hsblcarga, I(load));
                  const auto loaded = f.snapshot();
-                 pr.click(f, "Command4");
+                 pr.click(f, calculators::frmduaspernas::kSearchButton);
                  for (int leg = 50; leg <= 2000; ++leg) {
                      f.restore(loaded);
                      pr.rt.drag(f.hsbperna, I(leg));

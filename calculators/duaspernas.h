@@ -10,6 +10,11 @@ class frmduaspernas : public SlingForm {
     explicit frmduaspernas(forms::FormsRuntime& runtime);
     static const forms::FormDesc& describe();
 
+    // The controls that code outside the form reaches by their role.
+    static constexpr std::string_view kLoadSlider = "hsblcarga";
+    static constexpr std::string_view kSearchButton = "Command4";  // "Calcular a 90 Graus"
+    static constexpr std::string_view kCancelButton = "Command3";  // "Cancelar"
+
     forms::Slider hsblcarga = slider("hsblcarga");
     forms::ReadoutField txtlcarga = readout("txtlcarga");
 
@@ -17,7 +22,6 @@ class frmduaspernas : public SlingForm {
     void hsbperna_Change();
     void hsbaltura_Change();
     void Command4_Click();  // "Calcular a 90 Graus"
-    void Command3_Click();  // "Cancelar"
 
   private:
     Int L() const { return hsblcarga.Value(); }

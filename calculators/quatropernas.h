@@ -11,6 +11,12 @@ class frmquatropernas : public SlingForm {
     explicit frmquatropernas(forms::FormsRuntime& runtime);
     static const forms::FormDesc& describe();
 
+    // The controls that code outside the form reaches by their role.
+    static constexpr std::string_view kLengthSlider = "hsbccarga";
+    static constexpr std::string_view kWidthSlider = "hsblcarga";
+    static constexpr std::string_view kSearchButton = "Command4";  // "Calcular a 90 Graus"
+    static constexpr std::string_view kCancelButton = "Command3";  // "Cancelar"
+
     forms::Slider hsbccarga = slider("hsbccarga");
     forms::Slider hsblcarga = slider("hsblcarga");
     forms::ReadoutField txtccarga = readout("txtccarga");
@@ -21,7 +27,6 @@ class frmquatropernas : public SlingForm {
     void hsbccarga_Change();  // length handler
     void hsblcarga_Change();  // width handler
     void Command4_Click();    // "Calcular a 90 Graus"
-    void Command3_Click();    // "Cancelar"
 
   private:
     Int C() const { return hsbccarga.Value(); }

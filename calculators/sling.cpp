@@ -21,7 +21,7 @@ Int Leg(Real x, Int h) {
 
 Int UpperAngle(Real x, Int p) {
     const Real q = x / p;
-    return ToInteger(Atn(q / Sqrt(-q * q + 1)) * 57.295785523 * 2);
+    return ToInteger(Atn(q / Sqrt(-q * q + 1)) * kDegreesPerRadian * 2);
 }
 
 SlingForm::SlingForm(FormsRuntime& runtime, const FormDesc& desc) : Form(runtime, desc) {}
@@ -37,6 +37,11 @@ void SlingForm::hsbangsup_Change() {
     txtperna.setNote(band.name);
     txtangsup.setNote(band.name);
     txtanginf.setNote(band.name);
+}
+
+void SlingForm::Cancelar_Click() {
+    Show("frmmain");
+    Unload();
 }
 
 void SlingForm::showMetres(ReadoutField field, Real centimetres) {

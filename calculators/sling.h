@@ -26,6 +26,13 @@ inline constexpr forms::Colour kRed = 0xFF0000;
 inline constexpr forms::Colour kYellow = 0xFFFF00;
 inline constexpr forms::Colour kLightGreen = 0x80FF80;
 inline constexpr forms::Colour kGreen = 0x00C000;
+// The ink of the drawings' dimension letters.
+inline constexpr forms::Colour kNavy = 0x000080;
+
+// Degrees in a radian as this program has always turned radians into degrees: its own factor,
+// which is close to 180/π (57.29577951...) but not equal to it. Some angles on the read-outs
+// depend on the difference.
+inline constexpr double kDegreesPerRadian = 57.295785523;
 
 // Heights, legs and angles in whole units for a leg p over the horizontal distance x.
 // Height(x, p): the height that belongs to leg p.
@@ -74,6 +81,8 @@ class SlingForm : public forms::Form {
     forms::ReadoutField txtanginf = readout("txtanginf");
 
     void hsbangsup_Change();
+    // "Cancelar": back to the main menu.
+    void Cancelar_Click();
 
   protected:
     Int p() const { return hsbperna.Value(); }

@@ -1,6 +1,6 @@
 #include "calculators/trespernas.h"
 
-#include "calculators/fonts.h"
+#include "forms/fonts.h"
 
 namespace calculators {
 
@@ -14,7 +14,7 @@ constexpr std::string_view kLoadPromptM2 =
 using F = frmtrespernas;
 
 constexpr ControlDesc kControls[] = {
-    {.name = "Command4",
+    {.name = F::kCancelButton,
      .kind = Kind::Button,
      .left = 7320,
      .top = 4200,
@@ -22,9 +22,9 @@ constexpr ControlDesc kControls[] = {
      .height = 495,
      .tabIndex = 0,
      .caption = "Cancelar",
-     .font = kButtonFont,
+     .font = kSans,
      .cancel = true,
-     .handler = handler<&F::Command4_Click>},
+     .handler = handler<&SlingForm::Cancelar_Click>},
     {.name = "hsbangsup",
      .kind = Kind::Slider,
      .left = 5280,
@@ -59,7 +59,7 @@ constexpr ControlDesc kControls[] = {
      .accessibleName = "Ângulo inferior",
      .unit = "graus",
      .labelledBy = "Label4",
-     .font = kReadoutFont,
+     .font = kSansMediumBold,
      .align = Align::Centre},
     {.name = "txtangsup",
      .kind = Kind::Readout,
@@ -71,7 +71,7 @@ constexpr ControlDesc kControls[] = {
      .accessibleName = "Ângulo superior",
      .unit = "graus",
      .labelledBy = "Label3",
-     .font = kReadoutFont,
+     .font = kSansMediumBold,
      .back = 0xFFFFFF,
      .align = Align::Centre},
     {.name = "txtlcarga",
@@ -84,7 +84,7 @@ constexpr ControlDesc kControls[] = {
      .accessibleName = "Distância entre Pernadas",
      .unit = "metros",
      .labelledBy = "Label12",
-     .font = kReadoutFont,
+     .font = kSansMediumBold,
      .align = Align::Centre},
     {.name = "txtaltura",
      .kind = Kind::Readout,
@@ -96,7 +96,7 @@ constexpr ControlDesc kControls[] = {
      .accessibleName = "Altura  Argolão/Carga",
      .unit = "metros",
      .labelledBy = "Label16",
-     .font = kReadoutFont,
+     .font = kSansMediumBold,
      .align = Align::Centre},
     {.name = "txtperna",
      .kind = Kind::Readout,
@@ -108,7 +108,7 @@ constexpr ControlDesc kControls[] = {
      .accessibleName = "Comprimento da Pernada",
      .unit = "metros",
      .labelledBy = "Label15",
-     .font = kReadoutFont,
+     .font = kSansMediumBold,
      .align = Align::Centre},
     {.name = "hsbaltura",
      .kind = Kind::Slider,
@@ -137,7 +137,7 @@ constexpr ControlDesc kControls[] = {
      .value = 101,
      .largeChange = 10,
      .handler = handler<&F::hsbperna_Change>},
-    {.name = "hsblcarga",
+    {.name = F::kLoadSlider,
      .kind = Kind::Slider,
      .left = 240,
      .top = 3120,
@@ -157,7 +157,7 @@ constexpr ControlDesc kControls[] = {
      .width = 3135,
      .height = 975,
      .caption = "Ângulos",
-     .font = kBoldLabelFont},
+     .font = kSansBold},
     {.name = "Frame3",
      .kind = Kind::Frame,
      .left = 120,
@@ -165,7 +165,7 @@ constexpr ControlDesc kControls[] = {
      .width = 4695,
      .height = 1575,
      .caption = "Carga (medida a introduzir)",
-     .font = kBoldLabelFont},
+     .font = kSansBold},
     {.name = "Label20",
      .kind = Kind::Label,
      .left = 4560,
@@ -173,7 +173,7 @@ constexpr ControlDesc kControls[] = {
      .width = 375,
      .height = 255,
      .caption = "Mts",
-     .font = kLabelFont},
+     .font = kSans},
     {.name = "Label18",
      .kind = Kind::Label,
      .left = 4560,
@@ -181,7 +181,7 @@ constexpr ControlDesc kControls[] = {
      .width = 375,
      .height = 255,
      .caption = "Mts",
-     .font = kLabelFont},
+     .font = kSans},
     {.name = "Label1",
      .kind = Kind::Label,
      .left = 240,
@@ -189,7 +189,7 @@ constexpr ControlDesc kControls[] = {
      .width = 2895,
      .height = 255,
      .caption = "Comprimento da Pernada",
-     .font = kLabelFont,
+     .font = kSans,
      .fore = 0x000000,
      .transparent = true},
     {.name = "Label5",
@@ -199,7 +199,7 @@ constexpr ControlDesc kControls[] = {
      .width = 1575,
      .height = 255,
      .caption = "Altura  Argolão/Carga",
-     .font = kLabelFont,
+     .font = kSans,
      .transparent = true},
     {.name = "Label15",
      .kind = Kind::Label,
@@ -208,7 +208,7 @@ constexpr ControlDesc kControls[] = {
      .width = 255,
      .height = 255,
      .caption = "p",
-     .font = kLabelFont,
+     .font = kSans,
      .fore = kNavy,
      .transparent = true,
      .align = Align::Centre},
@@ -219,12 +219,12 @@ constexpr ControlDesc kControls[] = {
      .width = 375,
      .height = 255,
      .caption = " h",
-     .font = kLabelFont,
+     .font = kSans,
      .fore = kNavy,
      .transparent = true,
      .align = Align::Centre},
     // Inside "Ângulos".
-    {.name = "Command2",
+    {.name = F::kSearchButton,
      .kind = Kind::Button,
      .container = "Frame2",
      .left = 1800,
@@ -233,7 +233,7 @@ constexpr ControlDesc kControls[] = {
      .height = 495,
      .tabIndex = 10,
      .caption = "Calcular a 90 Graus",
-     .font = kButtonFont,
+     .font = kSans,
      .handler = handler<&F::Command2_Click>},
     {.name = "Label3",
      .kind = Kind::Label,
@@ -243,7 +243,7 @@ constexpr ControlDesc kControls[] = {
      .width = 255,
      .height = 255,
      .caption = "a",
-     .font = kLetterFont,
+     .font = kLetter,
      .fore = kRed,
      .align = Align::Centre},
     {.name = "Label4",
@@ -254,7 +254,7 @@ constexpr ControlDesc kControls[] = {
      .width = 255,
      .height = 255,
      .caption = "b",
-     .font = kLetterFont,
+     .font = kLetter,
      .fore = kRed,
      .align = Align::Centre},
     // Inside "Carga (medida a introduzir)": the diameter row, "ou", the distance row.
@@ -269,9 +269,9 @@ constexpr ControlDesc kControls[] = {
      .accessibleName = "Diâmetro da peça",
      .unit = "metros",
      .labelledBy = "Label13",
-     .font = kReadoutFont,
+     .font = kSansMediumBold,
      .align = Align::Centre},
-    {.name = "Option2",
+    {.name = F::kDistanceOption,
      .kind = Kind::Option,
      .container = "Frame3",
      .left = 3240,
@@ -280,7 +280,7 @@ constexpr ControlDesc kControls[] = {
      .height = 195,
      .tabIndex = 13,
      .accessibleName = "Distância entre Pernadas"},
-    {.name = "Option1",
+    {.name = F::kDiameterOption,
      .kind = Kind::Option,
      .container = "Frame3",
      .left = 3240,
@@ -298,7 +298,7 @@ constexpr ControlDesc kControls[] = {
      .width = 255,
      .height = 255,
      .caption = "Mts",
-     .font = kLabelFont},
+     .font = kSans},
     {.name = "Label19",
      .kind = Kind::Label,
      .container = "Frame3",
@@ -307,7 +307,7 @@ constexpr ControlDesc kControls[] = {
      .width = 255,
      .height = 255,
      .caption = "Mts",
-     .font = kLabelFont},
+     .font = kSans},
     {.name = "Label14",
      .kind = Kind::Label,
      .container = "Frame3",
@@ -316,7 +316,7 @@ constexpr ControlDesc kControls[] = {
      .width = 495,
      .height = 255,
      .caption = "ou",
-     .font = kLabelFont},
+     .font = kSans},
     {.name = "Label13",
      .kind = Kind::Label,
      .container = "Frame3",
@@ -325,7 +325,7 @@ constexpr ControlDesc kControls[] = {
      .width = 1695,
      .height = 255,
      .caption = "( d ) ..........................   ",
-     .font = kLabelFont,
+     .font = kSans,
      .align = Align::Centre},
     {.name = "Label12",
      .kind = Kind::Label,
@@ -335,7 +335,7 @@ constexpr ControlDesc kControls[] = {
      .width = 1095,
      .height = 255,
      .caption = "( L ) ...............",
-     .font = kLabelFont,
+     .font = kSans,
      .fore = 0x000000,
      .back = 0xC0C0C0,
      .align = Align::Centre},
@@ -347,7 +347,7 @@ constexpr ControlDesc kControls[] = {
      .width = 2295,
      .height = 255,
      .caption = " - Distância entre Pernadas",
-     .font = kLabelFont},
+     .font = kSans},
     {.name = "Label8",
      .kind = Kind::Label,
      .container = "Frame3",
@@ -356,7 +356,7 @@ constexpr ControlDesc kControls[] = {
      .width = 1575,
      .height = 255,
      .caption = " - Diâmetro da peça",
-     .font = kLabelFont},
+     .font = kSans},
     // The schematic of the sling, front to back.
     {.name = "Label6",
      .kind = Kind::Label,
@@ -366,7 +366,7 @@ constexpr ControlDesc kControls[] = {
      .width = 135,
      .height = 255,
      .caption = "a",
-     .font = kLetterFont,
+     .font = kLetter,
      .fore = 0xC04000,
      .align = Align::Centre},
     {.name = "Shape5",
@@ -405,7 +405,7 @@ constexpr ControlDesc kControls[] = {
      .width = 255,
      .height = 255,
      .caption = "p",
-     .font = kLabelFont},
+     .font = kSans},
     {.name = "Label11",
      .kind = Kind::Label,
      .container = "Frame1",
@@ -414,7 +414,7 @@ constexpr ControlDesc kControls[] = {
      .width = 255,
      .height = 255,
      .caption = "L",
-     .font = kLabelFont,
+     .font = kSans,
      .fore = 0xFFC080,
      .back = 0x008080,
      .align = Align::Centre},
@@ -434,7 +434,7 @@ constexpr ControlDesc kControls[] = {
      .width = 255,
      .height = 255,
      .caption = "b",
-     .font = kLetterFont,
+     .font = kLetter,
      .fore = 0xC04000,
      .back = 0x008080,
      .align = Align::Centre},
@@ -454,7 +454,7 @@ constexpr ControlDesc kControls[] = {
      .width = 255,
      .height = 255,
      .caption = "h",
-     .font = kLabelFont,
+     .font = kSans,
      .fore = 0x0000C0,
      .align = Align::Centre},
     {.name = "Label7",
@@ -465,7 +465,7 @@ constexpr ControlDesc kControls[] = {
      .width = 615,
      .height = 255,
      .caption = "     d",
-     .font = kLabelFont},
+     .font = kSans},
     {.name = "Line5",
      .kind = Kind::Line,
      .container = "Frame1",
@@ -561,7 +561,7 @@ constexpr FormDesc kForm{.name = "frmtrespernas",
                          .style = WindowStyle::Calculator,
                          .clientWidth = 8775,
                          .clientHeight = 4830,
-                         .font = kLabelFont,
+                         .font = kSans,
                          .controls = kControls};
 
 }  // namespace
@@ -590,7 +590,7 @@ void frmtrespernas::hsbperna_Change() {
         hsbperna.setValue(ToInteger(r + 1));
     else if (h() >= p())
         hsbaltura.setValue(p() - 1);
-    hsbaltura.setValue(ToInteger(Sqrt(Sqr(p()) - Sqr(r))));
+    hsbaltura.setValue(Height(r, p()));
     showMetres(txtperna, p());
 }
 
@@ -599,7 +599,7 @@ void frmtrespernas::hsblcarga_Change() {
     const Real r = R();
     if (p() <= r) hsbperna.setValue(ToInteger(r + 1));
     const Real halfSpacing = HalfSpacing(r);
-    hsbaltura.setValue(ToInteger(Sqrt(Sqr(p()) - Sqr(r))));
+    hsbaltura.setValue(Height(r, p()));
     // The spacing of the legs in both modes; the diameter as entered, or from the spacing.
     txtlcarga.setText(PlainRealText(halfSpacing * 2 / 100));
     if (Option1.Value())
@@ -620,7 +620,7 @@ void frmtrespernas::hsbaltura_Change() {
     else if (h() >= p())
         hsbaltura.setValue(p() - 1);
     const Real halfSpacing = HalfSpacing(r);
-    hsbperna.setValue(ToInteger(Sqrt(Sqr(h()) + Sqr(r))));
+    hsbperna.setValue(Leg(r, h()));
     hsbangsup.setValue(UpperAngle(halfSpacing, p()));
     showMetres(txtaltura, Sqrt(Sqr(p()) - Sqr(r)));
 }
@@ -639,19 +639,14 @@ void frmtrespernas::Command2_Click() {
         }
         const Real r = R();
         const Real halfSpacing = HalfSpacing(r);
-        hsbperna.setValue(ToInteger(Sqrt(Sqr(h()) + Sqr(r))));
+        hsbperna.setValue(Leg(r, h()));
         hsbangsup.setValue(UpperAngle(halfSpacing, p()));
-        hsbaltura.setValue(ToInteger(Sqrt(Sqr(p()) - Sqr(r))));
+        hsbaltura.setValue(Height(r, p()));
         if (a() > 90)
             hsbperna.setValue(p() + 1);
         else if (a() < 90)
             hsbperna.setValue(p() - 1);
     }
-}
-
-void frmtrespernas::Command4_Click() {
-    Show("frmmain");
-    Unload();
 }
 
 }  // namespace calculators

@@ -12,6 +12,13 @@ class frmtrespernas : public SlingForm {
     explicit frmtrespernas(forms::FormsRuntime& runtime);
     static const forms::FormDesc& describe();
 
+    // The controls that code outside the form reaches by their role.
+    static constexpr std::string_view kLoadSlider = "hsblcarga";
+    static constexpr std::string_view kDiameterOption = "Option1";
+    static constexpr std::string_view kDistanceOption = "Option2";
+    static constexpr std::string_view kSearchButton = "Command2";  // "Calcular a 90 Graus"
+    static constexpr std::string_view kCancelButton = "Command4";  // "Cancelar"
+
     forms::Slider hsblcarga = slider("hsblcarga");
     forms::ReadoutField txtlcarga = readout("txtlcarga");
     forms::ReadoutField txtdiam = readout("txtdiam");
@@ -22,7 +29,6 @@ class frmtrespernas : public SlingForm {
     void hsblcarga_Change();  // load handler
     void hsbaltura_Change();  // height handler
     void Command2_Click();    // "Calcular a 90 Graus"
-    void Command4_Click();    // "Cancelar"
 
   private:
     Int L() const { return hsblcarga.Value(); }

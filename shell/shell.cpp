@@ -4,16 +4,13 @@
 #include "calculators/duaspernas.h"
 #include "calculators/quatropernas.h"
 #include "calculators/trespernas.h"
+#include "forms/fonts.h"
 
 namespace shell {
 
 using namespace forms;
 
 namespace {
-
-constexpr Font kSans{"MS Sans Serif", 8.25, false};
-constexpr Font kSansBold{"MS Sans Serif", 8.25, true};
-constexpr Font kMenuFont{"MS Sans Serif", 9.75, true};
 
 using Splash = frmsplashscreen;
 
@@ -34,7 +31,7 @@ constexpr ControlDesc kSplashControls[] = {
      .width = 4590,
      .height = 510,
      .caption = "Cálculo de Comprimento",
-     .font = {"Arial", 20.25, false}},
+     .font = kHeading},
     {.name = "Label1",
      .kind = Kind::Label,
      .container = "Frame1",
@@ -43,7 +40,7 @@ constexpr ControlDesc kSplashControls[] = {
      .width = 3075,
      .height = 495,
      .caption = "RIBEIRA",
-     .font = {"Perpetua Titling MT", 21.75, true},
+     .font = kTitling,
      .fore = 0x0000FF},
     {.name = "Label2",
      .kind = Kind::Label,
@@ -63,7 +60,7 @@ constexpr ControlDesc kSplashControls[] = {
      .width = 1215,
      .height = 255,
      .caption = "Versão " PERNADAS_VERSION,
-     .font = {"MS Sans Serif", 12, false}},
+     .font = kSansLarge},
     {.name = "Label5",
      .kind = Kind::Label,
      .container = "Frame1",
@@ -82,7 +79,7 @@ constexpr ControlDesc kSplashControls[] = {
      .height = 1125,
      .accessibleName = "Emblema da Lingas Ribeira",
      .picture = "emblem"},
-    {.name = "Timer1",
+    {.name = Splash::kTimer,
      .kind = Kind::Timer,
      .interval = 4000,
      .handler = handler<&Splash::Timer1_Timer>},
@@ -99,7 +96,7 @@ constexpr FormDesc kSplash{.name = "frmsplashscreen",
 using Menu = frmmain;
 
 constexpr ControlDesc kMenuControls[] = {
-    {.name = "command1",
+    {.name = Menu::kTwoLegsButton,
      .kind = Kind::Button,
      .left = 840,
      .top = 240,
@@ -107,10 +104,10 @@ constexpr ControlDesc kMenuControls[] = {
      .height = 615,
      .tabIndex = 1,
      .caption = "2 Pernadas",
-     .font = kMenuFont,
+     .font = kSansMediumBold,
      .back = 0x008080,
      .handler = handler<&Menu::command1_Click>},
-    {.name = "command2",
+    {.name = Menu::kThreeLegsButton,
      .kind = Kind::Button,
      .left = 840,
      .top = 1200,
@@ -118,10 +115,10 @@ constexpr ControlDesc kMenuControls[] = {
      .height = 615,
      .tabIndex = 2,
      .caption = "3 Pernadas",
-     .font = kMenuFont,
+     .font = kSansMediumBold,
      .back = 0x008080,
      .handler = handler<&Menu::command2_Click>},
-    {.name = "Command3",
+    {.name = Menu::kFourLegsButton,
      .kind = Kind::Button,
      .left = 840,
      .top = 2160,
@@ -129,10 +126,10 @@ constexpr ControlDesc kMenuControls[] = {
      .height = 615,
      .tabIndex = 3,
      .caption = "4 Pernadas",
-     .font = kMenuFont,
+     .font = kSansMediumBold,
      .back = 0x008080,
      .handler = handler<&Menu::Command3_Click>},
-    {.name = "Command6",
+    {.name = Menu::kAboutButton,
      .kind = Kind::Button,
      .left = 3030,
      .top = 2490,
@@ -143,7 +140,7 @@ constexpr ControlDesc kMenuControls[] = {
      .font = kSansBold,
      .back = kInactiveTitleText,
      .handler = handler<&Menu::Command6_Click>},
-    {.name = "Command5",
+    {.name = Menu::kQuitButton,
      .kind = Kind::Button,
      .left = 3045,
      .top = 3000,

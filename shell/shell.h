@@ -11,6 +11,8 @@ class frmsplashscreen : public forms::Form {
     explicit frmsplashscreen(forms::FormsRuntime& runtime);
     static const forms::FormDesc& describe();
 
+    static constexpr std::string_view kTimer = "Timer1";  // gives way to the main menu
+
     void Timer1_Timer();
 };
 
@@ -18,6 +20,13 @@ class frmmain : public forms::Form {
   public:
     explicit frmmain(forms::FormsRuntime& runtime);
     static const forms::FormDesc& describe();
+
+    // The menu's buttons, by what they open.
+    static constexpr std::string_view kTwoLegsButton = "command1";
+    static constexpr std::string_view kThreeLegsButton = "command2";
+    static constexpr std::string_view kFourLegsButton = "Command3";
+    static constexpr std::string_view kAboutButton = "Command6";
+    static constexpr std::string_view kQuitButton = "Command5";
 
     void command1_Click();  // "2 Pernadas"
     void command2_Click();  // "3 Pernadas"

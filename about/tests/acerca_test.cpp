@@ -6,6 +6,7 @@
 #include "about/acerca.h"
 #include "about/sysinfo.h"
 #include "about/tests/fake_platform.h"
+#include "shell/shell.h"
 #include "tests/program.h"
 
 using about::frmacerca;
@@ -15,19 +16,19 @@ using testing_support::Program;
 TEST(AboutDialog, TypedTextLastsWhileOpenAndIsGoneAfterUnload) {
     Program program;
     auto& menu = program.open<shell::frmmain>();
-    ASSERT_FALSE(program.click(menu, "Command6"));
+    ASSERT_FALSE(program.click(menu, shell::frmmain::kAboutButton));
     auto& about = static_cast<frmacerca&>(*program.rt.find("frmacerca"));
     forms::ControlState& address = program.control(about, "Text1");
     const std::string original = address.text;
     ASSERT_FALSE(original.empty());
 
     address.text = "Rua Nova, 1";
-    ASSERT_FALSE(program.click(menu, "Command6"));  // only brought to the front
+    ASSERT_FALSE(program.click(menu, shell::frmmain::kAboutButton));  // only brought to the front
     EXPECT_EQ(address.text, "Rua Nova, 1");
 
-    ASSERT_FALSE(program.click(about, "cmdOk"));
+    ASSERT_FALSE(program.click(about, about::frmacerca::kOkButton));
     EXPECT_FALSE(about.loaded());
-    ASSERT_FALSE(program.click(menu, "Command6"));
+    ASSERT_FALSE(program.click(menu, shell::frmmain::kAboutButton));
     EXPECT_EQ(address.text, original);
 
     // The same through the window's close box.
@@ -54,7 +55,7 @@ struct DialogOnFake : ::testing::Test, forms::Host {
 
 TEST_F(DialogOnFake, SysinfoReportsEveryFailureAndTheDialogStays) {
     ASSERT_FALSE(rt.showForm(about));
-    ASSERT_FALSE(rt.click(*about.find("cmdSysinfo")));
+    ASSERT_FALSE(rt.click(*about.find(about::frmacerca::kSysInfoButton)));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, about::kUnavailable);
     EXPECT_TRUE(about.loaded());
@@ -63,7 +64,7 @@ TEST_F(DialogOnFake, SysinfoReportsEveryFailureAndTheDialogStays) {
     boxes.clear();
     store.value(about::kToolKey, about::kToolValue, about_test::text("/usr/bin/hardinfo2"));
     store.onLaunch = [] { throw forms::RuntimeError(forms::ErrorKind::Overflow); };
-    EXPECT_FALSE(rt.click(*about.find("cmdSysinfo")));
+    EXPECT_FALSE(rt.click(*about.find(about::frmacerca::kSysInfoButton)));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(about.loaded());
 }

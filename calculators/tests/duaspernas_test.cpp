@@ -14,7 +14,7 @@ using testing_support::Program;
 namespace {
 
 struct TwoLegs : testing_support::CalculatorTest<frmduaspernas> {
-    void search() { ASSERT_FALSE(program.click(f, "Command4")); }
+    void search() { ASSERT_FALSE(program.click(f, calculators::frmduaspernas::kSearchButton)); }
 };
 
 }  // namespace
@@ -173,7 +173,7 @@ TEST_F(TwoLegs, StallLegStopsTheSearchOnlyWhenStartedAboveIt) {
     auto& g = other.open<frmduaspernas>();
     other.rt.drag(g.hsblcarga, 102);
     other.rt.drag(g.hsbperna, 867);
-    other.click(g, "Command4");
+    other.click(g, calculators::frmduaspernas::kSearchButton);
     EXPECT_TRUE(other.take().empty());
     EXPECT_EQ(g.hsbperna.Value(), 72);
     EXPECT_EQ(g.hsbangsup.Value(), 90);
@@ -202,10 +202,10 @@ TEST_F(TwoLegs, ReadoutsAgreeWithTheSlidersAfterEveryLegMove) {
 
 TEST_F(TwoLegs, CancelReturnsToTheMenuAndTheNextOpeningStartsAfresh) {
     drag(f.hsblcarga, 500);
-    ASSERT_FALSE(program.click(f, "Command3"));
+    ASSERT_FALSE(program.click(f, calculators::frmduaspernas::kCancelButton));
     EXPECT_FALSE(f.loaded());
     ASSERT_TRUE(program.rt.find("frmmain")->loaded());
-    program.click(*program.rt.find("frmmain"), "command1");
+    program.click(*program.rt.find("frmmain"), shell::frmmain::kTwoLegsButton);
     EXPECT_TRUE(f.loaded());
     EXPECT_FALSE(program.rt.find("frmmain")->loaded());
     expectState(101, 100, 1);

@@ -22,7 +22,7 @@ const std::string kLoadsPrompt =
     "Introduza, em primeiro lugar, através do cursor, as medidas da carga!";
 
 struct FourLegs : testing_support::CalculatorTest<frmquatropernas> {
-    void search() { ASSERT_FALSE(program.click(f, "Command4")); }
+    void search() { ASSERT_FALSE(program.click(f, calculators::frmquatropernas::kSearchButton)); }
     void load(int length, int width) {
         drag(f.hsbccarga, length);
         drag(f.hsblcarga, width);

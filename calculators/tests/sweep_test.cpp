@@ -179,7 +179,8 @@ TEST(TwoLegsSweep, EveryLoadThenEveryLeg) {
         if (!s.act(at, s.program.rt.drag(f.hsblcarga, I(load)))) continue;
         const auto loaded = f.snapshot();
 
-        if (s.search(at + ", search", "Command4") == Search::Stopped) stoppedFromLoad.insert(load);
+        if (s.search(at + ", search", calculators::frmduaspernas::kSearchButton) == Search::Stopped)
+            stoppedFromLoad.insert(load);
 
         for (int leg : values(50, 2000, kLegStride)) {
             const std::string ctx = at + ", leg " + std::to_string(leg);
@@ -195,7 +196,8 @@ TEST(TwoLegsSweep, EveryLoadThenEveryLeg) {
 
         f.restore(loaded);
         if (s.act(at + ", leg 2000", s.program.rt.drag(f.hsbperna, I(2000))) &&
-            s.search(at + ", search from 2000", "Command4") == Search::Stopped)
+            s.search(at + ", search from 2000", calculators::frmduaspernas::kSearchButton) ==
+                Search::Stopped)
             stoppedFromLongest.insert(load);
     }
     EXPECT_EQ(s.report.count, 0) << s.report.text();
@@ -217,13 +219,15 @@ void sweepThreeLegs(bool distanceMode, const std::set<int>& no90, int smallestRe
         const std::string at =
             std::string(distanceMode ? "distance" : "diameter") + " load " + std::to_string(load);
         s.fresh();
-        if (distanceMode && !s.act(at, s.program.select(f, "Option2"))) continue;
+        if (distanceMode &&
+            !s.act(at, s.program.select(f, calculators::frmtrespernas::kDistanceOption)))
+            continue;
         if (load == 100 && !s.act(at, s.program.rt.drag(f.hsblcarga, I(101)))) continue;
         if (!s.act(at, s.program.rt.drag(f.hsblcarga, I(load)))) continue;
         const auto loaded = f.snapshot();
         const double r = invariants::threeLegRadius(load, !distanceMode);
 
-        switch (s.search(at + ", search", "Command2")) {
+        switch (s.search(at + ", search", calculators::frmtrespernas::kSearchButton)) {
             case Search::Stopped:
                 stoppedFromLoad.insert(load);
                 break;
@@ -248,7 +252,8 @@ void sweepThreeLegs(bool distanceMode, const std::set<int>& no90, int smallestRe
 
         f.restore(loaded);
         if (s.act(at + ", leg 2000", s.program.rt.drag(f.hsbperna, I(2000))) &&
-            s.search(at + ", search from 2000", "Command2") == Search::Stopped)
+            s.search(at + ", search from 2000", calculators::frmtrespernas::kSearchButton) ==
+                Search::Stopped)
             stoppedFromLongest.insert(load);
     }
     EXPECT_EQ(s.report.count, 0) << s.report.text();
@@ -370,7 +375,8 @@ TEST(FourLegsSweep, GridOfLoadsThenEveryLeg) {
         const double d = std::sqrt(double(length) * length + double(width) * width) / 2;
 
         const bool no90 = fourLegsNo90(length, width);
-        if ((s.search(at + ", search", "Command4") == Search::Stopped) != no90)
+        if ((s.search(at + ", search", calculators::frmquatropernas::kSearchButton) ==
+             Search::Stopped) != no90)
             s.report.add(at, no90 ? "the search reached 90" : "the search stopped");
 
         for (int leg : values(50, 2000, kLegStride)) {
@@ -396,7 +402,8 @@ TEST(FourLegsSweep, GridOfLoadsThenEveryLeg) {
 
         f.restore(loaded);
         if (s.act(at + ", leg 2000", s.program.rt.drag(f.hsbperna, I(2000))) &&
-            (s.search(at + ", search from 2000", "Command4") == Search::Stopped) != no90)
+            (s.search(at + ", search from 2000", calculators::frmquatropernas::kSearchButton) ==
+             Search::Stopped) != no90)
             s.report.add(at + ", from 2000", no90 ? "reached 90" : "stopped");
     }
     EXPECT_EQ(s.report.count, 0) << s.report.text();

@@ -41,9 +41,13 @@ namespace {
 const std::string kDistancePrompt =
     "Em primeiro lugar introduza  a medida da carga, através do cursor!";
 struct ThreeLegs : testing_support::CalculatorTest<frmtrespernas> {
-    void search() { ASSERT_FALSE(program.click(f, "Command2")); }
-    void distanceMode() { ASSERT_FALSE(program.select(f, "Option2")); }
-    void diameterMode() { ASSERT_FALSE(program.select(f, "Option1")); }
+    void search() { ASSERT_FALSE(program.click(f, calculators::frmtrespernas::kSearchButton)); }
+    void distanceMode() {
+        ASSERT_FALSE(program.select(f, calculators::frmtrespernas::kDistanceOption));
+    }
+    void diameterMode() {
+        ASSERT_FALSE(program.select(f, calculators::frmtrespernas::kDiameterOption));
+    }
     // An endless search: it stops with the message, with the leg read-out and the angle in
     // agreement with the sliders.
     void expectStoppedSearch() {
@@ -273,7 +277,7 @@ TEST_F(ThreeLegs, ActionsThatWouldLeaveASliderOffItsTrackAreRefused) {
     // For a small load the 90-degree leg is shorter than the leg slider allows: the search walks
     // down to 50 and would go on to 49.
     drag(f.hsblcarga, 60);
-    expectRefused([&] { return program.click(f, "Command2"); });
+    expectRefused([&] { return program.click(f, calculators::frmtrespernas::kSearchButton); });
     EXPECT_EQ(f.txtperna.Text(), "");
 
     // After a change to distance mode the height still belongs to the diameter.
@@ -286,7 +290,7 @@ TEST_F(ThreeLegs, ActionsThatWouldLeaveASliderOffItsTrackAreRefused) {
     // leg is 2002.
     expectRefused([&] { return program.rt.drag(f.hsbperna, I(1879)); });
     // The search's first step would take the leg to 2030.
-    expectRefused([&] { return program.click(f, "Command2"); });
+    expectRefused([&] { return program.click(f, calculators::frmtrespernas::kSearchButton); });
     EXPECT_TRUE(f.Option2.Value());
     // A load move brings the height up to date, after which the search works.
     arrow(f.hsblcarga, -1);
@@ -301,7 +305,7 @@ TEST_F(ThreeLegs, ActionsThatWouldLeaveASliderOffItsTrackAreRefused) {
     for (int i = 0; i < 44 && f.hsbperna.Value() > 57; ++i) arrow(f.hsbperna, -1);
     expectState(57, 7, 119);
     diameterMode();
-    expectRefused([&] { return program.click(f, "Command2"); });
+    expectRefused([&] { return program.click(f, calculators::frmtrespernas::kSearchButton); });
     EXPECT_TRUE(f.Option1.Value());
 }
 

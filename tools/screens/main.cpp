@@ -6,6 +6,8 @@
 #include <QPixmap>
 
 #include "calculators/duaspernas.h"
+#include "calculators/quatropernas.h"
+#include "calculators/trespernas.h"
 #include "forms/qt/formwindow.h"
 #include "forms/qt/qthost.h"
 #include "shell/shell.h"
@@ -42,22 +44,31 @@ int main(int argc, char** argv) {
 
     runtime.showForm(*runtime.find("frmsplashscreen"));
     shot("frmsplashscreen", "splash");
-    runtime.tick(control("frmsplashscreen", "Timer1"));
+    runtime.tick(control("frmsplashscreen", shell::frmsplashscreen::kTimer));
     shot("frmmain", "main-menu");
 
+    using calculators::frmduaspernas;
+    using calculators::frmquatropernas;
+    using calculators::frmtrespernas;
+    using shell::frmmain;
     struct Calculator {
         std::string_view form;
-        const char* button;  // on the main menu
+        std::string_view button;  // on the main menu
         const char* name;
-        const char* load;
+        std::string_view load;
         int loadValue;
-        const char* search;
+        std::string_view search, cancel;
     };
     for (const Calculator& c :
-         {Calculator{"frmduaspernas", "command1", "duas-pernadas", "hsblcarga", 200, "Command4"},
-          Calculator{"frmtrespernas", "command2", "tres-pernadas", "hsblcarga", 200, "Command2"},
-          Calculator{"frmquatropernas", "Command3", "quatro-pernadas", "hsbccarga", 300,
-                     "Command4"}}) {
+         {Calculator{"frmduaspernas", frmmain::kTwoLegsButton, "duas-pernadas",
+                     frmduaspernas::kLoadSlider, 200, frmduaspernas::kSearchButton,
+                     frmduaspernas::kCancelButton},
+          Calculator{"frmtrespernas", frmmain::kThreeLegsButton, "tres-pernadas",
+                     frmtrespernas::kLoadSlider, 200, frmtrespernas::kSearchButton,
+                     frmtrespernas::kCancelButton},
+          Calculator{"frmquatropernas", frmmain::kFourLegsButton, "quatro-pernadas",
+                     frmquatropernas::kLengthSlider, 300, frmquatropernas::kSearchButton,
+                     frmquatropernas::kCancelButton}}) {
         runtime.click(control("frmmain", c.button));
         host.syncAll();
         shot(c.form, (std::string(c.name) + "-open").c_str());
@@ -68,10 +79,10 @@ int main(int argc, char** argv) {
         runtime.click(control(c.form, c.search));
         host.syncAll();
         shot(c.form, c.name);
-        runtime.click(control(c.form, c.form == "frmtrespernas" ? "Command4" : "Command3"));
+        runtime.click(control(c.form, c.cancel));
     }
     if (runtime.find("frmacerca")) {
-        runtime.click(control("frmmain", "Command6"));
+        runtime.click(control("frmmain", shell::frmmain::kAboutButton));
         shot("frmacerca", "acerca");
     }
     return failures == 0 ? 0 : 1;

@@ -280,13 +280,15 @@ class DisplayTest : public QObject {
 
     void theAboutDialogIsOwnedByAVisibleWindow() {
         FormWindow* menu = open("frmmain");
-        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control("Command6")), Qt::LeftButton);
+        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control(shell::frmmain::kAboutButton)),
+                          Qt::LeftButton);
         FormWindow* about = host->window("frmacerca");
         QVERIFY(about && about->windowHandle());
         QCOMPARE(about->windowHandle()->transientParent(), menu->windowHandle());
         QVERIFY(about->windowFlags().testFlag(Qt::Dialog));
         // The menu gives way to a calculator: the dialog passes to it, still open.
-        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control("command1")), Qt::LeftButton);
+        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control(shell::frmmain::kTwoLegsButton)),
+                          Qt::LeftButton);
         FormWindow* calculator = host->window("frmduaspernas");
         QVERIFY(calculator);
         QVERIFY(form("frmacerca").loaded());

@@ -12,6 +12,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "about/acerca.h"
 #include "calculators/duaspernas.h"
 #include "calculators/trespernas.h"
 #include "forms/qt/formwindow.h"
@@ -213,7 +214,7 @@ class QtBindingTest : public QObject {
     void enterOnTheFreshMainMenuRunsTerminar() {
         QSignalSpy ended(host.get(), &formsqt::QtHost::allFormsUnloaded);
         FormWindow* w = open("frmmain");
-        QCOMPARE(QApplication::focusWidget(), w->control("Command5"));
+        QCOMPARE(QApplication::focusWidget(), w->control(shell::frmmain::kQuitButton));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(!form("frmmain").loaded());
         QCOMPARE(ended.count(), 1);
@@ -221,7 +222,8 @@ class QtBindingTest : public QObject {
 
     void escapeRunsCancelarAndTheMenuComesBack() {
         FormWindow* w = open("frmduaspernas");
-        QCOMPARE(QApplication::focusWidget(), w->control("Command3"));
+        QCOMPARE(QApplication::focusWidget(),
+                 w->control(calculators::frmduaspernas::kCancelButton));
         QTest::keyClick(w, Qt::Key_Escape);
         QVERIFY(!form("frmduaspernas").loaded());
         QVERIFY(form("frmmain").loaded());
@@ -229,16 +231,21 @@ class QtBindingTest : public QObject {
 
     void menuButtonsOpenFreshCalculators() {
         FormWindow* menu = open("frmmain");
-        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control("command2")), Qt::LeftButton);
+        QTest::mouseClick(
+            qobject_cast<QPushButton*>(menu->control(shell::frmmain::kThreeLegsButton)),
+            Qt::LeftButton);
         QVERIFY(form("frmtrespernas").loaded());
         QVERIFY(!form("frmmain").loaded());
         FormWindow* w = host->window("frmtrespernas");
         QVERIFY(w);
         // Option buttons: the model keeps the group.
-        auto* option2 = qobject_cast<QRadioButton*>(w->control("Option2"));
+        auto* option2 =
+            qobject_cast<QRadioButton*>(w->control(calculators::frmtrespernas::kDistanceOption));
         QTest::mouseClick(option2, Qt::LeftButton);
-        QVERIFY(form("frmtrespernas").find("Option2")->selected);
-        QVERIFY(!qobject_cast<QRadioButton*>(w->control("Option1"))->isChecked());
+        QVERIFY(form("frmtrespernas").find(calculators::frmtrespernas::kDistanceOption)->selected);
+        QVERIFY(
+            !qobject_cast<QRadioButton*>(w->control(calculators::frmtrespernas::kDiameterOption))
+                 ->isChecked());
     }
 
     void theSplashGivesWayToTheMenuAfterFourSeconds() {
@@ -253,12 +260,16 @@ class QtBindingTest : public QObject {
 
     void searchResultAndColourBandReachTheWidgets() {
         FormWindow* w = open("frmduaspernas");
-        QTest::mouseClick(qobject_cast<QPushButton*>(w->control("Command4")), Qt::LeftButton);
+        QTest::mouseClick(
+            qobject_cast<QPushButton*>(w->control(calculators::frmduaspernas::kSearchButton)),
+            Qt::LeftButton);
         QCOMPARE(
             host->shownMessages().back().text,
             std::string("Introduza, em primeiro lugar, através do cursor, a medida da carga!"));
         runtime->drag(forms::Slider(*form("frmduaspernas").find("hsblcarga")), 200);
-        QTest::mouseClick(qobject_cast<QPushButton*>(w->control("Command4")), Qt::LeftButton);
+        QTest::mouseClick(
+            qobject_cast<QPushButton*>(w->control(calculators::frmduaspernas::kSearchButton)),
+            Qt::LeftButton);
         auto* angle = qobject_cast<QLineEdit*>(w->control("txtangsup"));
         QCOMPARE(angle->text(), QStringLiteral(" 90"));
         QCOMPARE(qobject_cast<QLineEdit*>(w->control("txtperna"))->text(), QStringLiteral("1.41"));
@@ -277,16 +288,19 @@ class QtBindingTest : public QObject {
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QByteArray("/nonexistent-pernadas-test"));
         FormWindow* menu = open("frmmain");
-        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control("Command6")), Qt::LeftButton);
+        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control(shell::frmmain::kAboutButton)),
+                          Qt::LeftButton);
         FormWindow* about = host->window("frmacerca");
         QVERIFY(about);
         QVERIFY(form("frmmain").loaded());
-        QTRY_COMPARE(QApplication::focusWidget(), about->control("cmdSysinfo"));
+        QTRY_COMPARE(QApplication::focusWidget(),
+                     about->control(::about::frmacerca::kSysInfoButton));
         // "Acerca" again brings the same dialog forward.
-        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control("Command6")), Qt::LeftButton);
+        QTest::mouseClick(qobject_cast<QPushButton*>(menu->control(shell::frmmain::kAboutButton)),
+                          Qt::LeftButton);
         QCOMPARE(host->window("frmacerca"), about);
         QTRY_VERIFY(about->isActiveWindow());
-        QCOMPARE(QApplication::focusWidget(), about->control("cmdSysinfo"));
+        QCOMPARE(QApplication::focusWidget(), about->control(::about::frmacerca::kSysInfoButton));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         qputenv("PATH", path);
         QCOMPARE(host->shownMessages().size(), std::size_t(1));
