@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# scripts/release.sh [DIST]: builds every artifact of the commit that is checked out, from a
+# clean checkout, into DIST (dist/ unless told): the Debian package, the Windows program and its
+# installer, with a SHA256SUMS file; then checks each one as the test command does.
+#
+# The artifacts are reproducible: the same commit gives the same bytes in any folder at any
+# time. Time stamps come from the commit (SOURCE_DATE_EPOCH), the source folder's path is
+# mapped away in the binaries, and the archives are written in a fixed order.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+dist=$(realpath -m "${1:-dist}")
+
+if [ -n "$(git status --porcelain --untracked-files=no)" ] && [ -z "${PERNADAS_RELEASE_DIRTY:-}" ]; then
+    echo "release.sh: the checkout has changes; a release is built from a commit as it stands"
+    exit 2
+fi
+bash scripts/deps.sh
+
+export SOURCE_DATE_EPOCH
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+export TZ=UTC LC_ALL=C.UTF-8
+commit=$(git rev-parse --short HEAD)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix_map="-ffile-prefix-map=$root=. -ffile-prefix-map=$work=."
+rm -rf "$dist"
+mkdir -p "$dist"
+
+echo "== Debian package ($commit) =="
+cmake -S . -B "$work/linux" -DCMAKE_BUILD_TYPE=Release -DPERNADAS_TESTS=OFF \
+      -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+      -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2 -fstack-protector-strong $prefix_map" \
+      -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro -Wl,-z,now" >/dev/null
+cmake --build "$work/linux" --target pernadas pernadas-replay pernadas_icons pernadas_docs -j2 \
+      >"$work/linux.log" 2>&1 || { cat "$work/linux.log"; exit 1; }
+(cd "$work/linux" && cpack -G DEB >/dev/null)
+cp "$work"/linux/pernadas_*.deb "$dist/"
+
+if grep -q "add_executable(pernadas WIN32" windows/CMakeLists.txt; then
+    echo "== Windows program and installer ($commit) =="
+    cmake -S windows -B "$work/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+          -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS="$prefix_map" >/dev/null
+    cmake --build "$work/windows" --target pernadas -j2 >"$work/windows.log" 2>&1 ||
+        { cat "$work/windows.log"; exit 1; }
+    (cd "$work/windows" && cpack -G NSIS >/dev/null)
+    cp "$work/windows/bin/pernadas.exe" "$work"/windows/pernadas-*-win64.exe "$dist/"
+fi
+
+(cd "$dist" && sha256sum -- * >SHA256SUMS)
+cat "$dist/SHA256SUMS"
+
+echo "== Checks =="
+for deb in "$dist"/*.deb; do
+    if ! report=$(lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>&1); then
+        echo "$report"
+        echo "release.sh: lintian is not satisfied with $deb"
+        exit 1
+    fi
+    echo "lintian: $(basename "$deb") has no errors and no warnings"
+done
+if [ -f "$dist/pernadas.exe" ]; then
+    # A single program that needs only the system's own libraries.
+    imports=$(x86_64-w64-mingw32-objdump -p "$dist/pernadas.exe" | sed -n 's/^\tDLL Name: //p')
+    echo "pernadas.exe imports: $(echo $imports)"
+    for dll in $imports; do
+        case "${dll,,}" in
+            kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | advapi32.dll | shell32.dll | \
+                ole32.dll | oleaut32.dll | oleacc.dll | msvcrt.dll | uxtheme.dll | msimg32.dll | \
+                shlwapi.dll | ws2_32.dll | api-ms-win-*) ;;
+            *) echo "release.sh: pernadas.exe needs $dll, which Windows does not bring"; exit 1 ;;
+        esac
+    done
+fi
+echo "Release of $commit in $dist"
