@@ -25,6 +25,9 @@ bash scripts/package.sh
 
 bash scripts/windows.sh
 
+# The release artifacts, built twice from two clones, must be the same bytes.
+bash scripts/reproducible.sh
+
 bash scripts/fuzz.sh
 echo "== Format =="
 if command -v clang-format >/dev/null; then
