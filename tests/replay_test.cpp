@@ -2,10 +2,12 @@
 // line by line, and the runner's own rules (folding, refusals, exit status) hold.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "tools/replay/replay.h"
 
@@ -111,4 +113,54 @@ TEST(Runner, AScenarioThatCannotBeReadIsNotARun) {
     std::ostringstream out;
     EXPECT_EQ(runner.run(directory, out), 2);
     EXPECT_EQ(out.str(), "");
+}
+
+// A line of up to kMaxLine bytes is read as any other; a longer one is one bad line, answered
+// with its first words, and the lines after it are performed. Lines that cross the runner's
+// reads and a last line without its line end are whole lines.
+TEST(Runner, ALineTooLongIsOneBadLine) {
+    const std::string longest = "show frmmain" + std::string(replay::kMaxLine - 12, ' ');
+    int status = -1;
+    std::string out = replayText(longest + "\n" + longest + "x\ndump frmmain", &status);
+    EXPECT_EQ(status, 1);
+    std::istringstream in(out);
+    const auto got = lines(in);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].rfind("{\"cmd\":\"show frmmain\",\"messages\"", 0), 0u);
+    EXPECT_EQ(got[1], "{\"cmd\":\"show frmmain...\",\"bad\":\"line too long\"}");
+    EXPECT_EQ(got[2].rfind("{\"cmd\":\"dump frmmain\",\"form\"", 0), 0u);
+
+    // Its prefix is cut where a character begins, and stays UTF-8.
+    out = replayText(std::string(31, 'a') + "\xC3\xA7" + std::string(replay::kMaxLine, 'b'));
+    EXPECT_EQ(out, "{\"cmd\":\"" + std::string(31, 'a') + "...\",\"bad\":\"line too long\"}\n");
+
+    // Many short lines, crossing every read.
+    std::string many = "show frmduaspernas\n";
+    for (int i = 0; i < 20000; ++i) many += i % 2 ? "dump frmduaspernas\n" : "# a comment\n";
+    out = replayText(many, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10001);
+}
+
+// Answers that cannot be written end the run at once: exit status 2, nothing more performed.
+TEST(Runner, AnswersThatCannotBeWrittenEndTheRun) {
+    struct Failing : replay::Channel {
+        std::string scenario = "show frmmain\nshow frmduaspernas\n";
+        int writes = 0;
+        // One line at each read, as from a program that drives the runner line by line.
+        long read(char* buffer, std::size_t size) override {
+            const std::size_t n = std::min(size, scenario.find('\n') + 1);
+            scenario.copy(buffer, n);
+            scenario.erase(0, n);
+            return static_cast<long>(n);
+        }
+        bool write(std::string_view) override {
+            ++writes;
+            return false;
+        }
+    } channel;
+    replay::Runner runner;
+    EXPECT_EQ(runner.run(channel), replay::kNotRun);
+    EXPECT_EQ(channel.writes, 1);
+    EXPECT_FALSE(runner.runtime().find("frmduaspernas")->loaded()) << "performed after a failure";
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <istream>
 #include <ostream>
 
@@ -145,6 +146,10 @@ void Runner::errorBox(const RuntimeError&, const Message&) {}
 
 std::string Runner::line(std::string_view text, bool& bad) {
     bad = false;
+    if (text.size() > kMaxLine) {
+        bad = true;
+        return tooLong(text.substr(0, kMaxLine));
+    }
     const auto words = splitWords(text);
     if (words.empty() || words[0][0] == '#') return "";
     const std::string cmd = joinWords(words);
@@ -260,19 +265,98 @@ std::string Runner::dump(const std::string& cmd, Form& form) {
            options + "}}";
 }
 
-int Runner::run(std::istream& in, std::ostream& out) {
-    if (in.fail()) return 2;  // never opened
-    int status = 0;
-    std::string text;
-    while (std::getline(in, text)) {
-        bool bad = false;
-        const std::string answer = line(text, bad);
-        if (bad) status = 1;
-        if (!answer.empty()) out << answer << '\n' << std::flush;
+std::string Runner::tooLong(std::string_view prefix) {
+    // The line's first words, folded as any command is, and cut short where a character begins.
+    constexpr std::size_t kShown = 32;
+    std::string shown = joinWords(splitWords(prefix.substr(0, 2 * kShown)));
+    if (shown.size() > kShown) {
+        std::size_t cut = kShown;
+        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;
+        shown.resize(cut);
     }
-    // A scenario that could not be read to its end (a directory, a read error) is not a run.
-    if (in.bad()) return 2;
-    return status;
+    return badLine(shown + "...", "line too long");
+}
+
+int Runner::run(Channel& channel) {
+    constexpr std::size_t kChunk = 64 * 1024;
+    std::vector<char> chunk(kChunk);
+    std::string pending;  // answers not yet written
+    pending.reserve(kChunk + 2 * kMaxLine);
+    std::string text;  // the line being read, at most kMaxLine bytes of it
+    text.reserve(kMaxLine);
+    bool overlong = false;
+    int status = kAllPerformed;
+
+    const auto answer = [&] {
+        bool bad = false;
+        const std::string out = overlong ? tooLong(text) : line(text, bad);
+        if (bad || overlong) status = kSomeBad;
+        if (!out.empty()) pending.append(out).push_back('\n');
+        text.clear();
+        overlong = false;
+    };
+    const auto flush = [&] {
+        const bool written = pending.empty() || channel.write(pending);
+        pending.clear();
+        return written;
+    };
+
+    for (;;) {
+        // Everything answered so far goes out before the runner waits for more of the scenario.
+        if (!flush()) return kNotRun;
+        const long got = channel.read(chunk.data(), chunk.size());
+        if (got < 0) return kNotRun;
+        if (got == 0) break;
+        std::string_view rest(chunk.data(), static_cast<std::size_t>(got));
+        while (!rest.empty()) {
+            const void* end = std::memchr(rest.data(), '\n', rest.size());
+            const std::size_t length =
+                end ? static_cast<std::size_t>(static_cast<const char*>(end) - rest.data())
+                    : rest.size();
+            // Only the first kMaxLine bytes of a line are kept; one more tells it is too long.
+            const std::string_view part = rest.substr(0, length);
+            if (text.size() + part.size() > kMaxLine) overlong = true;
+            text.append(part.substr(0, kMaxLine - std::min(kMaxLine, text.size())));
+            rest.remove_prefix(end ? length + 1 : length);
+            if (end) {
+                answer();
+                if (pending.size() >= kChunk && !flush()) return kNotRun;
+            }
+        }
+    }
+    if (!text.empty() || overlong) answer();  // a last line without its line end
+    return flush() ? status : kNotRun;
+}
+
+namespace {
+
+class StreamChannel : public Channel {
+  public:
+    StreamChannel(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
+    long read(char* buffer, std::size_t size) override {
+        if (in_.eof()) return 0;
+        in_.read(buffer, static_cast<std::streamsize>(size));
+        // A scenario that could not be read to its end (a directory, a read error) is not a run.
+        if (in_.bad()) return -1;
+        return static_cast<long>(in_.gcount());
+    }
+    bool write(std::string_view bytes) override {
+        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out_.flush();
+        return static_cast<bool>(out_);
+    }
+
+  private:
+    std::istream& in_;
+    std::ostream& out_;
+};
+
+}  // namespace
+
+int Runner::run(std::istream& in, std::ostream& out) {
+    if (in.fail()) return kNotRun;  // never opened
+    StreamChannel channel(in, out);
+    return run(channel);
 }
 
 }  // namespace replay
