@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -10,6 +11,7 @@
 #include "calculators/quatropernas.h"
 #include "calculators/trespernas.h"
 #include "fuzz/invariants.h"
+#include "fuzz/reference.h"
 #include "shell/shell.h"
 
 namespace fuzzing {
@@ -134,12 +136,12 @@ void Driver::messageBox(const Message& message) {
 }
 
 void Driver::errorBox(const RuntimeError&, const Message& message) {
-    ++errorBoxes_;
-    boxes_.push_back(message);
+    reports_.push_back(message);
 }
 
 Outcome Driver::run(std::span<const std::uint8_t> data) {
     reset();
+    ++counts_.runs;
     Outcome outcome;
     runtime_->start(*runtime_->find("frmsplashscreen"));
     outcome.scenario.push_back("show frmsplashscreen");
@@ -162,12 +164,56 @@ Outcome Driver::run(std::span<const std::uint8_t> data) {
     return outcome;
 }
 
+namespace {
+
+// What the report of a refused action names: the error's number and its wording.
+std::string errorWords(forms::ErrorKind kind) {
+    switch (kind) {
+        case forms::ErrorKind::InvalidPropertyValue:
+            return "Erro de execução 380: valor de propriedade inválido";
+        case forms::ErrorKind::Overflow:
+            return "Erro de execução 6: excesso de capacidade";
+        case forms::ErrorKind::DivisionByZero:
+            return "Erro de execução 11: divisão por zero";
+        case forms::ErrorKind::InvalidArgument:
+            return "Erro de execução 5: chamada de procedimento ou argumento inválido";
+    }
+    return "";
+}
+
+std::optional<reference::Act> referenceAct(Verb verb) {
+    switch (verb) {
+        case Verb::Drag:
+            return reference::Act::Drag;
+        case Verb::Arrow:
+            return reference::Act::Arrow;
+        case Verb::Page:
+            return reference::Act::Page;
+        case Verb::Click:
+            return reference::Act::Click;
+        case Verb::Select:
+            return reference::Act::Select;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
 void Driver::perform(const Action& action, std::vector<std::string>& findings) {
     Form& form = *runtime_->find(action.form);
     std::map<Form*, Form::Snapshot> before;
     for (Form* f : runtime_->loadedForms()) before.emplace(f, f->snapshot());
     boxes_.clear();
-    errorBoxes_ = 0;
+    reports_.clear();
+    ++counts_.actions;
+
+    // What the action must do to a calculator, worked out before it is done.
+    std::unique_ptr<reference::Judge> judge;
+    if (const auto act = referenceAct(action.verb); act && invariants::isCalculator(form)) {
+        judge = std::make_unique<reference::Judge>(form, *act, action.control, action.value);
+        if (!judge->expected().judged) ++counts_.unjudged;
+    }
 
     FormsRuntime::Outcome refused;
     ControlState* control = action.control.empty() ? nullptr : form.find(action.control);
@@ -199,15 +245,26 @@ void Driver::perform(const Action& action, std::vector<std::string>& findings) {
             break;
     }
 
-    // One report for a refused action, none otherwise.
-    if (errorBoxes_ != (refused ? 1 : 0))
-        findings.push_back(std::to_string(errorBoxes_) + " error reports for an action that was " +
+    // One report for a refused action, none otherwise; it names the error.
+    if (reports_.size() != (refused ? 1u : 0u))
+        findings.push_back(std::to_string(reports_.size()) +
+                           " error reports for an action that was " +
                            (refused ? "refused" : "not refused"));
+    if (refused && reports_.size() == 1) {
+        const Message& report = reports_.front();
+        if (report.style != kStyleCritical || report.title != "Cálculo de Comprimento" ||
+            report.text.find(errorWords(refused->kind())) == std::string::npos)
+            findings.push_back("the report of a refused action reads \"" + report.text +
+                               "\" (style " + std::to_string(report.style) + ", title \"" +
+                               report.title + "\")");
+    }
 
     for (const auto& [f, snap] : before) {
         if (!f->loaded()) continue;
         if (refused)
             invariants::checkRestored(*f, snap, findings);
+        else if (invariants::isCalculator(*f) && !(judge && f == &form))
+            invariants::checkRestored(*f, snap, findings, "changed by an action on another form");
         else if (invariants::isCalculator(*f))
             invariants::checkWritten(*f, snap, findings);
     }
@@ -216,6 +273,14 @@ void Driver::perform(const Action& action, std::vector<std::string>& findings) {
             invariants::checkCalculator(*f, findings);
         else
             invariants::checkSliders(*f, findings);
+        if (!before.count(f)) reference::checkFresh(*f, findings);
+    }
+    if (judge) {
+        std::vector<reference::Judge::Box> shown;
+        for (const Message& m : boxes_) shown.push_back({m.style, m.title, m.text});
+        std::optional<forms::ErrorKind> error;
+        if (refused) error = refused->kind();
+        judge->check(form, error, shown, findings);
     }
 
     // A search that ran ends at 90 degrees or stops with its message; one that found no load

@@ -8,7 +8,13 @@
 // - an action that was not refused wrote the three-leg load read-outs for the load and mode in
 //   force;
 // - a refused action put every form back exactly as it was and was reported in exactly one box;
-// - a 90-degree search that ran ended at 90 degrees or stopped with its message.
+// - a 90-degree search that ran ended at 90 degrees or stopped with its message;
+// - every action on a calculator did what an independent account of the sling's geometry and of
+//   the handlers' order (fuzz/reference.h) says it does: the same sliders, read-outs, colours
+//   and messages, and a refusal exactly where the state before it leads to a run-time error,
+//   with that error; a search that stops with its message has come round to a pass it saw;
+// - a calculator that another action touched not at all is as it was, and one just loaded is
+//   as designed.
 //
 // The same interpreter serves the fuzzer and the tests that replay the inputs it has kept.
 #pragma once
@@ -66,6 +72,13 @@ class Driver : public forms::Host {
     // within the slider's limits).
     std::vector<std::uint8_t> encode(const std::vector<Action>& actions) const;
 
+    // How much has been done: runs, actions performed, and actions on a calculator that the
+    // independent account could not judge (a value on a rounding boundary).
+    struct Counts {
+        std::uint64_t runs = 0, actions = 0, unjudged = 0;
+    };
+    const Counts& counts() const { return counts_; }
+
   private:
     void messageBox(const forms::Message& message) override;
     void errorBox(const forms::RuntimeError& error, const forms::Message& message) override;
@@ -77,8 +90,9 @@ class Driver : public forms::Host {
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<forms::FormsRuntime> runtime_;
     std::vector<Action> table_;
-    std::vector<forms::Message> boxes_;
-    int errorBoxes_ = 0;
+    std::vector<forms::Message> boxes_;    // every message box an action showed
+    std::vector<forms::Message> reports_;  // the reports of a refused action
+    Counts counts_;
 };
 
 }  // namespace fuzzing

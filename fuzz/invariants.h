@@ -220,9 +220,11 @@ inline void checkWritten(const forms::Form& form, const forms::Form::Snapshot& b
     k.shows("txtdiam", r * 2 / 100);
 }
 
-// A refused action: the form exactly as it was before it.
+// A refused action, or one that had nothing to do with the form: the form exactly as it was
+// before it.
 inline void checkRestored(const forms::Form& form, const forms::Form::Snapshot& before,
-                          Findings& out) {
+                          Findings& out,
+                          std::string_view what = "not put back after the refused action") {
     const auto& now = form.controls();
     if (now.size() != before.controls.size()) {
         out.push_back(std::string(form.name()) + ": controls differ in number after a refusal");
@@ -233,8 +235,8 @@ inline void checkRestored(const forms::Form& form, const forms::Form::Snapshot& 
         const forms::ControlState& y = before.controls[i];
         if (x.value != y.value || x.selected != y.selected || x.text != y.text ||
             x.back != y.back || x.note != y.note)
-            out.push_back(std::string(form.name()) + ": " + std::string(x.desc->name) +
-                          " was not put back after the refused action");
+            out.push_back(std::string(form.name()) + ": " + std::string(x.desc->name) + " was " +
+                          std::string(what));
     }
 }
 

@@ -35,4 +35,4 @@ if ! "$fuzzer" build-fuzz/corpus fuzz/corpus -max_total_time="$seconds" -max_len
     echo "fuzzing found a fault; the input is in build-fuzz/artifacts/"
     exit 1
 fi
-grep -E '^(Done|stat::(number_of_executed_units|new_units_added|peak_rss_mb))' build-fuzz/fuzz.log
+grep -E '^(Done|stat::(number_of_executed_units|new_units_added|peak_rss_mb|user_actions|runs_of_actions|unjudged_actions))' build-fuzz/fuzz.log
