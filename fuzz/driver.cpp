@@ -198,6 +198,32 @@ std::optional<reference::Act> referenceAct(Verb verb) {
     }
 }
 
+// Which forms an action loads and unloads, as the program moves between its windows: the
+// splash gives way to the main menu, the menu's buttons open a calculator in its place or the
+// about dialog beside it, "Terminar" closes it, a calculator's "Cancelar" goes back to it.
+struct Moves {
+    std::vector<std::string_view> loads, unloads;
+};
+Moves movesOf(const Action& a) {
+    if (a.verb == Verb::Show) return {{a.form}, {}};
+    if (a.verb == Verb::Close) return {{}, {a.form}};
+    if (a.verb == Verb::Tick && a.form == "frmsplashscreen") return {{"frmmain"}, {a.form}};
+    if (a.verb != Verb::Click) return {};
+    if (a.form == "frmmain") {
+        if (a.control == "command1") return {{"frmduaspernas"}, {a.form}};
+        if (a.control == "command2") return {{"frmtrespernas"}, {a.form}};
+        if (a.control == "Command3") return {{"frmquatropernas"}, {a.form}};
+        if (a.control == "Command6") return {{"frmacerca"}, {}};
+        if (a.control == "Command5") return {{}, {a.form}};
+    }
+    if (a.form == "frmacerca" && a.control == "cmdOk") return {{}, {a.form}};
+    const bool cancel = (a.form == "frmduaspernas" && a.control == "Command3") ||
+                        (a.form == "frmtrespernas" && a.control == "Command4") ||
+                        (a.form == "frmquatropernas" && a.control == "Command3");
+    if (cancel) return {{"frmmain"}, {a.form}};
+    return {};
+}
+
 }  // namespace
 
 void Driver::perform(const Action& action, std::vector<std::string>& findings) {
@@ -281,6 +307,21 @@ void Driver::perform(const Action& action, std::vector<std::string>& findings) {
         std::optional<forms::ErrorKind> error;
         if (refused) error = refused->kind();
         judge->check(form, error, shown, findings);
+    }
+
+    // The windows open after the action are those open before it, moved as the action moves
+    // them; a refused action moves none.
+    if (!refused) {
+        const Moves moves = movesOf(action);
+        for (Form* f : runtime_->forms()) {
+            const auto in = [&](const std::vector<std::string_view>& names) {
+                return std::find(names.begin(), names.end(), f->name()) != names.end();
+            };
+            const bool wanted = in(moves.loads) || (before.count(f) && !in(moves.unloads));
+            if (f->loaded() != wanted)
+                findings.push_back(std::string(f->name()) + (wanted ? " is not" : " is") +
+                                   " loaded after \"" + action.line() + "\"");
+        }
     }
 
     // A search that ran ends at 90 degrees or stops with its message; one that found no load
