@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
         std::printf("%s, after \"%s\": %s\n", input.filename().string().c_str(),
                     outcome.scenario.back().c_str(), outcome.findings.front().c_str());
     }
-    std::printf("%zu inputs, %d of them break an invariant\n", inputs.size(), broken);
+    std::printf("%zu inputs (%llu user actions), %d of them break an invariant\n", inputs.size(),
+                static_cast<unsigned long long>(driver.counts().actions), broken);
     return broken ? 1 : 0;
 }

@@ -8,14 +8,17 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "calculators/duaspernas.h"
+#include "calculators/quatropernas.h"
 #include "forms/form.h"
 #include "forms/runtime.h"
 #include "fuzz/driver.h"
 #include "fuzz/invariants.h"
+#include "fuzz/reference.h"
 
 namespace fs = std::filesystem;
 using fuzzing::Action;
@@ -129,4 +132,72 @@ TEST(FuzzDriver, InvariantsSeeReadOutsThatDisagree) {
     f.find("hsbaltura")->value = 150;  // the height read-out still shows the old height
     invariants::checkCalculator(f, found);
     EXPECT_EQ(found.size(), 4u);
+}
+
+// The independent account agrees with worked examples of each calculator, and a state that
+// differs from it in a number, a text, a colour, a message or a refusal is reported.
+TEST(FuzzReference, AgreesWithWorkedExamplesAndSeesWhatDiffers) {
+    struct Boxes : forms::Host {
+        std::vector<reference::Judge::Box> shown;
+        void messageBox(const forms::Message& m) override {
+            shown.push_back({m.style, m.title, m.text});
+        }
+        void errorBox(const forms::RuntimeError&, const forms::Message&) override {}
+    } host;
+    forms::FormsRuntime rt(host);
+    auto& two = rt.add<calculators::frmduaspernas>();
+    auto& four = rt.add<calculators::frmquatropernas>();
+    const auto judged = [&](forms::Form& form, std::string_view slider, int value) {
+        host.shown.clear();
+        reference::Judge judge(form, reference::Act::Drag, slider, value);
+        forms::Slider s(*form.find(slider));
+        const auto refused = rt.drag(s, forms::Int(static_cast<std::int16_t>(value)));
+        std::optional<forms::ErrorKind> error;
+        if (refused) error = refused->kind();
+        invariants::Findings found;
+        judge.check(form, error, host.shown, found);
+        return found;
+    };
+
+    // Two legs, just shown, the leg to 150: p 150, h 141, a 39, and the load prompt once.
+    rt.showForm(two);
+    reference::Judge judge(two, reference::Act::Drag, "hsbperna", 150);
+    EXPECT_EQ(judge.expected().messages,
+              std::vector<std::string>{
+                  "Introduza, em primeiro lugar, através do cursor, a medida da carga!"});
+    EXPECT_TRUE(judged(two, "hsbperna", 150).empty());
+    EXPECT_EQ(two.find("hsbaltura")->value, 141);
+    EXPECT_EQ(two.find("hsbangsup")->value, 39);
+    EXPECT_EQ(two.find("txtaltura")->text, "1.41");
+
+    // Four legs 100 x 100, the leg to 75: the height would be below 49, so it is refused.
+    rt.showForm(four);
+    EXPECT_TRUE(judged(four, "hsbccarga", 101).empty());
+    reference::Judge refusal(four, reference::Act::Drag, "hsbperna", 75);
+    EXPECT_EQ(refusal.expected().error, forms::ErrorKind::InvalidPropertyValue);
+
+    // What differs is reported: a number, a read-out, a colour, a message, a refusal.
+    reference::Judge next(two, reference::Act::Drag, "hsblcarga", 200);
+    forms::Slider load(*two.find("hsblcarga"));
+    ASSERT_FALSE(rt.drag(load, forms::Int(std::int16_t{200})));
+    const auto good = two.snapshot();
+    const auto findings = [&](const std::optional<forms::ErrorKind>& error,
+                              const std::vector<reference::Judge::Box>& shown) {
+        invariants::Findings found;
+        next.check(two, error, shown, found);
+        two.restore(good);
+        return found.size();
+    };
+    EXPECT_EQ(findings({}, {}), 0u);
+    two.find("hsbangsup")->value = 163;
+    EXPECT_EQ(findings({}, {}), 1u);
+    two.find("txtaltura")->text = "0.15";
+    EXPECT_EQ(findings({}, {}), 1u);
+    two.find("txtanginf")->back = calculators::kYellow;
+    EXPECT_EQ(findings({}, {}), 1u);
+    EXPECT_EQ(findings({}, {{64, "Informação",
+                             "Introduza, em primeiro lugar, através do cursor, "
+                             "a medida da carga!"}}),
+              1u);
+    EXPECT_EQ(findings(forms::ErrorKind::Overflow, {}), 1u);
 }
