@@ -29,6 +29,9 @@ bash scripts/windows.sh
 bash scripts/reproducible.sh
 
 bash scripts/fuzz.sh
+
+bash scripts/faults.sh
+
 echo "== Format =="
 if command -v clang-format >/dev/null; then
     unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -c warning || true)
