@@ -271,7 +271,8 @@ void Driver::perform(const Action& action, std::vector<std::string>& findings) {
             break;
     }
 
-    // One report for a refused action, none otherwise; it names the error.
+    // One report for a refused action, none otherwise: it says that the action was undone, then
+    // names the error.
     if (reports_.size() != (refused ? 1u : 0u))
         findings.push_back(std::to_string(reports_.size()) +
                            " error reports for an action that was " +
@@ -279,7 +280,10 @@ void Driver::perform(const Action& action, std::vector<std::string>& findings) {
     if (refused && reports_.size() == 1) {
         const Message& report = reports_.front();
         if (report.style != kStyleCritical || report.title != "Cálculo de Comprimento" ||
-            report.text.find(errorWords(refused->kind())) == std::string::npos)
+            report.text !=
+                "Não foi possível fazer esta operação com os valores atuais. Foi "
+                "anulada e os valores anteriores foram repostos. (" +
+                    errorWords(refused->kind()) + ".)")
             findings.push_back("the report of a refused action reads \"" + report.text +
                                "\" (style " + std::to_string(report.style) + ", title \"" +
                                report.title + "\")");
