@@ -46,52 +46,20 @@ struct Limits {
     bool present() const { return max >= min; }
 };
 
-// Each calculator's sliders, as the rigger's tables give them.
+// Each calculator's sliders (leg, height, width, length, angle), as the rigger's tables give
+// them; a slider the calculator lacks has no track.
+constexpr Limits kLimits[3][kSliders] = {
+    {{50, 2000, 101, 10}, {1, 2000, 100, 10}, {100, 1200, 100, 10}, {}, {1, 180, 1, 1}},
+    {{50, 2000, 101, 10}, {1, 2000, 100, 10}, {50, 1200, 100, 10}, {}, {1, 180, 1, 1}},
+    {{50, 2000, 101, 10},
+     {49, 2000, 88, 10},
+     {100, 1200, 100, 10},
+     {100, 1200, 100, 10},
+     {1, 280, 1, 1}},
+};
+
 Limits limitsOf(Kind kind, Slider s) {
-    switch (kind) {
-        case kTwoLegs:
-            switch (s) {
-                case P:
-                    return {50, 2000, 101, 10};
-                case H:
-                    return {1, 2000, 100, 10};
-                case L:
-                    return {100, 1200, 100, 10};
-                case A:
-                    return {1, 180, 1, 1};
-                default:
-                    return {};
-            }
-        case kThreeLegs:
-            switch (s) {
-                case P:
-                    return {50, 2000, 101, 10};
-                case H:
-                    return {1, 2000, 100, 10};
-                case L:
-                    return {50, 1200, 100, 10};
-                case A:
-                    return {1, 180, 1, 1};
-                default:
-                    return {};
-            }
-        case kFourLegs:
-            switch (s) {
-                case P:
-                    return {50, 2000, 101, 10};
-                case H:
-                    return {49, 2000, 88, 10};
-                case L:
-                    return {100, 1200, 100, 10};
-                case C:
-                    return {100, 1200, 100, 10};
-                case A:
-                    return {1, 280, 1, 1};
-                default:
-                    return {};
-            }
-    }
-    return {};
+    return kLimits[kind][s];
 }
 
 bool hasReadout(Kind kind, Readout r) {
