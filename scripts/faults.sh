@@ -13,15 +13,16 @@ root=$PWD
 work=$root/build-faults
 src=$work/src
 
-# Each fault: a name, the file, and the sed expression that plants it.
+# Each fault: a name, the file, and the sed expression that plants it. When the code it
+# rewrites changes, the script says that the fault could not be planted, and fails.
 faults=(
     "rounding halves away from zero instead of to even|forms/numbers.cpp|s/if (diff > 0.5 || (diff == 0.5 \&\& std::fmod(r, 2.0) != 0)) r += 1;/if (diff >= 0.5) r += 1;/"
-    "the upper angle not doubled|calculators/sling.cpp|s/\* 57.295785523 \* 2)/* 57.295785523)/"
+    "the upper angle not doubled|calculators/sling.cpp|s/\* kDegreesPerRadian \* 2)/* kDegreesPerRadian)/"
     "the four-leg half-diagonal in double, not single precision|calculators/quatropernas.h|s/return ToSingle(d());/return d();/"
     "the three-leg height read-out from the height slider, not from the leg|calculators/trespernas.cpp|s/showMetres(txtaltura, Sqrt(Sqr(p()) - Sqr(r)));/showMetres(txtaltura, h());/"
     "a slider's range check letting Max + 1 through|forms/form.h|s/v.value() > d.max)/v.value() > d.max + 1)/"
     "a slider's range check refusing Max itself|forms/form.h|s/v.value() > d.max)/v.value() >= d.max)/"
-    "the exact 180/pi instead of the program's own degree factor|calculators/sling.cpp|s/57.295785523/(180 \/ 3.14159265358979323846)/"
+    "the exact 180/pi instead of the program's own degree factor|calculators/sling.h|s/kDegreesPerRadian = 57.295785523;/kDegreesPerRadian = 180 \/ 3.14159265358979323846;/"
     "the four-leg search stepping down on both sides of 90|calculators/quatropernas.cpp|s/hsbperna.setValue(p() + 1);/hsbperna.setValue(p() - 1);/"
 )
 
