@@ -25,8 +25,9 @@ constexpr std::string_view kStalled =
 
 // The button of each calculator that starts the 90-degree search.
 std::string_view searchButton(std::string_view form) {
-    if (form == "frmtrespernas") return "Command2";
-    if (form == "frmduaspernas" || form == "frmquatropernas") return "Command4";
+    if (form == "frmduaspernas") return calculators::frmduaspernas::kSearchButton;
+    if (form == "frmtrespernas") return calculators::frmtrespernas::kSearchButton;
+    if (form == "frmquatropernas") return calculators::frmquatropernas::kSearchButton;
     return {};
 }
 
@@ -209,17 +210,19 @@ Moves movesOf(const Action& a) {
     if (a.verb == Verb::Close) return {{}, {a.form}};
     if (a.verb == Verb::Tick && a.form == "frmsplashscreen") return {{"frmmain"}, {a.form}};
     if (a.verb != Verb::Click) return {};
+    using shell::frmmain;
     if (a.form == "frmmain") {
-        if (a.control == "command1") return {{"frmduaspernas"}, {a.form}};
-        if (a.control == "command2") return {{"frmtrespernas"}, {a.form}};
-        if (a.control == "Command3") return {{"frmquatropernas"}, {a.form}};
-        if (a.control == "Command6") return {{"frmacerca"}, {}};
-        if (a.control == "Command5") return {{}, {a.form}};
+        if (a.control == frmmain::kTwoLegsButton) return {{"frmduaspernas"}, {a.form}};
+        if (a.control == frmmain::kThreeLegsButton) return {{"frmtrespernas"}, {a.form}};
+        if (a.control == frmmain::kFourLegsButton) return {{"frmquatropernas"}, {a.form}};
+        if (a.control == frmmain::kAboutButton) return {{"frmacerca"}, {}};
+        if (a.control == frmmain::kQuitButton) return {{}, {a.form}};
     }
-    if (a.form == "frmacerca" && a.control == "cmdOk") return {{}, {a.form}};
-    const bool cancel = (a.form == "frmduaspernas" && a.control == "Command3") ||
-                        (a.form == "frmtrespernas" && a.control == "Command4") ||
-                        (a.form == "frmquatropernas" && a.control == "Command3");
+    if (a.form == "frmacerca" && a.control == about::frmacerca::kOkButton) return {{}, {a.form}};
+    const bool cancel =
+        (a.form == "frmduaspernas" && a.control == calculators::frmduaspernas::kCancelButton) ||
+        (a.form == "frmtrespernas" && a.control == calculators::frmtrespernas::kCancelButton) ||
+        (a.form == "frmquatropernas" && a.control == calculators::frmquatropernas::kCancelButton);
     if (cancel) return {{"frmmain"}, {a.form}};
     return {};
 }
