@@ -1,0 +1,95 @@
+// One top-level window built from a form's description.
+//
+// Every control that is a window of its own (sliders, text boxes, labels, frames, buttons, option
+// buttons, picture boxes) is a child of the form's window, placed at its container's offset, and
+// stacked in the table's front-to-back order, a frame's controls just in front of the frame. The
+// drawn controls (lines, ovals, rectangles, stretched images) and the frames' backgrounds are
+// painted by the form's window itself, back to front, below the child windows.
+#pragma once
+
+#include "forms/win32/win32host.h"
+
+namespace formswin32 {
+
+class FormWindow {
+  public:
+    FormWindow(Win32Host& host, forms::Form& form);
+    ~FormWindow();
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    forms::Form& form() const { return form_; }
+    // The window of a control, by its name in the form's table; null for drawn controls.
+    HWND control(std::string_view name) const;
+    // Where a control lies in the window's client area, in pixels at the window's resolution.
+    RECT controlRect(std::string_view name) const;
+    UINT dpi() const { return dpi_; }
+    int px(int twips) const { return twipsToPixels(twips, dpi_); }
+
+    // Shows the model's values: slider positions, read-out texts and colours, options.
+    void sync();
+    // Centres the window on its screen, shows it and puts the focus on the lowest tab index.
+    void present();
+    void activate();
+    // The model has unloaded the form: the window goes without asking the model again.
+    void markUnloaded();
+
+    // What a control's window does with keys that belong to the form: Tab, Esc, Enter and the
+    // access keys. True when the key was the form's.
+    bool formKey(HWND from, WPARAM key);
+    bool accessKey(wchar_t letter);
+
+  private:
+    struct Item {
+        forms::ControlState* state = nullptr;
+        HWND hwnd = nullptr;
+        forms::Colour shownBack = forms::kDefaultColour;  // read-outs: the colour on screen
+    };
+
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                        DWORD_PTR self);
+    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT handleControl(Item& item, UINT msg, WPARAM wp, LPARAM lp);
+
+    void build();
+    void layout();  // sizes and places everything at the window's current resolution
+    void paint(HDC dc);
+    void paintSurface(HDC dc, const RECT& view);
+    void paintItem(HDC dc, const Item& item);
+    void scroll(Item& item, int code, int position);
+    void wheel(Item& item, int delta);
+    void command(Item& item);
+    HBRUSH colours(HDC dc, HWND child);
+    void drawButton(const DRAWITEMSTRUCT& draw);
+    void paintPicture(HWND hwnd, Item& item);
+    void fitReadout(Item& item);
+    void focusNext(HWND from, bool backwards);
+    std::vector<Item*> tabOrder();
+    Item* find(HWND hwnd);
+    Item* find(std::string_view name);
+    const Item* find(std::string_view name) const;
+    RECT rectOf(const Item& item) const;
+    RECT rectOfContainer(const Item& item) const;
+    COLORREF backOf(const Item& item) const;  // the colour behind a control
+    COLORREF containerBack(const Item& item) const;
+    const forms::Font& fontOf(const Item& item) const;
+    HFONT font(const forms::Font& f, double points = 0);
+    HBRUSH brush(COLORREF colour);
+    const Pixels& pictureAt(const std::string& key, std::string_view name, int w, int h);
+
+    Win32Host& host_;
+    forms::Form& form_;
+    HWND hwnd_ = nullptr;
+    UINT dpi_ = 96;
+    bool unloaded_ = false;
+    int wheelRest_ = 0;
+    HWND focus_ = nullptr;     // where the focus was when the window was last active
+    std::vector<Item> items_;  // front to back
+    std::map<std::string, HFONT> fonts_;
+    std::map<COLORREF, HBRUSH> brushes_;
+    std::map<std::string, Pixels> pictures_;
+};
+
+}  // namespace formswin32

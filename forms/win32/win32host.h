@@ -1,0 +1,104 @@
+// The display half of the forms runtime on the native Win32 API: builds real windows from a
+// form's description, keeps them in step with the model, and turns mouse and keyboard input into
+// the model's user actions. With the Windows program's main, the only part that knows windows.h.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "forms/runtime.h"
+
+namespace formswin32 {
+
+class FormWindow;
+
+// The tables are UTF-8; Win32 speaks UTF-16.
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view utf16);
+
+// Twips to pixels at a window's resolution (15 twips a pixel at 96 dpi).
+int twipsToPixels(int twips, UINT dpi);
+
+// A picture of the program's resources, premultiplied BGRA, top row first.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> data;
+    bool empty() const { return data.empty(); }
+};
+// The picture of that name as embedded (rasterised from its drawing at build time), and its
+// natural size in pixels at 96 dpi; empty when the program has no such picture.
+Pixels loadPicture(std::string_view name, SIZE* natural = nullptr);
+// Resampled to a size in pixels.
+Pixels scaled(const Pixels& source, int width, int height);
+
+class Win32Host : public forms::Host {
+  public:
+    explicit Win32Host(HINSTANCE instance);
+    ~Win32Host() override;
+    Win32Host(const Win32Host&) = delete;
+    Win32Host& operator=(const Win32Host&) = delete;
+
+    void attach(forms::FormsRuntime& runtime) { runtime_ = &runtime; }
+    forms::FormsRuntime& runtime() const { return *runtime_; }
+    HINSTANCE instance() const { return instance_; }
+    // The hidden window that owns the dialogs, which keeps them out of the task bar.
+    HWND owner() const { return owner_; }
+
+    // The window of a loaded form, or null.
+    FormWindow* window(const forms::Form& form) const;
+    FormWindow* window(std::string_view formName) const;
+
+    // Brings every window's controls in line with the model.
+    void syncAll();
+
+    // Runs one user action as one event of the model, then shows its result. A handler that
+    // shows a message box waits in the box's own message loop; input that still reaches a window
+    // then (a timer, a message sent from outside) is dropped, so that two events never
+    // interleave.
+    template <class Action>
+    bool act(Action&& action) {
+        if (busy_) return false;
+        busy_ = true;
+        struct Done {
+            bool& busy;
+            ~Done() { busy = false; }
+        } done{busy_};
+        action();
+        syncAll();
+        return true;
+    }
+    bool busy() const { return busy_; }
+
+    // Message boxes are answered by a person; tests may answer them instead.
+    void setAutoAnswer(bool on) { autoAnswer_ = on; }
+    const std::vector<forms::Message>& shownMessages() const { return shown_; }
+
+    // The message loop of the program: until no form is loaded. Returns the exit status.
+    int run();
+
+    void messageBox(const forms::Message& message) override;
+    void formLoaded(forms::Form& form) override;
+    void formActivated(forms::Form& form) override;
+    void formUnloaded(forms::Form& form) override;
+    void noFormLoaded() override;
+
+  private:
+    forms::FormsRuntime* runtime_ = nullptr;
+    HINSTANCE instance_;
+    HWND owner_ = nullptr;
+    std::map<const forms::Form*, std::unique_ptr<FormWindow>> windows_;
+    bool comReady_ = false;
+    bool autoAnswer_ = false;
+    bool busy_ = false;
+    std::vector<forms::Message> shown_;
+};
+
+}  // namespace formswin32
