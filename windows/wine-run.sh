@@ -2,14 +2,16 @@
 # Runs a Windows program under Wine in a prefix of its own, headless:
 #   sh wine-run.sh PREFIX PROGRAM [ARGUMENT...]
 # The prefix is made at its first use, under a lock since tests start side by side. Wine's debug
-# output and its offers to install Mono and Gecko are off, and no display is used.
+# output and its offers to install Mono and Gecko are off, and no display is used unless
+# PERNADAS_WINE_DISPLAY=1 asks to keep the one DISPLAY names (windows/xvfb-run.sh makes one).
 set -eu
 WINEPREFIX=$(realpath -m "$1")
 shift
 export WINEPREFIX
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+unset WAYLAND_DISPLAY
+[ "${PERNADAS_WINE_DISPLAY:-}" = 1 ] || unset DISPLAY
 
 ready="$WINEPREFIX/.pernadas-ready"
 if [ ! -f "$ready" ]; then

@@ -153,10 +153,13 @@ FormWindow::FormWindow(Win32Host& host, forms::Form& form) : host_(host), form_(
 FormWindow::~FormWindow() {
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        // Hidden first: a shown window that goes at once keeps Wine waiting for the display.
+        ShowWindow(hwnd_, SW_HIDE);
         DestroyWindow(hwnd_);
     }
     for (auto& [key, f] : fonts_) DeleteObject(f);
     for (auto& [colour, b] : brushes_) DeleteObject(b);
+    if (surface_) DeleteObject(surface_);
 }
 
 void FormWindow::markUnloaded() {
@@ -348,11 +351,14 @@ void FormWindow::layout() {
     SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     pictures_.clear();
+    if (surface_) DeleteObject(surface_);
+    surface_ = nullptr;
     for (Item& item : items_) {
         if (!item.hwnd) continue;
         const RECT r = rectOf(item);
         MoveWindow(item.hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
         SendMessageW(item.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(fontOf(item))), TRUE);
+        narrowMargins(item);
         if (item.state->desc->kind == Kind::Readout) fitReadout(item);
     }
     InvalidateRect(hwnd_, nullptr, TRUE);
@@ -505,7 +511,7 @@ void FormWindow::fitReadout(Item& item) {
     RECT r;
     GetClientRect(item.hwnd, &r);
     const LRESULT margins = SendMessageW(item.hwnd, EM_GETMARGINS, 0, 0);
-    const int available = r.right - r.left - LOWORD(margins) - HIWORD(margins) - 2;
+    const int available = r.right - r.left - LOWORD(margins) - HIWORD(margins) - 1;
     const std::wstring text = widen(item.state->text);
     HDC dc = GetDC(item.hwnd);
     double points = described.points;
@@ -520,8 +526,18 @@ void FormWindow::fitReadout(Item& item) {
         chosen = font(described, points);
     }
     ReleaseDC(item.hwnd, dc);
-    if (reinterpret_cast<HFONT>(SendMessageW(item.hwnd, WM_GETFONT, 0, 0)) != chosen)
+    if (reinterpret_cast<HFONT>(SendMessageW(item.hwnd, WM_GETFONT, 0, 0)) != chosen) {
         SendMessageW(item.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
+        narrowMargins(item);
+    }
+}
+
+void FormWindow::narrowMargins(Item& item) {
+    // Text boxes keep one pixel each side: their boxes are laid out for the text they hold, and a
+    // font's own margins would cut it off.
+    const Kind kind = item.state->desc->kind;
+    if (kind == Kind::Readout || kind == Kind::TextBox)
+        SendMessageW(item.hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
 }
 
 void FormWindow::sync() {
@@ -572,21 +588,36 @@ const Pixels& FormWindow::pictureAt(const std::string& key, std::string_view nam
     return pictures_[key] = scaled(loadPicture(name), w, h);
 }
 
-// The form's own surface seen through one rectangle of its client area: its colour, its
-// background picture, the frames' colours and the drawn controls, back to front.
+// The form's own surface: its colour, its background picture, the frames' colours and the drawn
+// controls, back to front. It changes only with the resolution, so it is drawn once into a
+// bitmap, and every paint (the form's, a frame's inside, what lies behind a transparent label)
+// copies from there.
 void FormWindow::paintSurface(HDC dc, const RECT& view) {
-    const forms::FormDesc& d = form_.description();
-    POINT old;
-    SetViewportOrgEx(dc, -view.left, -view.top, &old);
-    RECT all{view.left, view.top, view.right, view.bottom};
-    FillRect(dc, &all, brush(toColorRef(d.back, GetSysColor(COLOR_BTNFACE))));
-    if (!d.picture.empty()) {
-        // At its natural size from the corner, cut off at the right and bottom edges.
-        const int w = px(d.pictureWidth), h = px(d.pictureHeight);
-        blend(dc, pictureAt("@form", d.picture, w, h), 0, 0);
+    if (!surface_) {
+        const forms::FormDesc& d = form_.description();
+        const int w = px(d.clientWidth), h = px(d.clientHeight);
+        HDC screen = GetDC(hwnd_);
+        surface_ = CreateCompatibleBitmap(screen, std::max(w, 1), std::max(h, 1));
+        ReleaseDC(hwnd_, screen);
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(memory, surface_);
+        RECT all{0, 0, w, h};
+        FillRect(memory, &all, brush(toColorRef(d.back, GetSysColor(COLOR_BTNFACE))));
+        if (!d.picture.empty()) {
+            // At its natural size from the corner, cut off at the right and bottom edges.
+            blend(memory, pictureAt("@form", d.picture, px(d.pictureWidth), px(d.pictureHeight)), 0,
+                  0);
+        }
+        for (auto it = items_.rbegin(); it != items_.rend(); ++it) paintItem(memory, *it);
+        SelectObject(memory, old);
+        DeleteDC(memory);
     }
-    for (auto it = items_.rbegin(); it != items_.rend(); ++it) paintItem(dc, *it);
-    SetViewportOrgEx(dc, old.x, old.y, nullptr);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, surface_);
+    BitBlt(dc, 0, 0, view.right - view.left, view.bottom - view.top, memory, view.left, view.top,
+           SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
 }
 
 void FormWindow::paintItem(HDC dc, const Item& item) {
@@ -632,15 +663,7 @@ void FormWindow::paintItem(HDC dc, const Item& item) {
 void FormWindow::paint(HDC dc) {
     RECT client;
     GetClientRect(hwnd_, &client);
-    // Drawn off screen first, so that nothing flickers.
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    paintSurface(memory, client);
-    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    paintSurface(dc, client);
 }
 
 void FormWindow::paintPicture(HWND hwnd, Item& item) {

@@ -65,6 +65,7 @@ class FormWindow {
     void drawButton(const DRAWITEMSTRUCT& draw);
     void paintPicture(HWND hwnd, Item& item);
     void fitReadout(Item& item);
+    void narrowMargins(Item& item);
     void focusNext(HWND from, bool backwards);
     std::vector<Item*> tabOrder();
     Item* find(HWND hwnd);
@@ -85,8 +86,10 @@ class FormWindow {
     UINT dpi_ = 96;
     bool unloaded_ = false;
     int wheelRest_ = 0;
-    HWND focus_ = nullptr;     // where the focus was when the window was last active
-    std::vector<Item> items_;  // front to back
+    HWND focus_ = nullptr;
+    HBITMAP surface_ = nullptr;  // the form's own drawing at the current resolution     // where
+                                 // the focus was when the window was last active
+    std::vector<Item> items_;    // front to back
     std::map<std::string, HFONT> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;
     std::map<std::string, Pixels> pictures_;

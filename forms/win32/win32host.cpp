@@ -230,13 +230,21 @@ void Win32Host::formLoaded(forms::Form& form) {
     windows_[&form] = std::move(window);
     w.sync();
     w.present();
-    // Lets a check from outside see which windows came up, and in what order.
-    if (std::getenv("PERNADAS_TRACE_FORMS")) {
-        const std::string line = "pernadas: " + std::string(form.name()) + " shown\n";
-        DWORD written = 0;
-        WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), DWORD(line.size()), &written,
-                  nullptr);
-    }
+    RECT client;
+    GetClientRect(w.hwnd(), &client);
+    POINT corner{0, 0};
+    ClientToScreen(w.hwnd(), &corner);
+    trace(std::string(form.name()) + " shown, client " + std::to_string(client.right) + "x" +
+          std::to_string(client.bottom) + " at " + std::to_string(corner.x) + "," +
+          std::to_string(corner.y));
+}
+
+// Lets a check from outside see which windows came and went, in what order, and where.
+void Win32Host::trace(const std::string& what) {
+    if (!std::getenv("PERNADAS_TRACE_FORMS")) return;
+    const std::string line = "pernadas: " + what + "\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), DWORD(line.size()), &written, nullptr);
 }
 
 void Win32Host::formActivated(forms::Form& form) {
@@ -250,6 +258,7 @@ void Win32Host::formUnloaded(forms::Form& form) {
     // handler has returned.
     it->second->markUnloaded();
     ShowWindow(it->second->hwnd(), SW_HIDE);
+    trace(std::string(form.name()) + " unloaded");
     graveyard().push_back(std::move(it->second));
     windows_.erase(it);
     PostMessageW(owner_, kCollect, 0, 0);

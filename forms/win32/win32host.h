@@ -91,6 +91,8 @@ class Win32Host : public forms::Host {
     void noFormLoaded() override;
 
   private:
+    static void trace(const std::string& what);
+
     forms::FormsRuntime* runtime_ = nullptr;
     HINSTANCE instance_;
     HWND owner_ = nullptr;

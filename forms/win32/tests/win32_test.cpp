@@ -1,0 +1,365 @@
+// The Win32 binding in its own process, on a real display (Wine on a virtual one in the tests):
+// the windows it builds against their tables, and real window messages against the same actions
+// run by the scenario runner.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "forms/win32/formwindow.h"
+#include "forms/win32/win32host.h"
+#include "shell/shell.h"
+#include "tools/replay/replay.h"
+
+namespace {
+
+using forms::ControlState;
+using forms::Kind;
+using formswin32::FormWindow;
+
+void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+int pixels(int twips) {
+    return static_cast<int>(std::lround(twips / 15.0));
+}
+
+std::string text(HWND hwnd) {
+    wchar_t buffer[512] = {};
+    GetWindowTextW(hwnd, buffer, 512);
+    return formswin32::narrow(buffer);
+}
+
+COLORREF rgb(forms::Colour c) {
+    return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+}
+
+// The colour a control is painted in: what its window receives from the form when it paints.
+COLORREF paintedBack(const FormWindow& window, HWND control) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    SendMessageW(window.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(control));
+    const COLORREF back = GetBkColor(dc);
+    DeleteDC(dc);
+    return back;
+}
+
+class Win32Binding : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host.setAutoAnswer(true);
+        host.attach(runtime);
+        shell::addProgramForms(runtime);
+    }
+    // The forms close as the user would close them.
+    void TearDown() override {
+        for (forms::Form* form : runtime.loadedForms()) runtime.close(*form);
+        pump();
+    }
+
+    FormWindow& open(std::string_view form) {
+        runtime.showForm(*runtime.find(form));
+        pump();
+        FormWindow* window = host.window(form);
+        EXPECT_NE(window, nullptr) << form;
+        return *window;
+    }
+    ControlState& state(std::string_view form, std::string_view control) {
+        return *runtime.find(form)->find(control);
+    }
+
+    formswin32::Win32Host host{GetModuleHandleW(nullptr)};
+    forms::FormsRuntime runtime{host};
+};
+
+// Every window's client area is its table's size, and every control lies where its table puts
+// it, inside the frames that hold it; windows look as their kind says.
+TEST_F(Win32Binding, windowsAndControlsFollowTheirTables) {
+    for (std::string_view name : {"frmsplashscreen", "frmmain", "frmduaspernas", "frmtrespernas",
+                                  "frmquatropernas", "frmacerca"}) {
+        SCOPED_TRACE(std::string(name));
+        FormWindow& window = open(name);
+        ASSERT_EQ(window.dpi(), 96u);
+        const forms::FormDesc& d = window.form().description();
+        RECT client;
+        GetClientRect(window.hwnd(), &client);
+        EXPECT_EQ(client.right, pixels(d.clientWidth));
+        EXPECT_EQ(client.bottom, pixels(d.clientHeight));
+        EXPECT_TRUE(IsWindowVisible(window.hwnd()));
+
+        const LONG_PTR style = GetWindowLongPtrW(window.hwnd(), GWL_STYLE);
+        switch (d.style) {
+            case forms::WindowStyle::Bare:
+                EXPECT_NE(style & WS_CAPTION, WS_CAPTION);
+                break;
+            case forms::WindowStyle::Calculator:
+                EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+                EXPECT_TRUE(style & WS_MINIMIZEBOX);
+                EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
+                EXPECT_EQ(text(window.hwnd()), d.caption);
+                break;
+            case forms::WindowStyle::Dialog:
+                EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+                EXPECT_TRUE(style & WS_SYSMENU);
+                // Owned by the program's hidden window, so not in the task bar.
+                EXPECT_EQ(GetWindow(window.hwnd(), GW_OWNER), host.owner());
+                break;
+        }
+
+        for (const ControlState& c : window.form().controls()) {
+            const forms::ControlDesc& cd = *c.desc;
+            HWND control = window.control(cd.name);
+            if (cd.kind == Kind::Line || cd.kind == Kind::Oval || cd.kind == Kind::Rectangle ||
+                cd.kind == Kind::Image || cd.kind == Kind::Timer) {
+                EXPECT_EQ(control, nullptr) << cd.name;
+                continue;
+            }
+            ASSERT_NE(control, nullptr) << cd.name;
+            int left = pixels(cd.left), top = pixels(cd.top);
+            for (std::string_view in = cd.container; !in.empty();) {
+                const forms::ControlDesc& frame = *window.form().find(in)->desc;
+                left += pixels(frame.left);
+                top += pixels(frame.top);
+                in = frame.container;
+            }
+            RECT r;
+            GetWindowRect(control, &r);
+            MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+            EXPECT_EQ(r.left, left) << cd.name;
+            EXPECT_EQ(r.top, top) << cd.name;
+            EXPECT_EQ(r.right - r.left, pixels(cd.width)) << cd.name;
+            EXPECT_EQ(r.bottom - r.top, pixels(cd.height)) << cd.name;
+            EXPECT_EQ(IsWindowVisible(control) != FALSE, cd.visible) << cd.name;
+            if (cd.kind == Kind::Label || cd.kind == Kind::Button || cd.kind == Kind::Frame) {
+                EXPECT_EQ(text(control), cd.caption) << cd.name;
+            }
+        }
+    }
+}
+
+// The pictures every table names are in the program, each with its drawing's size.
+TEST_F(Win32Binding, everyPictureOfTheTablesIsEmbedded) {
+    int seen = 0;
+    for (forms::Form* form : runtime.forms()) {
+        std::vector<std::string_view> names;
+        if (!form->description().picture.empty()) names.push_back(form->description().picture);
+        for (const ControlState& c : form->controls())
+            if (!c.desc->picture.empty()) names.push_back(c.desc->picture);
+        for (std::string_view name : names) {
+            SIZE natural{};
+            const formswin32::Pixels p = formswin32::loadPicture(name, &natural);
+            EXPECT_FALSE(p.empty()) << name;
+            EXPECT_GT(natural.cx, 0) << name;
+            EXPECT_GT(natural.cy, 0) << name;
+            ++seen;
+        }
+    }
+    EXPECT_GE(seen, 6);
+    EXPECT_TRUE(formswin32::loadPicture("no-such-picture").empty());
+}
+
+// Resampling keeps a flat colour flat and its coverage, whichever way it goes.
+TEST(Pictures, resamplingKeepsColourAndCoverage) {
+    formswin32::Pixels flat;
+    flat.width = 40;
+    flat.height = 10;
+    flat.data.assign(400, 0x80402010u);  // half-covered, premultiplied
+    for (auto [w, h] : {std::pair{13, 7}, std::pair{97, 31}, std::pair{1, 1}}) {
+        const formswin32::Pixels s = formswin32::scaled(flat, w, h);
+        ASSERT_EQ(s.width, w);
+        ASSERT_EQ(s.height, h);
+        for (std::uint32_t p : s.data) ASSERT_EQ(p, 0x80402010u);
+    }
+    EXPECT_TRUE(formswin32::scaled(flat, 0, 5).empty());
+}
+
+// Slider, button and key messages sent to the real windows change the model exactly as the same
+// actions do through the scenario runner; after each, the read-outs show the model's texts and
+// colours.
+TEST_F(Win32Binding, windowMessagesActAsTheScenarioRunnerDoes) {
+    replay::Runner twin;
+    bool bad = false;
+    twin.line("show frmduaspernas", bad);
+    FormWindow& window = open("frmduaspernas");
+    forms::Form& form = *runtime.find("frmduaspernas");
+    forms::Form& twinForm = *twin.runtime().find("frmduaspernas");
+
+    auto scroll = [&](std::string_view bar, int code, int position = 0) {
+        SendMessageW(window.hwnd(), WM_HSCROLL, MAKEWPARAM(code, position),
+                     reinterpret_cast<LPARAM>(window.control(bar)));
+    };
+    auto check = [&](const std::string& step) {
+        SCOPED_TRACE(step);
+        pump();
+        for (const ControlState& c : form.controls()) {
+            const ControlState& t = *twinForm.find(c.desc->name);
+            EXPECT_EQ(c.value, t.value) << c.desc->name;
+            EXPECT_EQ(c.text, t.text) << c.desc->name;
+            EXPECT_EQ(c.back, t.back) << c.desc->name;
+            HWND hwnd = window.control(c.desc->name);
+            if (c.desc->kind == Kind::Readout) {
+                EXPECT_EQ(text(hwnd), c.text) << c.desc->name;
+                const COLORREF expected =
+                    c.back == forms::kDefaultColour ? GetSysColor(COLOR_WINDOW) : rgb(c.back);
+                EXPECT_EQ(paintedBack(window, hwnd), expected) << c.desc->name;
+            }
+            if (c.desc->kind == Kind::Slider) {
+                EXPECT_EQ(GetScrollPos(hwnd, SB_CTL), c.value) << c.desc->name;
+            }
+        }
+        EXPECT_FALSE(bad);
+    };
+
+    scroll("hsblcarga", SB_LINERIGHT);
+    twin.line("arrow frmduaspernas hsblcarga +", bad);
+    check("an arrow click");
+    scroll("hsblcarga", SB_PAGERIGHT);
+    twin.line("page frmduaspernas hsblcarga +", bad);
+    check("a track click");
+    scroll("hsblcarga", SB_THUMBPOSITION, 300);
+    twin.line("drag frmduaspernas hsblcarga 300", bad);
+    check("a thumb released");
+    scroll("hsblcarga", SB_THUMBTRACK, 900);  // the thumb still held: nothing happens yet
+    check("a thumb held");
+    scroll("hsbperna", SB_PAGELEFT);
+    twin.line("page frmduaspernas hsbperna -", bad);
+    check("a track click on the leg");
+    SendMessageW(window.control("Command4"), BM_CLICK, 0, 0);
+    twin.line("click frmduaspernas Command4", bad);
+    check("the 90-degree search");
+    EXPECT_EQ(state("frmduaspernas", "txtangsup").text, " 90");
+    scroll("hsbperna", SB_LEFT);  // Home: to the start, one assignment
+    twin.line("drag frmduaspernas hsbperna 50", bad);
+    check("the leg to its start");
+    EXPECT_EQ(host.shownMessages().size(), 0u);
+
+    // Esc presses "Cancelar": back to the menu.
+    SendMessageW(window.control("hsblcarga"), WM_KEYDOWN, VK_ESCAPE, 0);
+    pump();
+    EXPECT_FALSE(form.loaded());
+    EXPECT_TRUE(runtime.find("frmmain")->loaded());
+    EXPECT_EQ(host.window("frmduaspernas"), nullptr);
+}
+
+// Tab walks the controls in their tab order from the lowest index, Enter presses the focused
+// button, access keys press theirs.
+TEST_F(Win32Binding, keyboardFollowsTheTabOrder) {
+    FormWindow& menu = open("frmmain");
+    EXPECT_EQ(GetFocus(), menu.control("Command5"));  // "Terminar", tab index 0
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(GetFocus(), menu.control("command1"));
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(GetFocus(), menu.control("Command6"));  // "Acerca"
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(GetFocus(), menu.control("Command5"));  // round again
+
+    // Enter on "Acerca" opens the about dialog beside the menu; its focus is on the system
+    // information button, which Enter would press.
+    SendMessageW(menu.control("Command6"), WM_KEYDOWN, VK_RETURN, 0);
+    pump();
+    FormWindow* about = host.window("frmacerca");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(GetFocus(), about->control("cmdSysinfo"));
+    EXPECT_TRUE(runtime.find("frmmain")->loaded());
+    // Alt+O: "&Ok".
+    SendMessageW(GetFocus(), WM_SYSCHAR, L'o', 1 << 29);
+    pump();
+    EXPECT_FALSE(runtime.find("frmacerca")->loaded());
+
+    // The calculator's sliders step with the keys the scroll bar turns into scroll messages, and
+    // take no Tab character into the model.
+    FormWindow& calc = open("frmduaspernas");
+    EXPECT_EQ(GetFocus(), calc.control("Command3"));  // "Cancelar", tab index 0
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(GetFocus(), calc.control("hsblcarga"));  // tab index 1
+    const int before = state("frmduaspernas", "hsblcarga").value;
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_RIGHT, 0);
+    SendMessageW(GetFocus(), WM_KEYUP, VK_RIGHT, 0);
+    EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, before + 1);
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, 1200);
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, 100);
+}
+
+// A handler's message box is a real one: found, read and dismissed here. Before it opens, the
+// windows behind it already show the model's values; input that reaches a window while it is
+// open is dropped.
+TEST_F(Win32Binding, aHandlersMessageBoxIsShownModalAndDismissed) {
+    host.setAutoAnswer(false);
+    FormWindow& window = open("frmduaspernas");
+    HWND leg = window.control("hsbperna");
+
+    struct Seen {
+        std::string title, text;
+        int legPosition = -1;
+        bool ownerDisabled = false;
+        int loadAfterInput = -1;
+        int boxes = 0;
+    } seen;
+    static Seen* current = nullptr;
+    static FormWindow* w = nullptr;
+    static forms::Form* form = nullptr;
+    current = &seen;
+    w = &window;
+    form = runtime.find("frmduaspernas");
+    auto dismiss = [](HWND, UINT, UINT_PTR id, DWORD) {
+        HWND box = FindWindowW(L"#32770", nullptr);
+        if (!box) return;
+        KillTimer(nullptr, id);
+        ++current->boxes;
+        current->title = text(box);
+        current->text = text(GetDlgItem(box, 0xFFFF));
+        current->legPosition = GetScrollPos(w->control("hsbperna"), SB_CTL);
+        current->ownerDisabled = !IsWindowEnabled(w->hwnd());
+        // A slider message while the box is open changes nothing.
+        SendMessageW(w->hwnd(), WM_HSCROLL, SB_LINERIGHT,
+                     reinterpret_cast<LPARAM>(w->control("hsblcarga")));
+        current->loadAfterInput = form->find("hsblcarga")->value;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+    SetTimer(nullptr, 0, 50, dismiss);
+    // The leg before any load: the handler asks for the load first.
+    SendMessageW(window.hwnd(), WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(leg));
+    pump();
+
+    EXPECT_EQ(seen.boxes, 1);
+    EXPECT_EQ(seen.title, std::string(forms::kInfoTitle));
+    EXPECT_EQ(seen.text, "Introduza, em primeiro lugar, através do cursor, a medida da carga!");
+    EXPECT_TRUE(seen.ownerDisabled);  // modal to the program
+    EXPECT_EQ(seen.legPosition, state("frmduaspernas", "hsbperna").value);
+    EXPECT_EQ(seen.loadAfterInput, 100);
+    ASSERT_EQ(host.shownMessages().size(), 1u);
+    EXPECT_EQ(host.shownMessages()[0].style, forms::kStyleInformation);
+    // After the box, the action finished and every read-out shows it.
+    EXPECT_EQ(text(window.control("txtperna")), state("frmduaspernas", "txtperna").text);
+    EXPECT_FALSE(state("frmduaspernas", "txtperna").text.empty());
+    EXPECT_TRUE(IsWindowEnabled(window.hwnd()));
+    current = nullptr;
+}
+
+// Closing a window is the user closing the form; the program's end follows the model's.
+TEST_F(Win32Binding, closingTheLastWindowEndsTheProgram) {
+    FormWindow& menu = open("frmmain");
+    SendMessageW(menu.control("Command5"), BM_CLICK, 0, 0);  // "Terminar"
+    EXPECT_FALSE(runtime.anyLoaded());
+    MSG msg;
+    bool quit = false;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message == WM_QUIT) quit = true;
+    EXPECT_TRUE(quit);
+
+    FormWindow& calc = open("frmtrespernas");
+    SendMessageW(calc.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(runtime.find("frmtrespernas")->loaded());
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# The real program under Wine on a virtual display, driven as a person would with the mouse and
+# the keyboard (xdotool): the splash, the main menu about 4 seconds later, "2 Pernadas", a slider
+# moved with its arrow, "Cancelar"; the other two calculators, each left with Esc; the about
+# dialog closed with its access key; "Terminar". The program must then end by itself with status
+# 0. A picture of every window goes to SCREENS.
+#   bash program_test.sh PREFIX PROGRAM SCREENS      (on the display that DISPLAY names)
+set -euo pipefail
+prefix=$1
+program=$2
+screens=$3
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "$screens"
+log=$(mktemp)
+pid=""
+trap 'rm -f "$log"; [ -z "$pid" ] || kill "$pid" 2>/dev/null || true' EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    echo "-- windows on the display:" >&2
+    xwininfo -root -tree | grep -E '[0-9]+x[0-9]+\+' | grep -v ' 1x1+' >&2 || true
+    echo "-- the program's output:" >&2
+    cat "$log" >&2
+    [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null
+    exit 1
+}
+
+# The program says which form's window came up, with its client area's size and corner on the
+# screen (PERNADAS_TRACE_FORMS); the display must then show a window of the program around that
+# area, its frame and title bar drawn by Wine. Waits up to $2 seconds for form $1's next window
+# and sets cw ch cx cy (client area) and fx fy fw fh (the whole window); with a third argument
+# "again", a window of the form that is already there will do.
+declare -A seen_shown seen_unloaded
+wait_form() {
+    local name=$1 deadline=$((SECONDS + $2)) count line
+    while [ $SECONDS -lt $deadline ]; do
+        count=$(grep -c "pernadas: $name shown" "$log" || true)
+        if [ "$count" -gt "${seen_shown[$name]:-0}" ] || { [ "${3:-}" = again ] && [ "$count" -gt 0 ]; }; then
+            line=$(grep "pernadas: $name shown" "$log" | tail -1)
+            read -r cw ch cx cy <<<"$(sed -E 's/.*client ([0-9]+)x([0-9]+) at (-?[0-9]+),(-?[0-9]+).*/\1 \2 \3 \4/' <<<"$line")"
+            if frame; then
+                seen_shown[$name]=$count
+                return 0
+            fi
+        fi
+        sleep 0.1
+    done
+    fail "no window of $name within $2 seconds"
+}
+# The smallest viewable window on the display that holds the client area, at most a frame and a
+# title bar larger.
+frame() {
+    local found
+    found=$(xwininfo -root -tree 2>/dev/null | awk -v cw="$cw" -v ch="$ch" -v cx="$cx" -v cy="$cy" '
+        match($0, /[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+ +\+-?[0-9]+\+-?[0-9]+$/) {
+            split(substr($0, RSTART), g, /[x+ ]+/)
+            w = g[1]; h = g[2]; x = g[5]; y = g[6]
+            if (x <= cx && y <= cy && x + w >= cx + cw && y + h >= cy + ch &&
+                w - cw <= 20 && h - ch <= 40 && (best == "" || w * h < bw * bh)) {
+                best = $1; bw = w; bh = h; bx = x; by = y
+            }
+        }
+        END { if (best != "") print best, bx, by, bw, bh }')
+    [ -n "$found" ] || return 1
+    local id
+    read -r id fx fy fw fh <<<"$found"
+    [ "$(xwininfo -id "$id" 2>/dev/null | awk '/Map State/ { print $3 }')" = IsViewable ]
+}
+wait_unloaded() {
+    local name=$1 deadline=$((SECONDS + $2)) count
+    while [ $SECONDS -lt $deadline ]; do
+        count=$(grep -c "pernadas: $name unloaded" "$log" || true)
+        if [ "$count" -gt "${seen_unloaded[$name]:-0}" ]; then
+            seen_unloaded[$name]=$count
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the window of $name is still there after $2 seconds"
+}
+shot() { sleep 0.5; import -window root -crop "${fw}x${fh}+${fx}+${fy}" +repage "$screens/$1.png"; }
+# Clicks at a point of the current window's client area given in twips (15 to a pixel at 96 dpi).
+click_twips() {
+    xdotool mousemove $((cx + $1 / 15)) $((cy + $2 / 15)) click 1
+}
+# The pixels of a rectangle of the current window (twips), to see whether a read-out changed.
+pixels() {
+    import -window root -crop "$(($3 / 15))x$(($4 / 15))+$((cx + $1 / 15))+$((cy + $2 / 15))" \
+        -depth 8 rgb:- | md5sum
+}
+
+start=$(date +%s.%N)
+PERNADAS_WINE_DISPLAY=1 PERNADAS_TRACE_FORMS=1 sh "$here/wine-run.sh" "$prefix" "$program" \
+    >"$log" 2>&1 &
+pid=$!
+
+wait_form frmsplashscreen 60
+first=$(date +%s.%N)
+echo "first window after $(echo "$first - $start" | bc) s"
+[ "${cw}x${ch}" = 433x260 ] || fail "the splash's client area is ${cw}x${ch}, not 433x260"
+shot splash
+
+wait_form frmmain 15
+echo "main menu $(echo "$(date +%s.%N) - $first" | bc) s after the splash"
+wait_unloaded frmsplashscreen 5
+shot main-menu
+
+click_twips $((840 + 727)) $((240 + 307))  # "2 Pernadas"
+wait_form frmduaspernas 10
+wait_unloaded frmmain 5
+shot duas-pernadas
+# The load slider's right arrow: one small step, and its read-out shows another value.
+before=$(pixels 3600 2355 735 330)
+click_twips $((240 + 3135 - 120)) $((2400 + 127))
+sleep 1
+after=$(pixels 3600 2355 735 330)
+[ "$before" != "$after" ] || fail "the load read-out did not change after a click on its slider's arrow"
+shot duas-pernadas-moved
+
+click_twips $((7200 + 607)) $((3720 + 247))  # "Cancelar"
+wait_form frmmain 10
+wait_unloaded frmduaspernas 5
+
+click_twips $((840 + 727)) $((1200 + 307))  # "3 Pernadas"
+wait_form frmtrespernas 10
+shot tres-pernadas
+xdotool key Escape
+wait_form frmmain 10
+wait_unloaded frmtrespernas 5
+
+click_twips $((840 + 727)) $((2160 + 307))  # "4 Pernadas"
+wait_form frmquatropernas 10
+shot quatro-pernadas
+xdotool key Escape
+wait_form frmmain 10
+wait_unloaded frmquatropernas 5
+
+shot main-menu-again
+click_twips $((3030 + 547)) $((2490 + 187))  # "Acerca"
+wait_form frmacerca 10
+shot acerca
+xdotool key alt+o  # "&Ok"
+wait_unloaded frmacerca 10
+wait_form frmmain 5 again
+
+click_twips $((3045 + 547)) $((3000 + 187))  # "Terminar"
+status=0
+timeout 20 tail --pid="$pid" -f /dev/null || fail "the program did not end after Terminar"
+wait "$pid" || status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+echo "the program went through splash, menu, the three calculators and the about dialog, and ended with status 0"
