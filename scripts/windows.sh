@@ -16,6 +16,8 @@ echo "== Windows build (MinGW-w64) =="
 cmake -S windows -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERNADAS_WERROR=ON >/dev/null
 cmake --build "$build" -j"$jobs"
+echo "== Windows installer (CPack, NSIS) =="
+(cd "$build" && cpack -G NSIS >/dev/null && ls -l pernadas-*-win64.exe)
 
 echo "== Windows tests under Wine =="
 # Can Wine run a program of this build? The first run also makes the prefix (a minute at most).
