@@ -153,6 +153,13 @@ FormWindow::FormWindow(Win32Host& host, forms::Form& form) : host_(host), form_(
 FormWindow::~FormWindow() {
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        if (IAccPropServices* acc = host_.accessibility()) {
+            const MSAAPROPID props[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
+            for (const Item& item : items_)
+                if (item.hwnd && !item.state->desc->accessibleName.empty())
+                    acc->ClearHwndProps(item.hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF, props, 2);
+        }
+        if (tooltips_) DestroyWindow(tooltips_);
         // Hidden first: a shown window that goes at once keeps Wine waiting for the display.
         ShowWindow(hwnd_, SW_HIDE);
         DestroyWindow(hwnd_);
@@ -262,7 +269,9 @@ void FormWindow::build() {
         for (ControlState& c : form_.controls())
             if (c.desc->container == container) {
                 if (c.desc->kind == Kind::Frame) self(self, c.desc->name);
-                items_.push_back(Item{&c});
+                Item item;
+                item.state = &c;
+                items_.push_back(item);
             }
     };
     add(add, {});
@@ -335,6 +344,22 @@ void FormWindow::build() {
         }
         if (d.kind == Kind::Option)
             SendMessageW(item.hwnd, BM_SETCHECK, item.state->selected ? BST_CHECKED : 0, 0);
+        if (!d.accessibleName.empty() && host_.accessibility())
+            host_.accessibility()->SetHwndPropStr(item.hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF,
+                                                  PROPID_ACC_NAME, widen(d.accessibleName).c_str());
+        if (d.kind == Kind::Readout) {
+            if (!tooltips_)
+                tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0,
+                                            hwnd_, nullptr, host_.instance(), nullptr);
+            TOOLINFOW tool{};
+            tool.cbSize = sizeof tool;
+            tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            tool.hwnd = hwnd_;
+            tool.uId = reinterpret_cast<UINT_PTR>(item.hwnd);
+            tool.lpszText = const_cast<wchar_t*>(L"");
+            SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        }
     }
     // Stacked as the table lists them: the first in front.
     for (Item& item : items_)
@@ -350,6 +375,14 @@ void FormWindow::layout() {
                              DWORD(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Where the frame drawn differs from the one computed for this resolution, the client area
+    // still gets its exact size.
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int dw = px(d.clientWidth) - client.right, dh = px(d.clientHeight) - client.bottom;
+    if (dw != 0 || dh != 0)
+        SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left + dw,
+                     frame.bottom - frame.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     pictures_.clear();
     if (surface_) DeleteObject(surface_);
     surface_ = nullptr;
@@ -540,6 +573,33 @@ void FormWindow::narrowMargins(Item& item) {
         SendMessageW(item.hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
 }
 
+void FormWindow::describe(Item& item) {
+    item.shownNote = item.state->note;
+    const std::wstring note = widen(item.state->note);
+    if (IAccPropServices* acc = host_.accessibility()) {
+        const MSAAPROPID description[] = {PROPID_ACC_DESCRIPTION};
+        if (note.empty())
+            acc->ClearHwndProps(item.hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF, description, 1);
+        else
+            acc->SetHwndPropStr(item.hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF,
+                                PROPID_ACC_DESCRIPTION, note.c_str());
+    }
+    if (tooltips_) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = hwnd_;
+        tool.uId = reinterpret_cast<UINT_PTR>(item.hwnd);
+        tool.lpszText = const_cast<wchar_t*>(note.c_str());
+        SendMessageW(tooltips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+FormWindow::Accessible FormWindow::accessible(std::string_view control) const {
+    const Item* item = find(control);
+    if (!item) return {};
+    return {std::string(item->state->desc->accessibleName), std::string(item->shownNote)};
+}
+
 void FormWindow::sync() {
     if (unloaded_ || !form_.loaded()) return;
     for (Item& item : items_) {
@@ -566,6 +626,7 @@ void FormWindow::sync() {
                     SetWindowTextW(item.hwnd, text.c_str());
                     fitReadout(item);
                 }
+                if (c.note != item.shownNote) describe(item);
                 if (c.back != item.shownBack) {
                     item.shownBack = c.back;
                     InvalidateRect(item.hwnd, nullptr, TRUE);

@@ -38,6 +38,13 @@ class FormWindow {
     // What a control's window does with keys that belong to the form: Tab, Esc, Enter and the
     // access keys. True when the key was the form's.
     bool formKey(HWND from, WPARAM key);
+
+    // What a screen reader is told about a control: its name, and for a read-out what its value
+    // means (the angle's band in words), which is also its tooltip.
+    struct Accessible {
+        std::string name, description;
+    };
+    Accessible accessible(std::string_view control) const;
     bool accessKey(wchar_t letter);
 
   private:
@@ -45,6 +52,7 @@ class FormWindow {
         forms::ControlState* state = nullptr;
         HWND hwnd = nullptr;
         forms::Colour shownBack = forms::kDefaultColour;  // read-outs: the colour on screen
+        std::string_view shownNote;                       // read-outs: the meaning told
     };
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -66,6 +74,7 @@ class FormWindow {
     void paintPicture(HWND hwnd, Item& item);
     void fitReadout(Item& item);
     void narrowMargins(Item& item);
+    void describe(Item& item);
     void focusNext(HWND from, bool backwards);
     std::vector<Item*> tabOrder();
     Item* find(HWND hwnd);
@@ -87,9 +96,10 @@ class FormWindow {
     bool unloaded_ = false;
     int wheelRest_ = 0;
     HWND focus_ = nullptr;
-    HBITMAP surface_ = nullptr;  // the form's own drawing at the current resolution     // where
-                                 // the focus was when the window was last active
-    std::vector<Item> items_;    // front to back
+    HBITMAP surface_ = nullptr;
+    HWND tooltips_ = nullptr;  // the form's own drawing at the current resolution     // where
+                               // the focus was when the window was last active
+    std::vector<Item> items_;  // front to back
     std::map<std::string, HFONT> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;
     std::map<std::string, Pixels> pictures_;

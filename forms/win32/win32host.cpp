@@ -175,6 +175,9 @@ Pixels scaled(const Pixels& source, int width, int height) {
 
 Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) {
     comReady_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, reinterpret_cast<void**>(&accessibility_))))
+        accessibility_ = nullptr;
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                   ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
@@ -192,6 +195,7 @@ Win32Host::~Win32Host() {
     windows_.clear();
     graveyard().clear();
     if (owner_) DestroyWindow(owner_);
+    if (accessibility_) accessibility_->Release();
     if (comReady_) CoUninitialize();
 }
 

@@ -8,6 +8,9 @@
 #endif
 #include <windows.h>
 
+// What screen readers are told about the controls; it needs windows.h before it.
+#include <oleacc.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -51,6 +54,8 @@ class Win32Host : public forms::Host {
     HINSTANCE instance() const { return instance_; }
     // The hidden window that owns the dialogs, which keeps them out of the task bar.
     HWND owner() const { return owner_; }
+    // The system's annotations of controls for screen readers; null where there are none.
+    IAccPropServices* accessibility() const { return accessibility_; }
 
     // The window of a loaded form, or null.
     FormWindow* window(const forms::Form& form) const;
@@ -96,6 +101,7 @@ class Win32Host : public forms::Host {
     forms::FormsRuntime* runtime_ = nullptr;
     HINSTANCE instance_;
     HWND owner_ = nullptr;
+    IAccPropServices* accessibility_ = nullptr;
     std::map<const forms::Form*, std::unique_ptr<FormWindow>> windows_;
     bool comReady_ = false;
     bool autoAnswer_ = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -288,6 +289,82 @@ TEST_F(Win32Binding, keyboardFollowsTheTabOrder) {
     EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, 1200);
     SendMessageW(GetFocus(), WM_KEYDOWN, VK_HOME, 0);
     EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, 100);
+
+    // The wheel: one small step a notch, towards Max when it turns towards the user; half notches
+    // add up.
+    HWND bar = calc.control("hsblcarga");
+    auto notches = [](int delta) { return MAKEWPARAM(0, static_cast<WORD>(delta)); };
+    SendMessageW(bar, WM_MOUSEWHEEL, notches(-WHEEL_DELTA), 0);
+    EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, 101);
+    SendMessageW(bar, WM_MOUSEWHEEL, notches(-3 * WHEEL_DELTA), 0);
+    EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, 104);
+    SendMessageW(bar, WM_MOUSEWHEEL, notches(WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, 104);
+    SendMessageW(bar, WM_MOUSEWHEEL, notches(WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, 103);
+}
+
+// A window moved to a screen of another resolution lays itself out again at that resolution.
+TEST_F(Win32Binding, aNewResolutionLaysTheWindowOutAgain) {
+    FormWindow& window = open("frmtrespernas");
+    RECT suggested{100, 80, 1000, 700};
+    SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(window.dpi(), 144u);
+    auto at144 = [](int twips) { return static_cast<int>(std::lround(twips / 10.0)); };
+    const forms::FormDesc& d = window.form().description();
+    RECT client;
+    GetClientRect(window.hwnd(), &client);
+    EXPECT_EQ(client.right, at144(d.clientWidth));
+    EXPECT_EQ(client.bottom, at144(d.clientHeight));
+    const forms::ControlDesc& leg = *window.form().find("hsbperna")->desc;
+    RECT r;
+    GetWindowRect(window.control("hsbperna"), &r);
+    MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, at144(leg.left));
+    EXPECT_EQ(r.right - r.left, at144(leg.width));
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.control("Command4"), WM_GETFONT, 0, 0)),
+               sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -static_cast<int>(std::lround(8.25 * 144 / 72)));
+}
+
+// Screen readers hear the same names as in the Linux program, and the angle read-outs say their
+// band in words, which is also their tooltip.
+TEST_F(Win32Binding, slidersAndReadoutsAreNamedAndAnglesDescribed) {
+    FormWindow& window = open("frmduaspernas");
+    SendMessageW(window.hwnd(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 300),
+                 reinterpret_cast<LPARAM>(window.control("hsblcarga")));
+    SendMessageW(window.hwnd(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 400),
+                 reinterpret_cast<LPARAM>(window.control("hsbperna")));
+    int named = 0;
+    for (const ControlState& c : window.form().controls()) {
+        EXPECT_EQ(window.accessible(c.desc->name).name, c.desc->accessibleName);
+        if (!c.desc->accessibleName.empty()) ++named;
+    }
+    EXPECT_GE(named, 9);
+    for (std::string_view angle : {"txtangsup", "txtanginf"}) {
+        const std::string_view note = state("frmduaspernas", angle).note;
+        EXPECT_FALSE(note.empty()) << angle;
+        EXPECT_EQ(window.accessible(angle).description, note) << angle;
+    }
+    // Where the system keeps annotations, a screen reader reads them back.
+    IAccessible* object = nullptr;
+    if (host.accessibility() && SUCCEEDED(AccessibleObjectFromWindow(
+                                    window.control("txtangsup"), DWORD(OBJID_CLIENT),
+                                    __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        if (object->get_accName(self, &name) == S_OK && name) {
+            std::printf("a screen reader reads the upper angle as \"%s\"\n",
+                        formswin32::narrow(name).c_str());
+            SysFreeString(name);
+        }
+        object->Release();
+    }
 }
 
 // A handler's message box is a real one: found, read and dismissed here. Before it opens, the
