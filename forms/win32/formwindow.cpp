@@ -146,6 +146,8 @@ FormWindow::FormWindow(Win32Host& host, forms::Form& form) : host_(host), form_(
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::windowProc));
     dpi_ = GetDpiForWindow(hwnd_);
     if (dpi_ == 0) dpi_ = 96;
+    // A window without a caption still has a name for screen readers.
+    if (!d.accessibleName.empty()) annotate(hwnd_, PROPID_ACC_NAME, d.accessibleName);
     build();
     layout();
 }
@@ -156,8 +158,9 @@ FormWindow::~FormWindow() {
         if (IAccPropServices* acc = host_.accessibility()) {
             const MSAAPROPID props[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
             for (const Item& item : items_)
-                if (item.hwnd && !item.state->desc->accessibleName.empty())
+                if (item.hwnd)
                     acc->ClearHwndProps(item.hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF, props, 2);
+            acc->ClearHwndProps(hwnd_, DWORD(OBJID_CLIENT), CHILDID_SELF, props, 2);
         }
         if (tooltips_) DestroyWindow(tooltips_);
         // Hidden first: a shown window that goes at once keeps Wine waiting for the display.
@@ -344,9 +347,8 @@ void FormWindow::build() {
         }
         if (d.kind == Kind::Option)
             SendMessageW(item.hwnd, BM_SETCHECK, item.state->selected ? BST_CHECKED : 0, 0);
-        if (!d.accessibleName.empty() && host_.accessibility())
-            host_.accessibility()->SetHwndPropStr(item.hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF,
-                                                  PROPID_ACC_NAME, widen(d.accessibleName).c_str());
+        if (!d.accessibleName.empty()) annotate(item.hwnd, PROPID_ACC_NAME, d.accessibleName);
+        if (!d.description.empty()) annotate(item.hwnd, PROPID_ACC_DESCRIPTION, d.description);
         if (d.kind == Kind::Readout) {
             if (!tooltips_)
                 tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -573,17 +575,32 @@ void FormWindow::narrowMargins(Item& item) {
         SendMessageW(item.hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
 }
 
+// What a read-out's value means: its unit, and the colour band in words where it has one.
+std::string FormWindow::readoutDescription(const ControlState& c) {
+    std::string description(c.desc->unit);
+    if (!c.note.empty()) {
+        if (!description.empty()) description += "; ";
+        description += c.note;
+    }
+    return description;
+}
+
+void FormWindow::annotate(HWND hwnd, const MSAAPROPID& property, std::string_view value) {
+    IAccPropServices* acc = host_.accessibility();
+    if (!acc) return;
+    if (value.empty()) {
+        const MSAAPROPID which[] = {property};
+        acc->ClearHwndProps(hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF, which, 1);
+    } else {
+        acc->SetHwndPropStr(hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF, property,
+                            widen(value).c_str());
+    }
+}
+
 void FormWindow::describe(Item& item) {
     item.shownNote = item.state->note;
+    annotate(item.hwnd, PROPID_ACC_DESCRIPTION, readoutDescription(*item.state));
     const std::wstring note = widen(item.state->note);
-    if (IAccPropServices* acc = host_.accessibility()) {
-        const MSAAPROPID description[] = {PROPID_ACC_DESCRIPTION};
-        if (note.empty())
-            acc->ClearHwndProps(item.hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF, description, 1);
-        else
-            acc->SetHwndPropStr(item.hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF,
-                                PROPID_ACC_DESCRIPTION, note.c_str());
-    }
     if (tooltips_) {
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
@@ -597,7 +614,10 @@ void FormWindow::describe(Item& item) {
 FormWindow::Accessible FormWindow::accessible(std::string_view control) const {
     const Item* item = find(control);
     if (!item) return {};
-    return {std::string(item->state->desc->accessibleName), std::string(item->shownNote)};
+    const ControlDesc& d = *item->state->desc;
+    return {std::string(d.accessibleName), d.kind == Kind::Readout
+                                               ? readoutDescription(*item->state)
+                                               : std::string(d.description)};
 }
 
 void FormWindow::sync() {

@@ -39,8 +39,9 @@ class FormWindow {
     // access keys. True when the key was the form's.
     bool formKey(HWND from, WPARAM key);
 
-    // What a screen reader is told about a control: its name, and for a read-out what its value
-    // means (the angle's band in words), which is also its tooltip.
+    // What a screen reader is told about a control: its name, and its description: for a
+    // read-out its unit and what its value means (the angle's band in words, which is also its
+    // tooltip), for a drawing what its letters mean.
     struct Accessible {
         std::string name, description;
     };
@@ -75,6 +76,8 @@ class FormWindow {
     void fitReadout(Item& item);
     void narrowMargins(Item& item);
     void describe(Item& item);
+    void annotate(HWND hwnd, const MSAAPROPID& property, std::string_view value);
+    static std::string readoutDescription(const forms::ControlState& c);
     void focusNext(HWND from, bool backwards);
     std::vector<Item*> tabOrder();
     Item* find(HWND hwnd);

@@ -343,10 +343,19 @@ TEST_F(Win32Binding, slidersAndReadoutsAreNamedAndAnglesDescribed) {
         if (!c.desc->accessibleName.empty()) ++named;
     }
     EXPECT_GE(named, 9);
-    for (std::string_view angle : {"txtangsup", "txtanginf"}) {
-        const std::string_view note = state("frmduaspernas", angle).note;
-        EXPECT_FALSE(note.empty()) << angle;
-        EXPECT_EQ(window.accessible(angle).description, note) << angle;
+    for (std::string_view angle : {"txtangsup", "txtanginf"})
+        EXPECT_FALSE(state("frmduaspernas", angle).note.empty()) << angle;
+    // A read-out says its unit, then its band; the drawing what its letters mean.
+    for (const ControlState& c : window.form().controls()) {
+        const std::string description = window.accessible(c.desc->name).description;
+        if (c.desc->kind != Kind::Readout) {
+            EXPECT_EQ(description, c.desc->description);
+            continue;
+        }
+        EXPECT_EQ(description.rfind(c.desc->unit, 0), 0u) << description;
+        if (!c.note.empty()) {
+            EXPECT_EQ(description.size() - description.rfind(c.note), c.note.size()) << description;
+        }
     }
     // Where the system keeps annotations, a screen reader reads them back.
     IAccessible* object = nullptr;
