@@ -93,6 +93,14 @@ TEST_F(Win32Binding, windowsAndControlsFollowTheirTables) {
         EXPECT_EQ(client.right, pixels(d.clientWidth));
         EXPECT_EQ(client.bottom, pixels(d.clientHeight));
         EXPECT_TRUE(IsWindowVisible(window.hwnd()));
+        // Centred on its screen.
+        RECT outer;
+        GetWindowRect(window.hwnd(), &outer);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(window.hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+        EXPECT_NEAR(outer.left + outer.right, monitor.rcWork.left + monitor.rcWork.right, 1);
+        EXPECT_NEAR(outer.top + outer.bottom, monitor.rcWork.top + monitor.rcWork.bottom, 1);
 
         const LONG_PTR style = GetWindowLongPtrW(window.hwnd(), GWL_STYLE);
         switch (d.style) {
