@@ -755,9 +755,8 @@ void FormWindow::paintPicture(HWND hwnd, Item& item) {
     GetClientRect(hwnd, &r);
     FillRect(dc, &r, brush(backOf(item)));
     // Its natural size, shrunk to fit the box where it is larger, centred.
-    SIZE natural{};
-    Pixels source = loadPicture(d.picture, &natural);
-    if (!source.empty()) {
+    const SIZE natural = pictureSize(d.picture);
+    if (natural.cx > 0 && natural.cy > 0) {
         double w = MulDiv(natural.cx, int(dpi_), 96), h = MulDiv(natural.cy, int(dpi_), 96);
         const double fit = std::min({1.0, r.right / std::max(w, 1.0), r.bottom / std::max(h, 1.0)});
         w = std::max(1.0, std::floor(w * fit));

@@ -83,16 +83,18 @@ int twipsToPixels(int twips, UINT dpi) {
     return static_cast<int>(std::lround(twips * double(dpi) / 1440.0));
 }
 
+SIZE pictureSize(std::string_view name) {
+    // Two 16-bit numbers beside the picture: the drawing's own width and height.
+    const auto [dims, dimsSize] = resource(resourceName(name, "_size"));
+    const auto* words = static_cast<const std::uint16_t*>(dims);
+    return dims && dimsSize >= 4 ? SIZE{words[0], words[1]} : SIZE{0, 0};
+}
+
 Pixels loadPicture(std::string_view name, SIZE* natural) {
     Pixels out;
     const auto [data, size] = resource(resourceName(name));
     if (!data) return out;
-    if (natural) {
-        // Two 16-bit numbers: the drawing's own width and height.
-        const auto [dims, dimsSize] = resource(resourceName(name, "_size"));
-        const auto* words = static_cast<const std::uint16_t*>(dims);
-        *natural = dims && dimsSize >= 4 ? SIZE{words[0], words[1]} : SIZE{0, 0};
-    }
+    if (natural) *natural = pictureSize(name);
     Com<IWICImagingFactory> factory;
     Com<IWICStream> stream;
     Com<IWICBitmapDecoder> decoder;

@@ -39,6 +39,8 @@ struct Pixels {
 // The picture of that name as embedded (rasterised from its drawing at build time), and its
 // natural size in pixels at 96 dpi; empty when the program has no such picture.
 Pixels loadPicture(std::string_view name, SIZE* natural = nullptr);
+// Only the natural size; {0, 0} when the program has no such picture.
+SIZE pictureSize(std::string_view name);
 // Resampled to a size in pixels.
 Pixels scaled(const Pixels& source, int width, int height);
 

@@ -440,6 +440,56 @@ TEST_F(Win32Binding, aHandlersMessageBoxIsShownModalAndDismissed) {
     current = nullptr;
 }
 
+// Option buttons show the model's choice: a click selects through the model, which clears the
+// other of the group.
+TEST_F(Win32Binding, optionButtonsShowTheModelsChoice) {
+    FormWindow& window = open("frmtrespernas");
+    HWND one = window.control("Option1"), two = window.control("Option2");
+    EXPECT_EQ(SendMessageW(one, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(two, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    SendMessageW(two, BM_CLICK, 0, 0);
+    pump();
+    EXPECT_TRUE(state("frmtrespernas", "Option2").selected);
+    EXPECT_FALSE(state("frmtrespernas", "Option1").selected);
+    EXPECT_EQ(SendMessageW(one, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(SendMessageW(two, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+// An arrow held down repeats its step, but not past a message box: the box takes the mouse, and
+// the arrow is let go.
+TEST_F(Win32Binding, aHeldArrowStopsWhenABoxOpens) {
+    host.setAutoAnswer(false);
+    FormWindow& window = open("frmduaspernas");
+    HWND leg = window.control("hsbperna");
+    static HWND bar = leg;
+    static int boxes = 0;
+    boxes = 0;
+    bar = leg;
+    // Dismisses every box; lets go of the mouse a second after the press in any case.
+    auto dismiss = [](HWND, UINT, UINT_PTR, DWORD) {
+        if (HWND box = FindWindowW(L"#32770", nullptr)) {
+            ++boxes;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    };
+    auto release = [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        PostMessageW(bar, WM_LBUTTONUP, 0, 0);
+    };
+    const UINT_PTR dismisser = SetTimer(nullptr, 0, 50, dismiss);
+    SetTimer(nullptr, 0, 1000, release);
+    RECT r;
+    GetClientRect(leg, &r);
+    const int start = state("frmduaspernas", "hsbperna").value;
+    // The right arrow pressed and held; before any load the leg's handler asks for it in a box.
+    SendMessageW(leg, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right - 4, r.bottom / 2));
+    pump();
+    KillTimer(nullptr, dismisser);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(state("frmduaspernas", "hsbperna").value, start + 1);
+    EXPECT_EQ(GetScrollPos(leg, SB_CTL), start + 1);
+}
+
 // Closing a window is the user closing the form; the program's end follows the model's.
 TEST_F(Win32Binding, closingTheLastWindowEndsTheProgram) {
     FormWindow& menu = open("frmmain");
