@@ -39,12 +39,16 @@ cp "$work"/linux/pernadas_*.deb "$dist/"
 
 if grep -q "add_executable(pernadas WIN32" windows/CMakeLists.txt; then
     echo "== Windows program and installer ($commit) =="
+    # The installer needs only the program: its packaging step builds nothing else.
     cmake -S windows -B "$work/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-          -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS="$prefix_map" >/dev/null
+          -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS="$prefix_map" \
+          -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
     cmake --build "$work/windows" --target pernadas -j2 >"$work/windows.log" 2>&1 ||
         { cat "$work/windows.log"; exit 1; }
     (cd "$work/windows" && cpack -G NSIS >/dev/null)
-    cp "$work/windows/bin/pernadas.exe" "$work"/windows/pernadas-*-win64.exe "$dist/"
+    # The program as the installer installs it: without its symbols.
+    x86_64-w64-mingw32-strip -o "$dist/pernadas.exe" "$work/windows/bin/pernadas.exe"
+    cp "$work"/windows/pernadas-*-win64.exe "$dist/"
 fi
 
 (cd "$dist" && sha256sum -- * >SHA256SUMS)
