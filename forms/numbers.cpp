@@ -1,9 +1,20 @@
 #include "forms/numbers.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
+
+// Some standard libraries (the one that comes with the WebAssembly compiler among them) convert
+// only integers with <charconv>. There, and wherever PERNADAS_NO_FLOAT_CHARCONV asks for it so
+// that the native tests can check it, the C library's conversions stand in: "%.15g" is what
+// to_chars writes in its general form with 15 digits, and strtod in the "C" locale (the only one
+// the program uses) reads a plain decimal to the same nearest double as from_chars.
+#if !defined(PERNADAS_NO_FLOAT_CHARCONV) && !defined(__cpp_lib_to_chars)
+#define PERNADAS_NO_FLOAT_CHARCONV 1
+#endif
 
 namespace forms {
 
@@ -52,9 +63,14 @@ namespace {
 // the way the runtime writes them ("1E-05", "1E+20").
 std::string generalDigits(double magnitude) {
     char buf[64];
+#ifdef PERNADAS_NO_FLOAT_CHARCONV
+    const int length = std::snprintf(buf, sizeof buf, "%.15g", magnitude);
+    std::string s(buf, static_cast<std::size_t>(length));
+#else
     auto [end, ec] =
         std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::general, 15);
     std::string s(buf, end);
+#endif
     const auto e = s.find('e');
     if (e != std::string::npos) {
         std::string mantissa = s.substr(0, e);
@@ -169,7 +185,14 @@ Real TextToReal(std::string_view text) {
     double v = 0;
     const char* first = number.data();
     if (*first == '-') ++first;
+#ifdef PERNADAS_NO_FLOAT_CHARCONV
+    // Out of range, from_chars leaves the value as it was; so does this.
+    errno = 0;
+    const double read = std::strtod(first, nullptr);
+    if (errno != ERANGE) v = read;
+#else
     std::from_chars(first, number.data() + number.size(), v);
+#endif
     if (number[0] == '-') v = -v;
     return Real(v) + Real(0.0);
 }

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The calculators in a web browser: builds the model (the forms runtime, the calculators, the
+# shell and the about dialog, as they are) with emscripten into WebAssembly, and the static site
+# around it into build-web/site/. Installs nothing: scripts/deps.sh does (scripts/packages/web.txt).
+#
+#   bash scripts/web.sh           build the site
+#   bash scripts/web.sh --serve   build it, then serve it on http://127.0.0.1:8015/ (Ctrl-C stops)
+#   bash scripts/web.sh --test    build it, then test it in headless Chromium
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode=${1:-}
+out=build-web
+site=$out/site
+mkdir -p "$out/obj" "$site/pictures"
+
+# Debian's emscripten runs its JavaScript optimizer with Debian's acorn.
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+
+version=$(sed -n 's/^project(pernadas VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+flags=(-std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -fexceptions -I.
+       "-DPERNADAS_VERSION=\"$version\"")
+sources=(forms/errors.cpp forms/numbers.cpp forms/form.cpp forms/runtime.cpp forms/validate.cpp
+         calculators/sling.cpp calculators/duaspernas.cpp calculators/trespernas.cpp
+         calculators/quatropernas.cpp
+         about/sysinfo.cpp about/acerca.cpp about/platform_web.cpp
+         shell/shell.cpp
+         forms/web/webhost.cpp)
+
+echo "== Build the model in WebAssembly (emscripten $(em++ --version | sed -n '1s/.* \([0-9][0-9.]*\) .*/\1/p')) =="
+objects=()
+pids=()
+for src in "${sources[@]}"; do
+    obj=$out/obj/$(echo "${src%.cpp}" | tr / _).o
+    objects+=("$obj")
+    # Compile what changed, two at a time (the machine's cores are shared).
+    if [ ! -f "$obj" ] || [ -n "$(find "$src" forms calculators about shell -name '*.h' -newer "$obj" 2>/dev/null | head -1)" ] \
+        || [ "$src" -nt "$obj" ]; then
+        em++ "${flags[@]}" -c "$src" -o "$obj" &
+        pids+=($!)
+        if [ ${#pids[@]} -ge 2 ]; then wait "${pids[0]}"; pids=("${pids[@]:1}"); fi
+    fi
+done
+for pid in "${pids[@]}"; do wait "$pid"; done
+
+# A message box suspends the handler that shows it, however deep its chain of nested handlers;
+# Asyncify keeps the suspended stack, so it gets room for the deepest chains.
+em++ "${flags[@]}" "${objects[@]}" -o "$site/pernadas.js" \
+    -sMODULARIZE=1 -sEXPORT_NAME=createPernadas -sENVIRONMENT=web \
+    -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=16777216 -sTOTAL_STACK=16777216 \
+    -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 \
+    -sEXPORTED_FUNCTIONS=_pw_start,_pw_act,_main -sEXPORTED_RUNTIME_METHODS=ccall \
+    -sDISABLE_EXCEPTION_CATCHING=0
+
+cp forms/web/index.html forms/web/binding.js forms/web/binding.css forms/web/app.js \
+   forms/web/manifest.webmanifest forms/web/sw.js "$site/" 2>/dev/null || true
+cp resources/*.svg "$site/pictures/"
+# The service worker keeps the files of this build under a name of their own, so that a new
+# build replaces them.
+stamp=$(cd "$site" && find . -type f ! -name sw.js -print0 | sort -z | xargs -0 sha256sum | sha256sum | cut -c1-16)
+sed -i "s/pernadas-dev/pernadas-$stamp/" "$site/sw.js"
+echo "Site in $site/ ($(du -sb "$site" | cut -f1) bytes; pernadas.wasm $(stat -c %s "$site/pernadas.wasm") bytes)"
+
+case "$mode" in
+    --serve)
+        echo "Serving on http://127.0.0.1:8015/"
+        exec python3 -m http.server 8015 --bind 127.0.0.1 --directory "$site"
+        ;;
+    --test)
+        bash tests/web/run.sh
+        ;;
+    "") ;;
+    *) echo "web.sh: unknown option $mode (--serve or --test)" >&2; exit 2 ;;
+esac
