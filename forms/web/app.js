@@ -1,0 +1,31 @@
+// Starts the program in the page: loads the model, opens its first window, and registers the
+// service worker that keeps every file of the site for use without a network.
+import {Page} from "./binding.js";
+
+const loading = document.getElementById("loading");
+
+async function main() {
+    const started = performance.now();
+    const module = await createPernadas({locateFile: (file) => file});
+    const page = new Page(module, document.getElementById("desktop"));
+    window.pernadas = page;  // for the browser tests and for the curious
+    loading.remove();
+    await page.start();
+    page.firstWindowMs = performance.now() - started;
+}
+
+// Load the model's script, then start.
+const script = document.createElement("script");
+script.src = "pernadas.js";
+script.onload = () => main().catch(fail);
+script.onerror = () => fail(new Error("pernadas.js não foi encontrado"));
+document.head.append(script);
+
+function fail(error) {
+    loading.textContent = "Não foi possível iniciar o programa: " + error.message;
+    loading.setAttribute("role", "alert");
+    window.pernadasError = String(error);
+}
+
+if ("serviceWorker" in navigator && location.protocol !== "file:")
+    navigator.serviceWorker.register("sw.js").catch(() => {});

@@ -1,0 +1,40 @@
+// The display half of the forms runtime in a web browser. The model runs in WebAssembly; this
+// host hands each loaded form's table and state to the page's script (binding.js), which builds
+// the window from them, and the page feeds the user's actions back in through the functions
+// exported below. A message box waits for the user: the handler's call is suspended (Asyncify)
+// until the box is dismissed, with every window behind it showing the values as they stand.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "forms/runtime.h"
+
+namespace formsweb {
+
+class WebHost : public forms::Host {
+  public:
+    void attach(forms::FormsRuntime& runtime) { runtime_ = &runtime; }
+    forms::FormsRuntime& runtime() const { return *runtime_; }
+
+    // Brings every window of the page in line with the model.
+    void syncAll();
+
+    void messageBox(const forms::Message& message) override;
+    void formLoaded(forms::Form& form) override;
+    void formActivated(forms::Form& form) override;
+    void formUnloaded(forms::Form& form) override;
+    void noFormLoaded() override;
+
+  private:
+    forms::FormsRuntime* runtime_ = nullptr;
+};
+
+// What the page needs to build a form's window: its table, as JSON.
+std::string describeJson(const forms::FormDesc& desc);
+// The state of a loaded form's controls that the window shows, as JSON.
+std::string stateJson(const forms::Form& form);
+// A JSON string literal, quotes included.
+std::string jsonString(std::string_view text);
+
+}  // namespace formsweb
