@@ -513,8 +513,8 @@ export class Page {
         window.addEventListener("resize", () => this.fitAll());
     }
 
-    start() {
-        return this.run(() => this.module.ccall("pw_start", "number", [], [], {async: true}));
+    start(open = true) {
+        return this.run(() => this.module.ccall("pw_start", "number", ["number"], [open ? 1 : 0], {async: true}));
     }
 
     // One user action is one event of the model; while one runs (a message box waits for its
@@ -535,9 +535,10 @@ export class Page {
     }
 
     formLoaded(desc, state) {
+        for (const ended of this.desktop.querySelectorAll(".pw-ended")) ended.remove();
         const win = new FormWindow(this, desc);
         this.windows.set(desc.name, win);
-        this.desktop.append(win.el);
+        this.desktop.prepend(win.el);
         win.sync(state);
         this.fit(win);
         this.raise(win);
@@ -570,26 +571,28 @@ export class Page {
         if (win) win.sync(state);
     }
 
+    // The windows lie one under the other, the active one first: on a phone's narrow screen no
+    // window hides another.
     raise(win) {
         this.windows.delete(win.desc.name);
         this.windows.set(win.desc.name, win);
-        let z = 1;
-        for (const w of this.windows.values()) {
-            w.el.style.zIndex = String(z++);
-            w.el.classList.toggle("pw-active", w === win);
+        if (this.desktop.firstElementChild !== win.el) {
+            const focused = win.el.contains(document.activeElement) ? document.activeElement : null;
+            this.desktop.prepend(win.el);
+            if (focused) focused.focus();
         }
+        for (const w of this.windows.values()) w.el.classList.toggle("pw-active", w === win);
+        win.el.scrollIntoView({block: "nearest"});
     }
 
     // A window wider than the screen (a phone's 360 CSS pixels) is scaled down to fit its width;
     // on a desktop it keeps its natural size.
     fit(win) {
         const room = Math.max(200, document.documentElement.clientWidth - 8);
-        const natural = win.el.offsetWidth;  // a transform leaves it as it is
+        const natural = win.naturalWidth + 4;  // and its border
         const scale = Math.min(1, room / natural);
         win.scale = scale;
-        win.el.style.transform = scale < 1 ? `scale(${scale})` : "";
-        win.el.style.left = scale < 1 ? "4px" : "";
-        win.el.style.translate = scale < 1 ? "none" : "";
+        win.el.style.zoom = scale < 1 ? String(scale) : "";
     }
 
     fitAll() {

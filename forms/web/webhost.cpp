@@ -203,8 +203,11 @@ forms::Form* startForm = nullptr;
 // message box has been shown), -1 when the page named no such form or control (nothing done).
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE int pw_start() {
+// With `open` false the forms are only made ready, and the page shows the first one itself:
+// the browser tests replay scenarios from a program that shows nothing yet.
+EMSCRIPTEN_KEEPALIVE int pw_start(int open) {
     if (!startForm) startForm = &shell::addProgramForms(runtime());
+    if (!open) return 0;
     const auto outcome = runtime().start(*startForm);
     host().syncAll();
     return outcome ? 1 : 0;

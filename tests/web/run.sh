@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The browser tests (run by scripts/web.sh --test after it has built the site): the number texts
+# under the C library's conversions that the WebAssembly build uses, then the site in headless
+# Chromium against pernadas-replay. Needs build/bin/pernadas-replay (the native build).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+replay=${REPLAY:-build/bin/pernadas-replay}
+if [ ! -x "$replay" ]; then
+    echo "web tests: $replay is missing; build it first (cmake --build build --target pernadas-replay)" >&2
+    exit 1
+fi
+if ! command -v "${CHROMIUM:-chromium}" >/dev/null; then
+    echo "web tests: Chromium is missing; run bash scripts/deps.sh" >&2
+    exit 1
+fi
+
+echo "== The number texts with the C library's conversions =="
+g++ -std=c++20 -Wall -Wextra -Wpedantic -Werror -I. -DPERNADAS_NO_FLOAT_CHARCONV \
+    forms/tests/numbers_test.cpp forms/numbers.cpp forms/errors.cpp \
+    -lgtest -lgtest_main -pthread -o build-web/numbers_fallback_test
+build-web/numbers_fallback_test --gtest_brief=1
+
+echo "== The site in headless Chromium =="
+# The automation library, exactly as the lock file has it; it drives Debian's Chromium and
+# downloads no browser of its own.
+if [ ! -d tests/web/node_modules/puppeteer-core ] ||
+    [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
+    PUPPETEER_SKIP_DOWNLOAD=1 npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
+fi
+node tests/web/web_test.mjs build-web/site "$replay" build-web/screens tests/scenarios/*.txt

@@ -1,0 +1,406 @@
+// The browser tests: the built site (build-web/site) served on 127.0.0.1, opened in Debian's
+// headless Chromium at a phone's size, and driven through real taps, clicks and keys. What the
+// page shows (read-outs' texts and colours, sliders, option buttons, message boxes, refusals,
+// open windows) is compared with what pernadas-replay prints for the same actions.
+//
+//   node tests/web/web_test.mjs SITE REPLAY SCREENS [SCENARIO...]
+import {spawnSync} from "node:child_process";
+import fs from "node:fs";
+import http from "node:http";
+import path from "node:path";
+import puppeteer from "puppeteer-core";
+
+const [site, replay, screens, ...scenarioFiles] = process.argv.slice(2);
+const chromium = process.env.CHROMIUM || "/usr/bin/chromium";
+fs.mkdirSync(screens, {recursive: true});
+
+let passed = 0, failed = 0;
+const failures = [];
+function check(ok, what, detail = "") {
+    if (ok) { ++passed; return; }
+    ++failed;
+    failures.push(what + (detail ? "\n    " + detail : ""));
+    console.log("FAIL " + what + (detail ? "\n    " + detail : ""));
+}
+
+// A static server on the loopback only; it counts the bytes it sends and can go "offline".
+const types = {".html": "text/html; charset=utf-8", ".js": "text/javascript", ".mjs": "text/javascript",
+               ".css": "text/css", ".wasm": "application/wasm", ".svg": "image/svg+xml",
+               ".webmanifest": "application/manifest+json", ".png": "image/png"};
+let sentBytes = 0, offline = false;
+const server = http.createServer((req, res) => {
+    if (offline) { req.socket.destroy(); return; }
+    const url = new URL(req.url, "http://x");
+    const root = path.resolve(site);
+    let file = path.join(root, decodeURIComponent(url.pathname));
+    if (!file.startsWith(root)) { res.writeHead(403).end(); return; }
+    if (file.endsWith("/")) file += "index.html";
+    fs.readFile(file, (err, data) => {
+        if (err) { res.writeHead(404).end(); return; }
+        sentBytes += data.length;
+        res.writeHead(200, {"Content-Type": types[path.extname(file)] || "application/octet-stream",
+                            "Cache-Control": "no-cache"});
+        res.end(data);
+    });
+});
+await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+const base = `http://127.0.0.1:${server.address().port}/`;
+
+const browser = await puppeteer.launch({
+    executablePath: chromium,
+    headless: true,
+    args: ["--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage", "--no-first-run"],
+});
+const phone = {width: 360, height: 740, deviceScaleFactor: 2, isMobile: true, hasTouch: true};
+const desktop = {width: 1024, height: 768};
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+async function waitFor(what, fn, ms = 15000) {
+    const end = Date.now() + ms;
+    for (;;) {
+        const v = await fn();
+        if (v) return v;
+        if (Date.now() > end) throw new Error("timed out waiting for " + what);
+        await sleep(20);
+    }
+}
+
+// What the page shows now, in the runner's terms.
+async function loadedForms(page) {
+    return (await page.$$eval("section.pw-window", (els) => els.map((e) => e.dataset.form))).sort();
+}
+// The runner's sliders less those never shown (they have no control on the page).
+async function shownSliders(page, form, sliders) {
+    const hidden = await page.evaluate((form) => window.pernadas.windows.get(form).desc.controls
+        .filter((c) => c.kind === 0 && !c.visible).map((c) => c.name), form);
+    return Object.fromEntries(Object.entries(sliders).filter(([k]) => !hidden.includes(k)));
+}
+async function dumpForm(page, form) {
+    return page.evaluate((form) => {
+        const win = document.querySelector(`section.pw-window[data-form="${form}"]`);
+        if (!win) return null;
+        const sliders = {}, readouts = {}, options = {};
+        for (const el of win.querySelectorAll("[data-control]")) {
+            const name = el.dataset.control;
+            if (el.classList.contains("pw-slider")) sliders[name] = Number(el.getAttribute("aria-valuenow"));
+            else if (el.classList.contains("pw-readout"))
+                readouts[name] = {text: el.value, back: el.dataset.back || null,
+                                  shown: getComputedStyle(el).backgroundColor};
+            else if (el.classList.contains("pw-option")) options[name] = el.querySelector("input").checked;
+        }
+        return {sliders, readouts, options};
+    }, form);
+}
+const rgb = (hex) => hex === null ? null :
+    `rgb(${parseInt(hex.slice(1, 3), 16)}, ${parseInt(hex.slice(3, 5), 16)}, ${parseInt(hex.slice(5, 7), 16)})`;
+
+// Runs one user input and answers every message box it brings up, as a person would: reads it,
+// then presses OK. Returns the boxes in order, each with the read-outs behind it at that moment.
+async function withBoxes(page, input) {
+    const boxes = [];
+    await input();
+    for (;;) {
+        const state = await page.evaluate(() => {
+            const d = document.querySelector("dialog.pw-message[open]");
+            if (d) return {box: {title: d.querySelector(".pw-titlebar").textContent,
+                                 text: d.querySelector("p").textContent,
+                                 critical: !!d.querySelector(".pw-icon-critical"),
+                                 info: !!d.querySelector(".pw-icon-info")}};
+            return {busy: window.pernadas.busy};
+        });
+        if (state.box) {
+            boxes.push(state.box);
+            await page.click("dialog.pw-message[open] .pw-ok");
+            continue;
+        }
+        if (!state.busy) break;
+        await sleep(10);
+    }
+    return boxes;
+}
+
+async function centre(page, selector) {
+    const box = await (await page.$(selector)).boundingBox();
+    return {x: box.x + box.width / 2, y: box.y + box.height / 2, box};
+}
+async function tap(page, selector, touch) {
+    const c = await centre(page, selector);
+    if (touch) await page.touchscreen.tap(c.x, c.y);
+    else await page.mouse.click(c.x, c.y);
+}
+
+let hookedDrags = 0, realDrags = 0;
+// One scenario line through the page's own controls. Returns the runner's kind of answer, or
+// null for a line the page has no way to express (nothing is done then).
+async function perform(page, words, touch) {
+    const [verb, form, control, arg] = words;
+    const win = `section.pw-window[data-form="${form}"]`;
+    const ctl = `${win} [data-control="${control}"]`;
+    const act = (...a) => page.evaluate((a) => { window.pernadas.act(...a); }, a);
+    let input;
+    if (verb === "show") {
+        // Showing a form is the program's own doing (a menu button, the splash's timer).
+        input = () => act("show", form);
+    } else if (verb === "close") {
+        const box = await page.$(`${win} .pw-close`);
+        input = box ? () => tap(page, `${win} .pw-close`, touch) : () => act("close", form);
+    } else if (verb === "arrow") {
+        input = () => tap(page, `${ctl} .pw-arrow-${arg === "+" ? "more" : "less"}`, touch);
+    } else if (verb === "page") {
+        input = async () => {
+            const thumb = (await (await page.$(`${ctl} .pw-thumb`)).boundingBox());
+            const track = (await (await page.$(`${ctl} .pw-track`)).boundingBox());
+            const x = arg === "+" ? (thumb.x + thumb.width + track.x + track.width) / 2
+                                  : (track.x + thumb.x) / 2;
+            const y = track.y + track.height / 2;
+            if (touch) await page.touchscreen.tap(x, y); else await page.mouse.click(x, y);
+        };
+    } else if (verb === "drag") {
+        const value = Number(arg);
+        const info = await page.evaluate((form, control, value) => {
+            const rec = window.pernadas.windows.get(form).controls.get(control);
+            const c = rec.desc;
+            const track = rec.track.getBoundingClientRect();
+            const scale = track.width / rec.track.clientWidth;
+            // Where the thumb's centre must go for the value, if a pixel there means it.
+            const thumb = rec.thumb.getBoundingClientRect();
+            const to = rec.positionOf(value);
+            const from = rec.positionOf(rec.value);
+            const exact = rec.valueAt(Math.round(to)) === value;
+            return {min: c.min, max: c.max, exact, dx: (Math.round(to) - from) * scale,
+                    x: thumb.x + thumb.width / 2, y: thumb.y + thumb.height / 2};
+        }, form, control, value);
+        if (value === info.min || value === info.max) {
+            // Home and End drag the thumb to either end.
+            input = async () => { await page.focus(ctl); await page.keyboard.press(value === info.min ? "Home" : "End"); };
+            ++realDrags;
+        } else if (info.exact) {
+            input = async () => {
+                await page.mouse.move(info.x, info.y);
+                await page.mouse.down();
+                await page.mouse.move(info.x + info.dx / 2, info.y, {steps: 2});
+                await page.mouse.move(info.x + info.dx, info.y, {steps: 2});
+                await page.mouse.up();
+            };
+            ++realDrags;
+        } else {
+            // No pixel of the track means this value: the thumb's release is fed in directly.
+            input = () => act("drag", form, control, value);
+            ++hookedDrags;
+        }
+    } else if (verb === "click") {
+        // A button placed outside its window is reached with the keyboard only.
+        const outside = await page.$eval(ctl, (el) => {
+            const b = el.getBoundingClientRect(), w = el.closest(".pw-client").getBoundingClientRect();
+            return b.right <= w.left || b.left >= w.right || b.bottom <= w.top || b.top >= w.bottom;
+        });
+        input = outside ? async () => { await page.focus(ctl); await page.keyboard.press("Enter"); }
+                        : () => tap(page, ctl, touch);
+    } else if (verb === "select") {
+        input = () => tap(page, `${ctl} input`, touch);
+    } else if (verb === "tick") {
+        input = () => act("tick", form, control);
+    } else {
+        return null;
+    }
+    const boxes = await withBoxes(page, input);
+    const messages = [], errors = [];
+    for (const b of boxes) {
+        const m = /\(Erro de execução (\d+): /.exec(b.text);
+        if (b.critical && m) errors.push(Number(m[1]));
+        else messages.push({style: b.critical ? 16 : b.info ? 64 : 0, title: b.title, text: b.text});
+    }
+    return {messages, errors, loaded: await loadedForms(page)};
+}
+
+async function freshPage(viewport, query = "") {
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
+    await page.setViewport(viewport);
+    const errors = [];
+    page.on("pageerror", (e) => errors.push(String(e)));
+    await page.goto(base + query, {waitUntil: "load"});
+    await waitFor("the model", () => page.evaluate(() => window.pernadas && !window.pernadas.busy || window.pernadasError));
+    const error = await page.evaluate(() => window.pernadasError);
+    if (error) throw new Error("the page did not start: " + error);
+    return {page, context, errors};
+}
+
+// Every scenario, replayed on a phone-sized page by touch, and compared line by line.
+async function scenario(file) {
+    const name = path.basename(file, ".txt");
+    const run = spawnSync(replay, [file], {encoding: "utf8"});
+    const expected = run.stdout.split("\n").filter(Boolean).map((l) => JSON.parse(l));
+    const lines = fs.readFileSync(file, "utf8").split("\n")
+        .map((l) => l.trim().split(/\s+/).filter(Boolean)).filter((w) => w.length && !w[0].startsWith("#"));
+    check(lines.length === expected.length, `${name}: the runner answered every line`);
+    const {page, context, errors} = await freshPage(phone, "?abrir=nada");
+    let skipped = 0;
+    for (let i = 0; i < lines.length && i < expected.length; ++i) {
+        const want = expected[i], words = lines[i], where = `${name}:${i + 1} "${want.cmd}"`;
+        if (want.bad) {
+            // The page offers no way to do it: the control is not there, or not of that kind.
+            ++skipped;
+            continue;
+        }
+        if (words[0] === "dump") {
+            const got = await dumpForm(page, words[1]);
+            check(got !== null, `${where}: the window is open`);
+            if (!got) continue;
+            const wantSliders = await shownSliders(page, words[1], want.sliders);
+            check(JSON.stringify(got.sliders) === JSON.stringify(wantSliders), `${where}: sliders`,
+                  `page ${JSON.stringify(got.sliders)}\n    want ${JSON.stringify(wantSliders)}`);
+            for (const [r, w] of Object.entries(want.readouts)) {
+                const g = got.readouts[r];
+                check(g && g.text === w.text && g.back === w.back, `${where}: read-out ${r}`,
+                      `page ${JSON.stringify(g)}\n    want ${JSON.stringify(w)}`);
+                if (g && w.back) check(g.shown === rgb(w.back), `${where}: ${r} shown in ${w.back}`, g.shown);
+            }
+            check(JSON.stringify(got.options) === JSON.stringify(want.options), `${where}: options`,
+                  `page ${JSON.stringify(got.options)}\n    want ${JSON.stringify(want.options)}`);
+            continue;
+        }
+        const got = await perform(page, words, true);
+        if (!got) { ++skipped; continue; }
+        check(JSON.stringify(got.messages) === JSON.stringify(want.messages), `${where}: messages`,
+              `page ${JSON.stringify(got.messages)}\n    want ${JSON.stringify(want.messages)}`);
+        const wantErrors = want.error ? [want.error.number] : [];
+        check(JSON.stringify(got.errors) === JSON.stringify(wantErrors), `${where}: refusal`,
+              `page ${JSON.stringify(got.errors)}\n    want ${JSON.stringify(wantErrors)}`);
+        check(JSON.stringify(got.loaded) === JSON.stringify(want.loaded), `${where}: open windows`,
+              `page ${JSON.stringify(got.loaded)}\n    want ${JSON.stringify(want.loaded)}`);
+    }
+    check(errors.length === 0, `${name}: no script errors`, errors.join("\n    "));
+    console.log(`${name}: ${lines.length} lines, ${skipped} the page cannot express (refused by the runner)`);
+    await context.close();
+}
+
+// A new user on a phone: the splash, the menu, a calculator, a slider, the search; every window
+// pictured at the phone's width and at a desktop's; then the same page again without a network.
+async function newUser() {
+    sentBytes = 0;
+    const started = Date.now();
+    const {page, context, errors} = await freshPage(phone);
+    await waitFor("the splash", () => page.$('section[data-form="frmsplashscreen"]'));
+    const firstWindow = Date.now() - started;
+    const inPage = await page.evaluate(() => window.pernadas.firstWindowMs);
+    await page.screenshot({path: path.join(screens, "phone-splash.png")});
+    await waitFor("the menu", () => page.$('section[data-form="frmmain"]'), 10000);
+    await page.screenshot({path: path.join(screens, "phone-menu.png")});
+    const firstVisitBytes = sentBytes;
+
+    // Each window fits the phone's width.
+    const fits = () => page.$$eval("section.pw-window", (els) =>
+        els.every((e) => e.getBoundingClientRect().right <= innerWidth + 0.5 && e.getBoundingClientRect().left >= -0.5));
+    check(await fits(), "phone: the menu fits 360 pixels");
+
+    for (const [button, form] of [["command1", "frmduaspernas"], ["command2", "frmtrespernas"],
+                                  ["Command3", "frmquatropernas"]]) {
+        await withBoxes(page, () => tap(page, `section[data-form="frmmain"] [data-control="${button}"]`, true));
+        check(await page.$(`section[data-form="${form}"]`) !== null, `phone: the menu opens ${form}`);
+        check(await fits(), `phone: ${form} fits 360 pixels`);
+        await page.screenshot({path: path.join(screens, `phone-${form}.png`)});
+        // Back to the menu by the calculator's own way out, as the runner does it.
+        const cmds = [`show frmmain`, `click frmmain ${button}`];
+        const sel = `section[data-form="${form}"]`;
+        const load = await page.$eval(sel, (w) => [...w.querySelectorAll(".pw-slider")].map((s) => s.dataset.control));
+        await perform(page, ["arrow", form, load[0], "+"], true);
+        cmds.push(`arrow ${form} ${load[0]} +`);
+        await perform(page, ["page", form, load[0], "+"], true);
+        cmds.push(`page ${form} ${load[0]} +`);
+        await page.focus(`${sel} [data-control="${load[0]}"]`);
+        await withBoxes(page, () => page.keyboard.press("ArrowRight"));
+        cmds.push(`arrow ${form} ${load[0]} +`);
+        // The 90-degree search: the button whose caption says so.
+        const search = await page.$$eval(`${sel} .pw-button`, (bs) =>
+            bs.filter((b) => /90/.test(b.textContent)).map((b) => b.dataset.control)[0]);
+        const got = await perform(page, ["click", form, search], true);
+        cmds.push(`click ${form} ${search}`, `dump ${form}`);
+        const want = spawnSync(replay, [], {input: cmds.join("\n") + "\n", encoding: "utf8"})
+            .stdout.split("\n").filter(Boolean).map((l) => JSON.parse(l));
+        const wantSearch = want[want.length - 2], wantDump = want[want.length - 1];
+        check(JSON.stringify(got.messages) === JSON.stringify(wantSearch.messages), `phone: ${form} search messages`,
+              `page ${JSON.stringify(got.messages)}\n    want ${JSON.stringify(wantSearch.messages)}`);
+        const dump = await dumpForm(page, form);
+        const wantSliders = await shownSliders(page, form, wantDump.sliders);
+        check(JSON.stringify(dump.sliders) === JSON.stringify(wantSliders), `phone: ${form} sliders after the search`,
+              `page ${JSON.stringify(dump.sliders)}\n    want ${JSON.stringify(wantSliders)}`);
+        for (const [r, w] of Object.entries(wantDump.readouts))
+            check(dump.readouts[r] && dump.readouts[r].text === w.text && dump.readouts[r].back === w.back,
+                  `phone: ${form} read-out ${r} after the search`,
+                  `page ${JSON.stringify(dump.readouts[r])}\n    want ${JSON.stringify(w)}`);
+        // The angle read-outs say their band in words.
+        const described = await page.$$eval(`${sel} .pw-readout`, (els) => els.filter((e) =>
+            /banda/.test(document.getElementById(e.getAttribute("aria-describedby")).textContent)).length);
+        check(described > 0, `phone: ${form} angle read-outs say their band`);
+        await page.screenshot({path: path.join(screens, `phone-${form}-after.png`)});
+        const quit = await page.$$eval(`${sel} .pw-button`, (bs) =>
+            bs.filter((b) => /Cancelar|Menu|Sair|Voltar/i.test(b.textContent)).map((b) => b.dataset.control)[0]);
+        if (quit) await withBoxes(page, () => tap(page, `${sel} [data-control="${quit}"]`, true));
+        else await withBoxes(page, () => tap(page, `${sel} .pw-close`, true));
+        if (!(await page.$('section[data-form="frmmain"]'))) await page.evaluate(() => window.pernadas.act("show", "frmmain"));
+    }
+    // The about dialog, and its system-information button, which finds nothing in a browser.
+    await withBoxes(page, () => tap(page, 'section[data-form="frmmain"] [data-control="Command6"]', true));
+    await page.screenshot({path: path.join(screens, "phone-frmacerca.png")});
+    const info = (await perform(page, ["click", "frmacerca", "cmdSysinfo"], true)).messages;
+    check(info.length === 1 && info[0].text === "System Information Is Unavailable At This Time",
+          "about: the system-information tool is unavailable", JSON.stringify(info));
+    check(errors.length === 0, "phone: no script errors", errors.join("\n    "));
+
+    // Without a network, the same page opens again from what the service worker kept.
+    await waitFor("the service worker", () => page.evaluate(() =>
+        navigator.serviceWorker.ready.then((r) => !!r.active)), 10000);
+    offline = true;
+    await page.setOfflineMode(true);
+    await page.reload({waitUntil: "load"});
+    let offlineOk = false;
+    try {
+        await waitFor("the splash offline", () => page.$('section[data-form="frmsplashscreen"]'), 10000);
+        await waitFor("the menu offline", () => page.$('section[data-form="frmmain"]'), 10000);
+        offlineOk = true;
+    } catch (e) { /* reported below */ }
+    check(offlineOk, "offline: the site opens again without a network");
+    if (offlineOk) {
+        await withBoxes(page, () => tap(page, 'section[data-form="frmmain"] [data-control="command1"]', true));
+        check(await page.$('section[data-form="frmduaspernas"]') !== null, "offline: a calculator opens");
+    }
+    await page.setOfflineMode(false);
+    offline = false;
+    await context.close();
+
+    // The desktop: every window at its natural size.
+    const d = await freshPage(desktop);
+    await waitFor("the splash", () => d.page.$('section[data-form="frmsplashscreen"]'));
+    await d.page.screenshot({path: path.join(screens, "desktop-splash.png")});
+    await waitFor("the menu", () => d.page.$('section[data-form="frmmain"]'), 10000);
+    const width = await d.page.$eval('section[data-form="frmmain"] .pw-client', (e) => e.getBoundingClientRect().width);
+    const natural = await d.page.$eval('section[data-form="frmmain"] .pw-client', (e) => e.offsetWidth);
+    check(Math.abs(width - natural) < 0.5, "desktop: windows keep their natural size", `${width} vs ${natural}`);
+    for (const [button, form] of [["command1", "frmduaspernas"], ["command2", "frmtrespernas"], ["Command3", "frmquatropernas"]]) {
+        if (!(await d.page.$('section[data-form="frmmain"]'))) await d.page.evaluate(() => window.pernadas.act("show", "frmmain"));
+        await withBoxes(d.page, () => tap(d.page, `section[data-form="frmmain"] [data-control="${button}"]`, false));
+        await d.page.screenshot({path: path.join(screens, `desktop-${form}.png`)});
+        await withBoxes(d.page, () => tap(d.page, `section[data-form="${form}"] .pw-close`, false));
+    }
+    await d.context.close();
+    return {firstWindow, inPage, firstVisitBytes};
+}
+
+const began = Date.now();
+let figures = null;
+try {
+    figures = await newUser();
+    for (const file of scenarioFiles) await scenario(file);
+} catch (e) {
+    check(false, "the page could be driven", e.stack);
+}
+await browser.close();
+server.close();
+if (figures)
+    console.log(`Figures: first visit ${figures.firstVisitBytes} bytes; first window drawn ` +
+                `${figures.firstWindow} ms after the page was asked for (${Math.round(figures.inPage)} ms ` +
+                `from the script's start); ${realDrags} drags by the thumb or Home/End, ${hookedDrags} by ` +
+                `value; ${((Date.now() - began) / 1000).toFixed(1)} s in all.`);
+console.log(`${passed} passed, ${failed} failed`);
+process.exit(failed || !passed ? 1 : 0);
