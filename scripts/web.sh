@@ -53,7 +53,7 @@ em++ "${flags[@]}" "${objects[@]}" -o "$site/pernadas.js" \
     -sDISABLE_EXCEPTION_CATCHING=0
 
 cp forms/web/index.html forms/web/binding.js forms/web/binding.css forms/web/app.js \
-   forms/web/manifest.webmanifest forms/web/sw.js "$site/" 2>/dev/null || true
+   forms/web/manifest.webmanifest forms/web/sw.js "$site/"
 cp resources/*.svg "$site/pictures/"
 # The service worker keeps the files of this build under a name of their own, so that a new
 # build replaces them.
