@@ -14,6 +14,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERNADAS_WERROR=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+echo "== The calculators in a browser (WebAssembly, headless Chromium) =="
+bash scripts/web.sh --test
+
 echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DPERNADAS_SANITIZE=ON \
       -DPERNADAS_QT=OFF -DPERNADAS_WERROR=ON

@@ -5,7 +5,6 @@ import {Page} from "./binding.js";
 const loading = document.getElementById("loading");
 
 async function main() {
-    const started = performance.now();
     const module = await createPernadas({locateFile: (file) => file});
     const page = new Page(module, document.getElementById("desktop"));
     window.pernadas = page;  // for the browser tests and for the curious
@@ -13,7 +12,6 @@ async function main() {
     // "?abrir=nada" makes the forms ready without opening the first: the browser tests start
     // their scenarios from there.
     await page.start(new URLSearchParams(location.search).get("abrir") !== "nada");
-    page.firstWindowMs = performance.now() - started;
 }
 
 // Load the model's script, then start.
