@@ -95,14 +95,17 @@ const rgb = (hex) => hex === null ? null :
     `rgb(${parseInt(hex.slice(1, 3), 16)}, ${parseInt(hex.slice(3, 5), 16)}, ${parseInt(hex.slice(5, 7), 16)})`;
 
 // Runs one user input and answers every message box it brings up, as a person would: reads it,
-// then presses OK. Returns the boxes in order, each with the read-outs behind it at that moment.
+// then presses OK. Returns the boxes in order, each with the read-outs' texts behind it then.
 async function withBoxes(page, input) {
     const boxes = [];
     await input();
     for (;;) {
         const state = await page.evaluate(() => {
             const d = document.querySelector("dialog.pw-message[open]");
-            if (d) return {box: {title: d.querySelector(".pw-titlebar").textContent,
+            // What the windows behind the box show while it is open.
+            const behind = Object.fromEntries([...document.querySelectorAll("section.pw-window .pw-readout")]
+                .map((e) => [e.dataset.control, e.value]));
+            if (d) return {box: {behind, title: d.querySelector(".pw-titlebar").textContent,
                                  text: d.querySelector("p").textContent,
                                  critical: !!d.querySelector(".pw-icon-critical"),
                                  info: !!d.querySelector(".pw-icon-info")}};
@@ -213,8 +216,10 @@ async function perform(page, words, touch) {
     return {messages, errors, loaded: await loadedForms(page)};
 }
 
-async function freshPage(viewport, query = "") {
-    const context = await browser.createBrowserContext();
+// A page of its own, with nothing kept from another; the browser's own profile (a fresh one) for
+// the new user, since a private window cannot install a site.
+async function freshPage(viewport, query = "", own = false) {
+    const context = own ? browser.defaultBrowserContext() : await browser.createBrowserContext();
     const page = await context.newPage();
     await page.setViewport(viewport);
     const errors = [];
@@ -280,7 +285,7 @@ async function scenario(file) {
 async function newUser() {
     sentBytes = 0;
     const started = Date.now();
-    const {page, context, errors} = await freshPage(phone);
+    const {page, errors} = await freshPage(phone, "", true);
     await waitFor("the splash", () => page.$('section[data-form="frmsplashscreen"]'));
     const firstWindow = Date.now() - started;
     const inPage = await waitFor("the first frame", () => page.evaluate(() => window.pernadas.firstWindowAt));
@@ -297,11 +302,21 @@ async function newUser() {
     for (const [button, form] of [["command1", "frmduaspernas"], ["command2", "frmtrespernas"],
                                   ["Command3", "frmquatropernas"]]) {
         await withBoxes(page, () => tap(page, `section[data-form="frmmain"] [data-control="${button}"]`, true));
+        if (form === "frmduaspernas") {
+            // Moving the leg before the load asks for the load first; the handler waits for the
+            // box, so the read-outs behind it are still empty, and filled once it is answered.
+            const boxes = await withBoxes(page, () =>
+                tap(page, `section[data-form="${form}"] [data-control="hsbperna"] .pw-arrow-more`, true));
+            const after = await dumpForm(page, form);
+            check(boxes.length === 1 && boxes[0].behind.txtperna === "" && after.readouts.txtperna.text !== "",
+                  "phone: the handler waits for its box", JSON.stringify(boxes) + " " + JSON.stringify(after.readouts.txtperna));
+        }
         check(await page.$(`section[data-form="${form}"]`) !== null, `phone: the menu opens ${form}`);
         check(await fits(), `phone: ${form} fits 360 pixels`);
         await page.screenshot({path: path.join(screens, `phone-${form}.png`)});
         // Back to the menu by the calculator's own way out, as the runner does it.
         const cmds = [`show frmmain`, `click frmmain ${button}`];
+        if (form === "frmduaspernas") cmds.push(`arrow ${form} hsbperna +`);
         const sel = `section[data-form="${form}"]`;
         const load = await page.$eval(sel, (w) => [...w.querySelectorAll(".pw-slider")].map((s) => s.dataset.control));
         await perform(page, ["arrow", form, load[0], "+"], true);
@@ -351,6 +366,12 @@ async function newUser() {
     // Without a network, the same page opens again from what the service worker kept.
     await waitFor("the service worker", () => page.evaluate(() =>
         navigator.serviceWorker.ready.then((r) => !!r.active)), 10000);
+    // The browser finds nothing missing to add the page to a home screen.
+    const cdp = await page.createCDPSession();
+    const {installabilityErrors} = await cdp.send("Page.getInstallabilityErrors");
+    check(installabilityErrors.length === 0, "the site can be installed", JSON.stringify(installabilityErrors));
+    const {errors: manifestErrors} = await cdp.send("Page.getAppManifest");
+    check(manifestErrors.length === 0, "the manifest has no errors", JSON.stringify(manifestErrors));
     offline = true;
     await page.setOfflineMode(true);
     await page.reload({waitUntil: "load"});
@@ -367,7 +388,7 @@ async function newUser() {
     }
     await page.setOfflineMode(false);
     offline = false;
-    await context.close();
+    await page.close();
 
     // The desktop: every window at its natural size.
     const d = await freshPage(desktop);
