@@ -344,6 +344,15 @@ async function newUser() {
             check(dump.readouts[r] && dump.readouts[r].text === w.text && dump.readouts[r].back === w.back,
                   `phone: ${form} read-out ${r} after the search`,
                   `page ${JSON.stringify(dump.readouts[r])}\n    want ${JSON.stringify(w)}`);
+        // A screen reader finds every slider and read-out by the name the table gives it.
+        const tree = await page.accessibility.snapshot({interestingOnly: true});
+        const named = [];
+        (function walk(n) { if (n.role === "scrollbar" || n.role === "textbox") named.push(n); (n.children || []).forEach(walk); })(tree);
+        const wantNames = await page.evaluate((form) => window.pernadas.windows.get(form).desc.controls
+            .filter((c) => (c.kind === 0 && c.visible) || c.kind === 1).map((c) => c.accessibleName.replace(/\s+/g, " ")).sort(), form);
+        check(JSON.stringify(named.map((n) => n.name).sort()) === JSON.stringify(wantNames) && wantNames.every(Boolean),
+              `phone: ${form} controls have their accessible names`,
+              `page ${JSON.stringify(named.map((n) => n.name).sort())}\n    want ${JSON.stringify(wantNames)}`);
         // The angle read-outs say their band in words.
         const described = await page.$$eval(`${sel} .pw-readout`, (els) => els.filter((e) =>
             /banda/.test(document.getElementById(e.getAttribute("aria-describedby")).textContent)).length);
