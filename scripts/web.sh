@@ -58,7 +58,9 @@ cp resources/*.svg "$site/pictures/"
 # The service worker keeps the files of this build under a name of their own, so that a new
 # build replaces them.
 stamp=$(cd "$site" && find . -type f ! -name sw.js -print0 | sort -z | xargs -0 sha256sum | sha256sum | cut -c1-16)
-sed -i "s/pernadas-dev/pernadas-$stamp/" "$site/sw.js"
+files=$(cd "$site" && find . -type f ! -name sw.js | sed 's|^\./||' | sort | sed 's/.*/"&"/' | paste -sd, -)
+sed -i -e "s/pernadas-dev/pernadas-$stamp/" -e "s|^const FILES = .*|const FILES = [\"./\", $files];|" \
+    "$site/sw.js"
 echo "Site in $site/ ($(du -sb "$site" | cut -f1) bytes; pernadas.wasm $(stat -c %s "$site/pernadas.wasm") bytes)"
 
 case "$mode" in

@@ -1,13 +1,12 @@
 // Keeps every file of the site, so that after one visit the calculators open without a network.
 // A new build changes VERSION (scripts/web.sh writes it), which replaces the kept files at once.
 const VERSION = "pernadas-dev";
-const FILES = ["./", "index.html", "app.js", "binding.js", "binding.css", "pernadas.js",
-               "pernadas.wasm", "manifest.webmanifest", "pictures/badge1.svg",
-               "pictures/badge2.svg", "pictures/badge3.svg", "pictures/emblem.svg",
-               "pictures/logo.svg", "pictures/menu-background.svg", "pictures/pernadas.svg"];
+const FILES = ["./"];  // scripts/web.sh lists every file of the built site here
 
 self.addEventListener("install", (event) => {
-    event.waitUntil(caches.open(VERSION).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
+    // From the server, never from the browser's HTTP cache: the files kept must all be of one build.
+    const fresh = FILES.map((f) => new Request(f, {cache: "reload"}));
+    event.waitUntil(caches.open(VERSION).then((cache) => cache.addAll(fresh)).then(() => self.skipWaiting()));
 });
 
 self.addEventListener("activate", (event) => {
