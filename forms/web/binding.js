@@ -423,11 +423,21 @@ class FormWindow {
             e.stopPropagation();
             act(k[0], k[1]);
         });
-        // One notch of the wheel is one small step: towards the end the wheel turns to.
+        // One notch of the wheel is one small step, towards Max when the wheel turns towards the
+        // user. A mouse's notch comes as one event of 50 pixels or more (or in lines or pages);
+        // the small movements of touch pads add up to one.
+        let wheel = 0;
         el.addEventListener("wheel", (e) => {
             e.preventDefault();
-            const d = e.deltaY || e.deltaX;
-            if (d) act("arrow", d > 0 ? 1 : -1);
+            const delta = e.deltaY || e.deltaX;
+            if (!delta) return;
+            // Pixels come in the window's own scale, which is smaller on a phone.
+            const scale = el.getBoundingClientRect().width / el.offsetWidth || 1;
+            wheel += e.deltaMode === 0 ? delta / scale : Math.sign(delta) * 50;
+            if (Math.abs(wheel) < 50) return;
+            const direction = Math.sign(wheel);
+            wheel = 0;
+            act("arrow", direction);
         }, {passive: false});
         return el;
     }
@@ -484,12 +494,12 @@ class FormWindow {
             const i = this.tabOrder.indexOf(document.activeElement);
             const n = this.tabOrder.length;
             const next = i < 0 ? 0 : (i + (e.shiftKey ? n - 1 : 1)) % n;
-            this.tabOrder[next].focus();
+            this.tabOrder[next].focus({preventScroll: true});
         }
     }
 
     focusFirst() {
-        if (this.tabOrder.length) this.tabOrder[0].focus();
+        if (this.tabOrder.length) this.tabOrder[0].focus({preventScroll: true});
     }
 
     remove() {

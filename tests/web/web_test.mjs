@@ -326,6 +326,11 @@ async function newUser() {
         await page.focus(`${sel} [data-control="${load[0]}"]`);
         await withBoxes(page, () => page.keyboard.press("ArrowRight"));
         cmds.push(`arrow ${form} ${load[0]} +`);
+        // A wheel's notch towards the user, in two halves: one small step.
+        const bar = await centre(page, `${sel} [data-control="${load[0]}"]`);
+        await page.mouse.move(bar.x, bar.y);
+        await withBoxes(page, async () => { await page.mouse.wheel({deltaY: 50}); await page.mouse.wheel({deltaY: 50}); });
+        cmds.push(`arrow ${form} ${load[0]} +`);
         // The 90-degree search: the button whose caption says so.
         const search = await page.$$eval(`${sel} .pw-button`, (bs) =>
             bs.filter((b) => /90/.test(b.textContent)).map((b) => b.dataset.control)[0]);
@@ -367,6 +372,11 @@ async function newUser() {
     // The about dialog, and its system-information button, which finds nothing in a browser.
     await withBoxes(page, () => tap(page, 'section[data-form="frmmain"] [data-control="Command6"]', true));
     await page.screenshot({path: path.join(screens, "phone-frmacerca.png")});
+    // Its buttons lie outside the window, for the keyboard: their focus moves nothing in sight.
+    await page.keyboard.press("Tab");
+    const shifted = await page.$$eval('section[data-form="frmacerca"] .pw-client, section[data-form="frmacerca"] .pw-frame',
+        (els) => els.filter((e) => e.scrollLeft || e.scrollTop).length);
+    check(shifted === 0, "about: the keyboard's buttons pull nothing aside");
     const info = (await perform(page, ["click", "frmacerca", "cmdSysinfo"], true)).messages;
     check(info.length === 1 && info[0].text === "System Information Is Unavailable At This Time",
           "about: the system-information tool is unavailable", JSON.stringify(info));
