@@ -178,6 +178,8 @@ async function perform(page, words, touch) {
             input = async () => { await page.focus(ctl); await page.keyboard.press(value === info.min ? "Home" : "End"); };
             ++realDrags;
         } else if (info.exact) {
+            // By the mouse even on the phone: a touch lands on whole pixels, too coarse to aim at
+            // one value of a scaled-down track.
             input = async () => {
                 await page.mouse.move(info.x, info.y);
                 await page.mouse.down();
@@ -305,8 +307,11 @@ async function newUser() {
         if (form === "frmduaspernas") {
             // Moving the leg before the load asks for the load first; the handler waits for the
             // box, so the read-outs behind it are still empty, and filled once it is answered.
-            const boxes = await withBoxes(page, () =>
-                tap(page, `section[data-form="${form}"] [data-control="hsbperna"] .pw-arrow-more`, true));
+            const boxes = await withBoxes(page, async () => {
+                await tap(page, `section[data-form="${form}"] [data-control="hsbperna"] .pw-arrow-more`, true);
+                await waitFor("the box", () => page.$("dialog.pw-message[open]"));
+                await page.screenshot({path: path.join(screens, "phone-message.png")});
+            });
             const after = await dumpForm(page, form);
             check(boxes.length === 1 && boxes[0].behind.txtperna === "" && after.readouts.txtperna.text !== "",
                   "phone: the handler waits for its box", JSON.stringify(boxes) + " " + JSON.stringify(after.readouts.txtperna));
@@ -414,6 +419,10 @@ async function newUser() {
     await waitFor("the splash", () => d.page.$('section[data-form="frmsplashscreen"]'));
     await d.page.screenshot({path: path.join(screens, "desktop-splash.png")});
     await waitFor("the menu", () => d.page.$('section[data-form="frmmain"]'), 10000);
+    await d.page.screenshot({path: path.join(screens, "desktop-frmmain.png")});
+    await withBoxes(d.page, () => tap(d.page, 'section[data-form="frmmain"] [data-control="Command6"]', false));
+    await d.page.screenshot({path: path.join(screens, "desktop-frmacerca.png")});
+    await withBoxes(d.page, () => tap(d.page, 'section[data-form="frmacerca"] .pw-close', false));
     const width = await d.page.$eval('section[data-form="frmmain"] .pw-client', (e) => e.getBoundingClientRect().width);
     const natural = await d.page.$eval('section[data-form="frmmain"] .pw-client', (e) => e.offsetWidth);
     check(Math.abs(width - natural) < 0.5, "desktop: windows keep their natural size", `${width} vs ${natural}`);
