@@ -4,7 +4,7 @@
 # around it into build-web/site/. Installs nothing: scripts/deps.sh does (scripts/packages/web.txt).
 #
 #   bash scripts/web.sh           build the site
-#   bash scripts/web.sh --serve   build it, then serve it on http://127.0.0.1:8015/ (Ctrl-C stops)
+#   bash scripts/web.sh --serve   build it, then serve it on http://127.0.0.1:8015/ (PORT to change)
 #   bash scripts/web.sh --test    build it, then test it in headless Chromium
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +26,12 @@ sources=(forms/errors.cpp forms/numbers.cpp forms/form.cpp forms/runtime.cpp for
          about/sysinfo.cpp about/acerca.cpp about/platform_web.cpp
          shell/shell.cpp
          forms/web/webhost.cpp)
+
+# Other flags (a new version, say) make every object anew.
+if [ "$(cat "$out/obj/flags" 2>/dev/null)" != "${flags[*]}" ]; then
+    rm -f "$out"/obj/*.o
+    echo "${flags[*]}" >"$out/obj/flags"
+fi
 
 echo "== Build the model in WebAssembly (emscripten $(em++ --version | sed -n '1s/.* \([0-9][0-9.]*\) .*/\1/p')) =="
 objects=()
@@ -65,8 +71,9 @@ echo "Site in $site/ ($(du -sb "$site" | cut -f1) bytes; pernadas.wasm $(stat -c
 
 case "$mode" in
     --serve)
-        echo "Serving on http://127.0.0.1:8015/"
-        exec python3 -m http.server 8015 --bind 127.0.0.1 --directory "$site"
+        port=${PORT:-8015}
+        echo "Serving on http://127.0.0.1:$port/ (Ctrl-C stops)"
+        exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$site"
         ;;
     --test)
         bash tests/web/run.sh
