@@ -192,7 +192,9 @@ class FormWindow {
                 el.textContent = c.caption;
                 el.style.textAlign = ["left", "center", "right"][c.align];
                 if (c.fore !== -1) el.style.color = cssColour(c.fore);
-                if (!c.transparent && c.back !== -1) el.style.background = cssColour(c.back);
+                // A label hides what lies behind it, in its own colour or its container's,
+                // unless the layout makes it transparent.
+                if (!c.transparent) el.style.background = c.back !== -1 ? cssColour(c.back) : "inherit";
                 break;
             }
             case Kind.Frame: {
