@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # scripts/release.sh [DIST]: builds every artifact of the commit that is checked out, from a
 # clean checkout, into DIST (dist/ unless told): the Debian package, the Windows program and its
-# installer, with a SHA256SUMS file; then checks each one as the test command does.
+# installer and the browser site as an archive, with a SHA256SUMS file; then checks each one as
+# the test command does.
 #
 # The artifacts are reproducible: the same commit gives the same bytes in any folder at any
 # time. Time stamps come from the commit (SOURCE_DATE_EPOCH), the source folder's path is
@@ -21,6 +22,7 @@ export SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 export TZ=UTC LC_ALL=C.UTF-8
 commit=$(git rev-parse --short HEAD)
+version=$(sed -n 's/^project(pernadas VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix_map="-ffile-prefix-map=$root=. -ffile-prefix-map=$work=."
@@ -51,6 +53,15 @@ if grep -q "add_executable(pernadas WIN32" windows/CMakeLists.txt; then
     cp "$work"/windows/pernadas-*-win64.exe "$dist/"
 fi
 
+echo "== Browser site ($commit) =="
+PERNADAS_WEB_OUT="$work/web" bash scripts/web.sh >"$work/web.log" 2>&1 || { cat "$work/web.log"; exit 1; }
+# One folder named after the release; names in a fixed order, and every date, owner and mode
+# the same whoever builds it and whenever.
+site=pernadas-$version-web
+mv "$work/web/site" "$work/$site"
+tar -C "$work" --sort=name --format=gnu --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 \
+    --numeric-owner --mode='u+rw,go-w,a+rX,a-s' -cf - "$site" | gzip -9n >"$dist/$site.tar.gz"
+
 (cd "$dist" && sha256sum -- * >SHA256SUMS)
 cat "$dist/SHA256SUMS"
 
@@ -76,4 +87,9 @@ if [ -f "$dist/pernadas.exe" ]; then
         esac
     done
 fi
+# The site as a user gets it: unpacked from the archive, opened in Chromium and compared with the
+# runner of this same release.
+mkdir "$work/unpacked"
+tar -C "$work/unpacked" -xzf "$dist/$site.tar.gz"
+REPLAY="$work/linux/bin/pernadas-replay" bash tests/web/run.sh "$work/unpacked/$site"
 echo "Release of $commit in $dist"

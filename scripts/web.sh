@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The calculators in a web browser: builds the model (the forms runtime, the calculators, the
 # shell and the about dialog, as they are) with emscripten into WebAssembly, and the static site
-# around it into build-web/site/. Installs nothing: scripts/deps.sh does (scripts/packages/web.txt).
+# around it into build-web/site/ (PERNADAS_WEB_OUT=DIR builds into DIR/site/ instead). Installs
+# nothing: scripts/deps.sh does (scripts/packages/web.txt).
 #
 #   bash scripts/web.sh           build the site
 #   bash scripts/web.sh --serve   build it, then serve it on http://127.0.0.1:8015/ (PORT to change)
@@ -10,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-}
-out=build-web
+out=${PERNADAS_WEB_OUT:-build-web}
 site=$out/site
 mkdir -p "$out/obj" "$site/pictures"
 
@@ -18,7 +19,8 @@ mkdir -p "$out/obj" "$site/pictures"
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
 version=$(sed -n 's/^project(pernadas VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-flags=(-std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -fexceptions -I.
+# The source folder's path is mapped away, so that the same commit gives the same bytes anywhere.
+flags=(-std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -fexceptions -I. "-ffile-prefix-map=$PWD=."
        "-DPERNADAS_VERSION=\"$version\"")
 sources=(forms/errors.cpp forms/numbers.cpp forms/form.cpp forms/runtime.cpp forms/validate.cpp
          calculators/sling.cpp calculators/duaspernas.cpp calculators/trespernas.cpp

@@ -2,7 +2,11 @@
 # The browser tests (run by scripts/web.sh --test after it has built the site): the number texts
 # under the C library's conversions that the WebAssembly build uses, then the site in headless
 # Chromium against pernadas-replay. Needs build/bin/pernadas-replay (the native build).
+#
+#   bash tests/web/run.sh               all of it, on build-web/site with every scenario file
+#   bash tests/web/run.sh SITE          the site in SITE (a release's, say) without the scenarios
 set -euo pipefail
+site=${1:+$(realpath "$1")}
 cd "$(dirname "$0")/../.."
 
 replay=${REPLAY:-build/bin/pernadas-replay}
@@ -15,11 +19,13 @@ if ! command -v "${CHROMIUM:-chromium}" >/dev/null; then
     exit 1
 fi
 
-echo "== The number texts with the C library's conversions =="
-g++ -std=c++20 -Wall -Wextra -Wpedantic -Werror -I. -DPERNADAS_NO_FLOAT_CHARCONV \
-    forms/tests/numbers_test.cpp forms/numbers.cpp forms/errors.cpp \
-    -lgtest -lgtest_main -pthread -o build-web/numbers_fallback_test
-build-web/numbers_fallback_test --gtest_brief=1
+if [ -z "$site" ]; then
+    echo "== The number texts with the C library's conversions =="
+    g++ -std=c++20 -Wall -Wextra -Wpedantic -Werror -I. -DPERNADAS_NO_FLOAT_CHARCONV \
+        forms/tests/numbers_test.cpp forms/numbers.cpp forms/errors.cpp \
+        -lgtest -lgtest_main -pthread -o build-web/numbers_fallback_test
+    build-web/numbers_fallback_test --gtest_brief=1
+fi
 
 echo "== The site in headless Chromium =="
 # The automation library, exactly as the lock file has it; it drives Debian's Chromium and
@@ -28,4 +34,10 @@ if [ ! -d tests/web/node_modules/puppeteer-core ] ||
     [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
     PUPPETEER_SKIP_DOWNLOAD=1 npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
 fi
-node tests/web/web_test.mjs build-web/site "$replay" build-web/screens tests/scenarios/*.txt
+if [ -z "$site" ]; then
+    node tests/web/web_test.mjs build-web/site "$replay" build-web/screens tests/scenarios/*.txt
+else
+    screens=$(mktemp -d)
+    trap 'rm -rf "$screens"' EXIT
+    node tests/web/web_test.mjs "$site" "$replay" "$screens"
+fi
