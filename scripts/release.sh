@@ -59,8 +59,9 @@ PERNADAS_WEB_OUT="$work/web" bash scripts/web.sh >"$work/web.log" 2>&1 || { cat 
 # the same whoever builds it and whenever.
 site=pernadas-$version-web
 mv "$work/web/site" "$work/$site"
+find "$work/$site" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
 tar -C "$work" --sort=name --format=gnu --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 \
-    --numeric-owner --mode='u+rw,go-w,a+rX,a-s' -cf - "$site" | gzip -9n >"$dist/$site.tar.gz"
+    --numeric-owner -cf - "$site" | gzip -9n >"$dist/$site.tar.gz"
 
 (cd "$dist" && sha256sum -- * >SHA256SUMS)
 cat "$dist/SHA256SUMS"
