@@ -91,6 +91,24 @@ struct ControlDesc {
     Handler handler = nullptr;   // change (slider), click (button, option) or tick (timer)
 };
 
+// Whether the control is in its window's tab order: a visible slider always, and a read-out,
+// text box, button, option or picture box that the table gives a tab index. Every display
+// builds its focus chain from this.
+constexpr bool takesFocus(const ControlDesc& d) {
+    switch (d.kind) {
+        case Kind::Slider:
+            return d.visible;
+        case Kind::Readout:
+        case Kind::TextBox:
+        case Kind::Button:
+        case Kind::Option:
+        case Kind::Picture:
+            return d.tabIndex >= 0;
+        default:
+            return false;
+    }
+}
+
 enum class WindowStyle : std::uint8_t {
     Bare,        // no title bar, sizable border (splash, main menu)
     Calculator,  // title bar with close and minimize boxes, fixed size

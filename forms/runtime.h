@@ -121,6 +121,23 @@ class FormsRuntime {
         return outcome;
     }
 
+    // A display's way in: runs one user action, with whatever the display does after it, unless
+    // one is already running. A handler that shows a message box waits in a nested message loop;
+    // input that still reaches a window then (a held arrow's repeat, a timer) is dropped, so that
+    // two events never interleave. Returns whether the action ran.
+    template <class Action>
+    bool oneAtATime(Action&& action) {
+        if (displayBusy_) return false;
+        displayBusy_ = true;
+        struct Done {
+            bool& busy;
+            ~Done() { busy = false; }
+        } done{displayBusy_};
+        action();
+        return true;
+    }
+    bool displayBusy() const { return displayBusy_; }
+
   private:
     void box(Message message);
     void beginAction();
@@ -133,6 +150,7 @@ class FormsRuntime {
     std::vector<std::unique_ptr<Form>> forms_;
     int actionDepth_ = 0;
     std::vector<Message> shownInAction_;  // the boxes shown so far in the current action
+    bool displayBusy_ = false;            // a display's user action is running
 };
 
 }  // namespace forms

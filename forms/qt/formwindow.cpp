@@ -45,21 +45,6 @@ void setBackground(QWidget* w, forms::Colour colour, QPalette::ColorRole role) {
     w->setPalette(pal);
 }
 
-bool takesFocus(const ControlDesc& d) {
-    switch (d.kind) {
-        case Kind::Slider:
-            return d.visible;
-        case Kind::Readout:
-        case Kind::TextBox:
-        case Kind::Button:
-        case Kind::Option:
-        case Kind::Picture:
-            return d.tabIndex >= 0;
-        default:
-            return false;
-    }
-}
-
 // A slider whose moves are the model's: an arrow or arrow key steps by SmallChange, a track
 // click or page key by LargeChange, and a thumb drag is one assignment when it is released.
 // The bar then shows whatever value the model's handlers left.

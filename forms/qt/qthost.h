@@ -30,22 +30,16 @@ class QtHost : public QObject, public forms::Host {
     // Brings every window's widgets in line with the model.
     void syncAll();
 
-    // Runs one user action as one event of the model, then shows its result. A handler that
-    // shows a message box waits in a nested event loop; input that still reaches a window then
-    // (a held arrow's repeat, a timer) is dropped, so that two events never interleave.
+    // Runs one user action as one event of the model, then shows its result; input that reaches
+    // a window while another action runs is dropped (FormsRuntime::oneAtATime).
     template <class Action>
     bool act(Action&& action) {
-        if (busy_) return false;
-        busy_ = true;
-        struct Done {
-            bool& busy;
-            ~Done() { busy = false; }
-        } done{busy_};
-        action();
-        syncAll();
-        return true;
+        return runtime_->oneAtATime([&] {
+            action();
+            syncAll();
+        });
     }
-    bool busy() const { return busy_; }
+    bool busy() const { return runtime_->displayBusy(); }
 
     // Message boxes are answered by a person; tests may answer them instead.
     void setAutoAnswer(bool on) { autoAnswer_ = on; }
@@ -66,7 +60,6 @@ class QtHost : public QObject, public forms::Host {
     forms::FormsRuntime* runtime_ = nullptr;
     std::map<const forms::Form*, QPointer<FormWindow>> windows_;
     bool autoAnswer_ = false;
-    bool busy_ = false;
     std::vector<forms::Message> shown_;
 };
 

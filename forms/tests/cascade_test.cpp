@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -269,6 +270,27 @@ TEST_F(Cascade, AnActionShowsEachBoxOnceAndTheNextActionStartsAfresh) {
     rt.showInfo("same");
     rt.showInfo("same");
     EXPECT_EQ(host.boxes.size(), 2u);
+}
+
+TEST_F(Cascade, ADisplayRunsOneUserActionAtATime) {
+    // Input that reaches a window while a handler's message box waits (a held arrow's repeat, a
+    // timer) is dropped, not run inside the waiting handler.
+    bool inner = true;
+    f.onA = [&] {
+        rt.showInfo("wait");
+        inner = rt.oneAtATime([&] { rt.arrow(f.B, +1); });
+    };
+    EXPECT_TRUE(rt.oneAtATime([&] { rt.arrow(f.A, +1); }));
+    EXPECT_FALSE(inner);
+    EXPECT_EQ(f.B.Value(), 20);
+    EXPECT_FALSE(rt.displayBusy());
+    // A fault that escapes an action does not shut the display out of the next one.
+    f.onA = [] { throw std::logic_error("fault"); };
+    EXPECT_THROW(rt.oneAtATime([&] { rt.arrow(f.A, +1); }), std::logic_error);
+    f.onA = nullptr;
+    const auto before = f.A.Value().value();
+    EXPECT_TRUE(rt.oneAtATime([&] { rt.arrow(f.A, +1); }));
+    EXPECT_EQ(f.A.Value(), before + 1);
 }
 
 TEST_F(Cascade, UserStepsStopAtTheEnds) {

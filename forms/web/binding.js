@@ -148,7 +148,7 @@ class FormWindow {
         }
         // Tab order by tab index, within the window.
         this.tabOrder = this.desc.controls
-            .filter((c) => this.controls.get(c.name)?.focus && (c.tabIndex >= 0 || c.kind === Kind.Slider))
+            .filter((c) => c.takesFocus && this.controls.get(c.name)?.focus)
             .sort((a, b) => a.tabIndex - b.tabIndex)
             .map((c) => this.controls.get(c.name).focus);
     }
@@ -182,8 +182,8 @@ class FormWindow {
                 el.setAttribute("aria-describedby", described.id);
                 parent.append(described);
                 rec.about = described;
-                el.tabIndex = c.tabIndex >= 0 ? 0 : -1;
-                focus = c.tabIndex >= 0 ? el : null;
+                el.tabIndex = c.takesFocus ? 0 : -1;
+                focus = c.takesFocus ? el : null;
                 break;
             }
             case Kind.Label: {
@@ -230,8 +230,8 @@ class FormWindow {
                 if (m.key) el.accessKey = m.key;
                 if (c.back !== -1) el.style.background = cssColour(c.back);
                 el.addEventListener("click", () => this.page.act("click", this.desc.name, c.name));
-                el.tabIndex = c.tabIndex >= 0 ? 0 : -1;
-                focus = c.tabIndex >= 0 ? el : null;
+                el.tabIndex = c.takesFocus ? 0 : -1;
+                focus = c.takesFocus ? el : null;
                 break;
             }
             case Kind.Option: {
@@ -240,7 +240,7 @@ class FormWindow {
                 const radio = document.createElement("input");
                 radio.type = "radio";
                 radio.name = `pw-${this.desc.name}-${c.container || "form"}`;
-                radio.tabIndex = c.tabIndex >= 0 ? 0 : -1;
+                radio.tabIndex = c.takesFocus ? 0 : -1;
                 // However it is chosen, choosing an option is the model's action; the model keeps
                 // the group, and the buttons show it after the action.
                 radio.addEventListener("click", (e) => {
@@ -271,7 +271,7 @@ class FormWindow {
                 if (c.description) img.setAttribute("aria-description", c.description);
                 el.append(img);
                 if (c.back !== -1) el.style.background = cssColour(c.back);
-                if (c.kind === Kind.Picture && c.tabIndex >= 0) {
+                if (c.kind === Kind.Picture && c.takesFocus) {
                     el.tabIndex = 0;
                     focus = el;
                 }

@@ -85,7 +85,7 @@ std::string controlJson(const ControlDesc& c) {
     s += field("width", c.width) + "," + field("height", c.height) + ",";
     s += field("x1", c.x1) + "," + field("y1", c.y1) + ",";
     s += field("x2", c.x2) + "," + field("y2", c.y2) + ",";
-    s += field("tabIndex", c.tabIndex) + ",";
+    s += field("tabIndex", c.tabIndex) + "," + field("takesFocus", forms::takesFocus(c)) + ",";
     s += field("caption", c.caption) + ",";
     s += field("accessibleName", c.accessibleName) + ",";
     s += field("unit", c.unit) + ",";
@@ -196,25 +196,8 @@ forms::FormsRuntime& runtime() {
 
 forms::Form* startForm = nullptr;
 
-}  // namespace
-
-// The page's way in: every user action is one event of the model, after which every window is
-// brought in line with it. Returns 0 when the action was done, 1 when the model refused it (its
-// message box has been shown), -1 when the page named no such form or control (nothing done).
-extern "C" {
-
-// With `open` false the forms are only made ready, and the page shows the first one itself:
-// the browser tests replay scenarios from a program that shows nothing yet.
-EMSCRIPTEN_KEEPALIVE int pw_start(int open) {
-    if (!startForm) startForm = &shell::addProgramForms(runtime());
-    if (!open) return 0;
-    const auto outcome = runtime().start(*startForm);
-    host().syncAll();
-    return outcome ? 1 : 0;
-}
-
-EMSCRIPTEN_KEEPALIVE int pw_act(const char* action, const char* formName, const char* control,
-                                int value) {
+// One action of the page, as pw_act describes it.
+int actOnce(const char* action, const char* formName, const char* control, int value) {
     forms::Form* form = runtime().find(formName);
     if (!form) return -1;
     const std::string_view act = action;
@@ -251,6 +234,31 @@ EMSCRIPTEN_KEEPALIVE int pw_act(const char* action, const char* formName, const 
     }
     host().syncAll();
     return outcome ? 1 : 0;
+}
+
+}  // namespace
+
+// The page's way in: every user action is one event of the model, after which every window is
+// brought in line with it. Returns 0 when the action was done, 1 when the model refused it (its
+// message box has been shown), -1 when the page named no such form or control or another action
+// still runs (nothing done).
+extern "C" {
+
+// With `open` false the forms are only made ready, and the page shows the first one itself:
+// the browser tests replay scenarios from a program that shows nothing yet.
+EMSCRIPTEN_KEEPALIVE int pw_start(int open) {
+    if (!startForm) startForm = &shell::addProgramForms(runtime());
+    if (!open) return 0;
+    const auto outcome = runtime().start(*startForm);
+    host().syncAll();
+    return outcome ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int pw_act(const char* action, const char* formName, const char* control,
+                                int value) {
+    int done = -1;  // nothing done while another action runs
+    runtime().oneAtATime([&] { done = actOnce(action, formName, control, value); });
+    return done;
 }
 
 }  // extern "C"

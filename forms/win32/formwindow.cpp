@@ -31,21 +31,6 @@ COLORREF toColorRef(forms::Colour c, COLORREF fallback) {
     }
 }
 
-bool takesFocus(const ControlDesc& d) {
-    switch (d.kind) {
-        case Kind::Slider:
-            return d.visible;
-        case Kind::Readout:
-        case Kind::TextBox:
-        case Kind::Button:
-        case Kind::Option:
-        case Kind::Picture:
-            return d.tabIndex >= 0;
-        default:
-            return false;
-    }
-}
-
 bool drawn(Kind k) {
     return k == Kind::Line || k == Kind::Oval || k == Kind::Rectangle || k == Kind::Image ||
            k == Kind::Timer;

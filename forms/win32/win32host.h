@@ -66,23 +66,16 @@ class Win32Host : public forms::Host {
     // Brings every window's controls in line with the model.
     void syncAll();
 
-    // Runs one user action as one event of the model, then shows its result. A handler that
-    // shows a message box waits in the box's own message loop; input that still reaches a window
-    // then (a timer, a message sent from outside) is dropped, so that two events never
-    // interleave.
+    // Runs one user action as one event of the model, then shows its result; input that reaches
+    // a window while another action runs is dropped (FormsRuntime::oneAtATime).
     template <class Action>
     bool act(Action&& action) {
-        if (busy_) return false;
-        busy_ = true;
-        struct Done {
-            bool& busy;
-            ~Done() { busy = false; }
-        } done{busy_};
-        action();
-        syncAll();
-        return true;
+        return runtime_->oneAtATime([&] {
+            action();
+            syncAll();
+        });
     }
-    bool busy() const { return busy_; }
+    bool busy() const { return runtime_->displayBusy(); }
 
     // Message boxes are answered by a person; tests may answer them instead.
     void setAutoAnswer(bool on) { autoAnswer_ = on; }
@@ -107,7 +100,6 @@ class Win32Host : public forms::Host {
     std::map<const forms::Form*, std::unique_ptr<FormWindow>> windows_;
     bool comReady_ = false;
     bool autoAnswer_ = false;
-    bool busy_ = false;
     std::vector<forms::Message> shown_;
 };
 
