@@ -19,6 +19,7 @@
 
 #include "forms/qt/formwindow.h"
 #include "forms/qt/qthost.h"
+#include "forms/qt/tests/qtprogram.h"
 #include "shell/shell.h"
 
 using forms::ControlDesc;
@@ -40,16 +41,12 @@ QColor colourOf(forms::Colour c) {
 class DisplayTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<formsqt::QtHost> host;
-    std::unique_ptr<forms::FormsRuntime> runtime;
+    QtProgram program;
+    std::unique_ptr<formsqt::QtHost>& host = program.host;
+    std::unique_ptr<forms::FormsRuntime>& runtime = program.runtime;
 
-    forms::Form& form(const char* name) { return *runtime->find(name); }
-    FormWindow* open(const char* name) {
-        runtime->showForm(form(name));
-        FormWindow* w = host->window(name);
-        if (w && !QTest::qWaitForWindowExposed(w)) qWarning("window %s not exposed", name);
-        return w;
-    }
+    forms::Form& form(const char* name) { return program.form(name); }
+    FormWindow* open(const char* name) { return program.open(name); }
     // A widget as drawn, at the device's own pixels.
     static QImage picture(QWidget* w) {
         return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -57,17 +54,8 @@ class DisplayTest : public QObject {
     static double ratio(const QImage& image) { return image.devicePixelRatio(); }
 
   private slots:
-    void init() {
-        host = std::make_unique<formsqt::QtHost>();
-        host->setAutoAnswer(true);
-        runtime = std::make_unique<forms::FormsRuntime>(*host);
-        host->attach(*runtime);
-        shell::addProgramForms(*runtime);
-    }
-    void cleanup() {
-        host.reset();
-        runtime.reset();
-    }
+    void init() { program.start(); }
+    void cleanup() { program.stop(); }
 
     void aFocusedSliderLooksFocused() {
         for (const char* name : kCalculators) {

@@ -17,6 +17,7 @@
 #include "calculators/trespernas.h"
 #include "forms/qt/formwindow.h"
 #include "forms/qt/qthost.h"
+#include "forms/qt/tests/qtprogram.h"
 #include "shell/shell.h"
 
 using formsqt::FormWindow;
@@ -24,16 +25,12 @@ using formsqt::FormWindow;
 class QtBindingTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<formsqt::QtHost> host;
-    std::unique_ptr<forms::FormsRuntime> runtime;
+    QtProgram program;
+    std::unique_ptr<formsqt::QtHost>& host = program.host;
+    std::unique_ptr<forms::FormsRuntime>& runtime = program.runtime;
 
-    forms::Form& form(const char* name) { return *runtime->find(name); }
-    FormWindow* open(const char* name) {
-        runtime->showForm(form(name));
-        FormWindow* w = host->window(name);
-        if (w && !QTest::qWaitForWindowExposed(w)) qWarning("window %s not exposed", name);
-        return w;
-    }
+    forms::Form& form(const char* name) { return program.form(name); }
+    FormWindow* open(const char* name) { return program.open(name); }
     QScrollBar* bar(FormWindow* w, const char* name) {
         return qobject_cast<QScrollBar*>(w->control(name));
     }
@@ -56,17 +53,8 @@ class QtBindingTest : public QObject {
     }
 
   private slots:
-    void init() {
-        host = std::make_unique<formsqt::QtHost>();
-        host->setAutoAnswer(true);
-        runtime = std::make_unique<forms::FormsRuntime>(*host);
-        host->attach(*runtime);
-        shell::addProgramForms(*runtime);
-    }
-    void cleanup() {
-        host.reset();
-        runtime.reset();
-    }
+    void init() { program.start(); }
+    void cleanup() { program.stop(); }
 
     void arrowKeyOnTheFocusedSliderIsOneStep() {
         FormWindow* w = open("frmduaspernas");
