@@ -31,6 +31,11 @@ function cssFont(font, inherited) {
     return `${font.bold ? "bold " : ""}${font.points}pt "${font.family}", ${stand}`;
 }
 
+// A caption as written, blanks and all: HTML would fold "Altura  Argolão/Carga" into one blank
+// and drop the leading ones of "     d". All but the last blank of a run do not break a line, so
+// lines still break where they did.
+const keepBlanks = (caption) => caption.replace(/ {2,}/g, (run) => "\u00a0".repeat(run.length - 1) + " ");
+
 // "&Ok" is "Ok" with O as its access key; "&&" is a plain "&".
 function mnemonic(caption) {
     const fragment = document.createDocumentFragment();
@@ -189,7 +194,7 @@ class FormWindow {
             case Kind.Label: {
                 el = document.createElement("div");
                 el.className = "pw-label";
-                el.textContent = c.caption;
+                el.textContent = keepBlanks(c.caption);
                 el.style.textAlign = ["left", "center", "right"][c.align];
                 if (c.fore !== -1) el.style.color = cssColour(c.fore);
                 // A label hides what lies behind it, in its own colour or its container's,
@@ -203,7 +208,7 @@ class FormWindow {
                 if (c.caption) {
                     const legend = document.createElement("span");
                     legend.className = "pw-legend";
-                    legend.textContent = c.caption;
+                    legend.textContent = keepBlanks(c.caption);
                     if (c.back !== -1) legend.style.background = cssColour(c.back);
                     el.append(legend);
                 }
@@ -457,7 +462,7 @@ class FormWindow {
                 const el = rec.el;
                 if (el.value !== s.text) {
                     el.value = s.text;
-                    this.fit(el, c);
+                    this.fit(el);
                 }
                 el.style.backgroundColor = cssColour(s.back);
                 el.dataset.back = colourName(s.back) ?? "";
@@ -472,15 +477,25 @@ class FormWindow {
         }
     }
 
-    // A value must never be shown cut off: where the font stands in for a wider one, the text
-    // gets a smaller size.
-    fit(el, c) {
+    // No text may be shown cut off: where the browser's font stands in for a narrower one, a
+    // caption, label, button or option text, or a read-out's value, gets a smaller size. A
+    // frame's caption must fit across its frame.
+    fit(el) {
+        const cut = el.matches(".pw-legend")
+            ? () => el.offsetLeft + el.offsetWidth > el.parentElement.clientWidth
+            : el.matches(".pw-option > span")
+            ? () => el.getBoundingClientRect().right > el.parentElement.getBoundingClientRect().right + 0.5
+            : () => el.scrollWidth > el.clientWidth || el.scrollHeight > el.clientHeight;
         el.style.fontSize = "";
         let size = parseFloat(getComputedStyle(el).fontSize);
-        while (size > 7 && el.scrollWidth > el.clientWidth) {
-            size -= 0.5;
+        while (size > 7 && cut()) {
+            size -= 0.25;
             el.style.fontSize = size + "px";
         }
+    }
+    fitTexts() {
+        for (const el of this.el.querySelectorAll(".pw-label, .pw-button, .pw-option > span, .pw-legend"))
+            if (el.textContent.trim() && el.offsetParent) this.fit(el);
     }
 
     onKey(e) {
@@ -551,6 +566,7 @@ export class Page {
         const win = new FormWindow(this, desc);
         this.windows.set(desc.name, win);
         this.desktop.prepend(win.el);
+        win.fitTexts();
         win.sync(state);
         this.fit(win);
         this.raise(win);

@@ -75,6 +75,29 @@ async function shownSliders(page, form, sliders) {
         .filter((c) => c.kind === 0 && !c.visible).map((c) => c.name), form);
     return Object.fromEntries(Object.entries(sliders).filter(([k]) => !hidden.includes(k)));
 }
+// The texts of a window that its boxes cut off: a caption, a label, a button's or an option's
+// text or a read-out's value wider or taller than its box, or a frame's caption wider than the
+// frame.
+async function cutTexts(page, form) {
+    return page.evaluate((form) => {
+        const win = document.querySelector(`section.pw-window[data-form="${form}"]`);
+        const cut = [];
+        const name = (el) => el.closest("[data-control]")?.dataset.control ?? "?";
+        for (const el of win.querySelectorAll(".pw-label, .pw-button, .pw-option > span, .pw-readout, .pw-textbox")) {
+            if (!el.offsetParent || !(el.value ?? el.textContent).trim()) continue;
+            const box = el.matches(".pw-option > span") ? el.parentElement : el;
+            const [w, h] = el.matches(".pw-option > span")
+                ? [el.getBoundingClientRect().right - box.getBoundingClientRect().left, el.scrollHeight]
+                : [el.scrollWidth, el.scrollHeight];
+            if (w > box.clientWidth + 0.5 || h > box.clientHeight + 0.5) cut.push(`${name(el)} (${w}x${h} in ${box.clientWidth}x${box.clientHeight})`);
+        }
+        for (const legend of win.querySelectorAll(".pw-legend")) {
+            const frame = legend.parentElement;
+            if (legend.offsetLeft + legend.offsetWidth > frame.clientWidth) cut.push(name(frame) + " (caption)");
+        }
+        return cut;
+    }, form);
+}
 async function dumpForm(page, form) {
     return page.evaluate((form) => {
         const win = document.querySelector(`section.pw-window[data-form="${form}"]`);
@@ -420,8 +443,12 @@ async function newUser() {
     await d.page.screenshot({path: path.join(screens, "desktop-splash.png")});
     await waitFor("the menu", () => d.page.$('section[data-form="frmmain"]'), 10000);
     await d.page.screenshot({path: path.join(screens, "desktop-frmmain.png")});
+    check((await cutTexts(d.page, "frmmain")).length === 0, "desktop: frmmain shows every text whole",
+          (await cutTexts(d.page, "frmmain")).join(", "));
     await withBoxes(d.page, () => tap(d.page, 'section[data-form="frmmain"] [data-control="Command6"]', false));
     await d.page.screenshot({path: path.join(screens, "desktop-frmacerca.png")});
+    check((await cutTexts(d.page, "frmacerca")).length === 0, "desktop: frmacerca shows every text whole",
+          (await cutTexts(d.page, "frmacerca")).join(", "));
     await withBoxes(d.page, () => tap(d.page, 'section[data-form="frmacerca"] .pw-close', false));
     const width = await d.page.$eval('section[data-form="frmmain"] .pw-client', (e) => e.getBoundingClientRect().width);
     const natural = await d.page.$eval('section[data-form="frmmain"] .pw-client', (e) => e.offsetWidth);
@@ -430,6 +457,8 @@ async function newUser() {
         if (!(await d.page.$('section[data-form="frmmain"]'))) await d.page.evaluate(() => window.pernadas.act("show", "frmmain"));
         await withBoxes(d.page, () => tap(d.page, `section[data-form="frmmain"] [data-control="${button}"]`, false));
         await d.page.screenshot({path: path.join(screens, `desktop-${form}.png`)});
+        const cut = await cutTexts(d.page, form);
+        check(cut.length === 0, `desktop: ${form} shows every text whole`, cut.join(", "));
         await withBoxes(d.page, () => tap(d.page, `section[data-form="${form}"] .pw-close`, false));
     }
     await d.context.close();
