@@ -74,6 +74,19 @@ for deb in "$dist"/*.deb; do
         exit 1
     fi
     echo "lintian: $(basename "$deb") has no errors and no warnings"
+    # apt must find everything the package depends on. As root, on a machine without pernadas,
+    # it is installed for real, its runner answers from the installed place, and it is removed.
+    apt-get install --simulate --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
+        { cat "$work/apt.log"; echo "release.sh: apt cannot install $deb"; exit 1; }
+    if [ "$(id -u)" = 0 ] && ! dpkg -s pernadas >/dev/null 2>&1; then
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$deb" \
+            >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; echo "release.sh: apt failed"; exit 1; }
+        installed=$(/usr/bin/pernadas-replay --version 2>&1 || true)
+        DEBIAN_FRONTEND=noninteractive apt-get remove -y -q pernadas >"$work/apt.log" 2>&1
+        [ "$installed" = "pernadas-replay $version" ] ||
+            { echo "release.sh: the installed runner says '$installed'"; exit 1; }
+        echo "apt: $(basename "$deb") installs, answers '$installed', and is removed"
+    fi
 done
 if [ -f "$dist/pernadas.exe" ]; then
     # A single program that needs only the system's own libraries.
