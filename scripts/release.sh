@@ -101,6 +101,13 @@ if [ -f "$dist/pernadas.exe" ]; then
         esac
     done
 fi
+# The installer as a user runs it, under Wine: installed silently, the program started where it
+# was installed, uninstalled without a trace (PERNADAS_WINDOWS_BUILD_ONLY=1 skips it where Wine
+# cannot run).
+installer=$dist/pernadas-$version-win64.exe
+if [ -f "$installer" ] && [ -z "${PERNADAS_WINDOWS_BUILD_ONLY:-}" ]; then
+    bash windows/installer_test.sh "$work/wineprefix" "$installer" "$work/screens"
+fi
 # The site as a user gets it: unpacked from the archive, opened in Chromium and compared with the
 # runner of this same release.
 mkdir "$work/unpacked"
