@@ -70,8 +70,7 @@ void QtHost::messageBox(const forms::Message& message) {
     syncAll();
     for (auto& [form, window] : windows_)
         if (window) window->stopSliderRepeats();
-    shown_.push_back(message);
-    if (autoAnswer_) return;
+    if (!recordBox(message)) return;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     if (message.style == forms::kStyleInformation) icon = QMessageBox::Information;
     if (message.style == forms::kStyleCritical) icon = QMessageBox::Critical;

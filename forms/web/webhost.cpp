@@ -151,7 +151,7 @@ std::string stateJson(const Form& form) {
 }
 
 void WebHost::syncAll() {
-    for (Form* form : runtime_->loadedForms()) pw_js_sync(stateJson(*form).c_str());
+    for (Form* form : runtime().loadedForms()) pw_js_sync(stateJson(*form).c_str());
 }
 
 void WebHost::messageBox(const forms::Message& message) {

@@ -8,26 +8,20 @@
 #include <string>
 #include <string_view>
 
-#include "forms/runtime.h"
+#include "forms/displayhost.h"
 
 namespace formsweb {
 
-class WebHost : public forms::Host {
+class WebHost : public forms::DisplayHost {
   public:
-    void attach(forms::FormsRuntime& runtime) { runtime_ = &runtime; }
-    forms::FormsRuntime& runtime() const { return *runtime_; }
-
-    // Brings every window of the page in line with the model.
-    void syncAll();
+    // Every window of the page.
+    void syncAll() override;
 
     void messageBox(const forms::Message& message) override;
     void formLoaded(forms::Form& form) override;
     void formActivated(forms::Form& form) override;
     void formUnloaded(forms::Form& form) override;
     void noFormLoaded() override;
-
-  private:
-    forms::FormsRuntime* runtime_ = nullptr;
 };
 
 // What the page needs to build a form's window: its table, as JSON.

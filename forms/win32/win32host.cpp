@@ -221,8 +221,7 @@ void Win32Host::messageBox(const forms::Message& message) {
     // a slider stops repeating: its tracking ends when the mouse is no longer captured.
     syncAll();
     ReleaseCapture();
-    shown_.push_back(message);
-    if (autoAnswer_) return;
+    if (!recordBox(message)) return;
     UINT style = MB_OK | MB_TASKMODAL | MB_SETFOREGROUND;
     if (message.style == forms::kStyleInformation) style |= MB_ICONINFORMATION;
     if (message.style == forms::kStyleCritical) style |= MB_ICONERROR;

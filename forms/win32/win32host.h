@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "forms/runtime.h"
+#include "forms/displayhost.h"
 
 namespace formswin32 {
 
@@ -44,15 +44,13 @@ SIZE pictureSize(std::string_view name);
 // Resampled to a size in pixels.
 Pixels scaled(const Pixels& source, int width, int height);
 
-class Win32Host : public forms::Host {
+class Win32Host : public forms::DisplayHost {
   public:
     explicit Win32Host(HINSTANCE instance);
     ~Win32Host() override;
     Win32Host(const Win32Host&) = delete;
     Win32Host& operator=(const Win32Host&) = delete;
 
-    void attach(forms::FormsRuntime& runtime) { runtime_ = &runtime; }
-    forms::FormsRuntime& runtime() const { return *runtime_; }
     HINSTANCE instance() const { return instance_; }
     // The hidden window that owns the dialogs, which keeps them out of the task bar.
     HWND owner() const { return owner_; }
@@ -63,23 +61,7 @@ class Win32Host : public forms::Host {
     FormWindow* window(const forms::Form& form) const;
     FormWindow* window(std::string_view formName) const;
 
-    // Brings every window's controls in line with the model.
-    void syncAll();
-
-    // Runs one user action as one event of the model, then shows its result; input that reaches
-    // a window while another action runs is dropped (FormsRuntime::oneAtATime).
-    template <class Action>
-    bool act(Action&& action) {
-        return runtime_->oneAtATime([&] {
-            action();
-            syncAll();
-        });
-    }
-    bool busy() const { return runtime_->displayBusy(); }
-
-    // Message boxes are answered by a person; tests may answer them instead.
-    void setAutoAnswer(bool on) { autoAnswer_ = on; }
-    const std::vector<forms::Message>& shownMessages() const { return shown_; }
+    void syncAll() override;
 
     // The message loop of the program: until no form is loaded. Returns the exit status.
     int run();
@@ -93,14 +75,11 @@ class Win32Host : public forms::Host {
   private:
     static void trace(const std::string& what);
 
-    forms::FormsRuntime* runtime_ = nullptr;
     HINSTANCE instance_;
     HWND owner_ = nullptr;
     IAccPropServices* accessibility_ = nullptr;
     std::map<const forms::Form*, std::unique_ptr<FormWindow>> windows_;
     bool comReady_ = false;
-    bool autoAnswer_ = false;
-    std::vector<forms::Message> shown_;
 };
 
 }  // namespace formswin32
