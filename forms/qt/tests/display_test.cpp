@@ -38,15 +38,9 @@ QColor colourOf(forms::Colour c) {
 
 }  // namespace
 
-class DisplayTest : public QObject {
+class DisplayTest : public QtProgramTest {
     Q_OBJECT
 
-    QtProgram program;
-    std::unique_ptr<formsqt::QtHost>& host = program.host;
-    std::unique_ptr<forms::FormsRuntime>& runtime = program.runtime;
-
-    forms::Form& form(const char* name) { return program.form(name); }
-    FormWindow* open(const char* name) { return program.open(name); }
     // A widget as drawn, at the device's own pixels.
     static QImage picture(QWidget* w) {
         return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -54,8 +48,8 @@ class DisplayTest : public QObject {
     static double ratio(const QImage& image) { return image.devicePixelRatio(); }
 
   private slots:
-    void init() { program.start(); }
-    void cleanup() { program.stop(); }
+    void init() { start(); }
+    void cleanup() { stop(); }
 
     void aFocusedSliderLooksFocused() {
         for (const char* name : kCalculators) {

@@ -22,15 +22,9 @@
 
 using formsqt::FormWindow;
 
-class QtBindingTest : public QObject {
+class QtBindingTest : public QtProgramTest {
     Q_OBJECT
 
-    QtProgram program;
-    std::unique_ptr<formsqt::QtHost>& host = program.host;
-    std::unique_ptr<forms::FormsRuntime>& runtime = program.runtime;
-
-    forms::Form& form(const char* name) { return program.form(name); }
-    FormWindow* open(const char* name) { return program.open(name); }
     QScrollBar* bar(FormWindow* w, const char* name) {
         return qobject_cast<QScrollBar*>(w->control(name));
     }
@@ -53,8 +47,8 @@ class QtBindingTest : public QObject {
     }
 
   private slots:
-    void init() { program.start(); }
-    void cleanup() { program.stop(); }
+    void init() { start(); }
+    void cleanup() { stop(); }
 
     void arrowKeyOnTheFocusedSliderIsOneStep() {
         FormWindow* w = open("frmduaspernas");

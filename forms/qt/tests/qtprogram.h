@@ -1,8 +1,9 @@
 // The whole program on real widgets, for the Qt binding's tests: every form in a runtime whose
-// host answers message boxes itself. A test class owns one and starts it afresh before each
-// test function (its `init` slot) and drops it after (`cleanup`).
+// host answers message boxes itself. A test class derives from it, starts the program afresh
+// before each test function (its `init` slot) and stops it after (`cleanup`).
 #pragma once
 
+#include <QObject>
 #include <QtTest>
 #include <memory>
 
@@ -10,7 +11,8 @@
 #include "forms/qt/qthost.h"
 #include "shell/shell.h"
 
-struct QtProgram {
+class QtProgramTest : public QObject {
+  protected:
     std::unique_ptr<formsqt::QtHost> host;
     std::unique_ptr<forms::FormsRuntime> runtime;
 
