@@ -93,7 +93,10 @@ async function cutTexts(page, form) {
         }
         for (const legend of win.querySelectorAll(".pw-legend")) {
             const frame = legend.parentElement;
-            if (legend.offsetLeft + legend.offsetWidth > frame.clientWidth) cut.push(name(frame) + " (caption)");
+            // Within the frame's own box, as on the desktop: above it, the control over it would
+            // hide the caption's top (the circumflex of "Ângulos").
+            if (legend.offsetLeft + legend.offsetWidth > frame.clientWidth || legend.offsetTop < 0)
+                cut.push(name(frame) + " (caption)");
         }
         return cut;
     }, form);
