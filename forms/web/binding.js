@@ -486,7 +486,9 @@ class FormWindow {
             : el.matches(".pw-option > span")
             ? () => el.getBoundingClientRect().right > el.parentElement.getBoundingClientRect().right + 0.5
             : () => el.scrollWidth > el.clientWidth || el.scrollHeight > el.clientHeight;
-        el.style.fontSize = "";
+        // From the table's own size each time (a new value may be shorter than the last).
+        el.dataset.size ??= el.style.fontSize;
+        el.style.fontSize = el.dataset.size;
         let size = parseFloat(getComputedStyle(el).fontSize);
         while (size > 7 && cut()) {
             size -= 0.25;
@@ -494,8 +496,8 @@ class FormWindow {
         }
     }
     fitTexts() {
-        for (const el of this.el.querySelectorAll(".pw-label, .pw-button, .pw-option > span, .pw-legend"))
-            if (el.textContent.trim() && el.offsetParent) this.fit(el);
+        for (const el of this.el.querySelectorAll(".pw-label, .pw-button, .pw-option > span, .pw-legend, .pw-readout, .pw-textbox"))
+            if ((el.value ?? el.textContent).trim() && el.offsetParent) this.fit(el);
     }
 
     onKey(e) {
@@ -566,7 +568,6 @@ export class Page {
         const win = new FormWindow(this, desc);
         this.windows.set(desc.name, win);
         this.desktop.prepend(win.el);
-        win.fitTexts();
         win.sync(state);
         this.fit(win);
         this.raise(win);
@@ -625,6 +626,8 @@ export class Page {
         const scale = Math.min(1, room / natural);
         win.scale = scale;
         win.el.style.zoom = scale < 1 ? String(scale) : "";
+        // Texts measured at the window's scale: a font's widths do not scale exactly.
+        win.fitTexts();
     }
 
     fitAll() {

@@ -75,31 +75,57 @@ async function shownSliders(page, form, sliders) {
         .filter((c) => c.kind === 0 && !c.visible).map((c) => c.name), form);
     return Object.fromEntries(Object.entries(sliders).filter(([k]) => !hidden.includes(k)));
 }
-// The texts of a window that its boxes cut off: a caption, a label, a button's or an option's
-// text or a read-out's value wider or taller than its box, or a frame's caption wider than the
-// frame.
-async function cutTexts(page, form) {
+// What is wrong with the texts of a window: a caption, label, button or option text, or a
+// read-out's value, that its box cuts off (wider or taller than the box; a frame's caption
+// wider than its frame or above it, where the control above would hide its top); or one shown
+// at another size than its table gives, unless it is smaller because at that size it would be
+// cut off.
+async function textFaults(page, form) {
     return page.evaluate((form) => {
-        const win = document.querySelector(`section.pw-window[data-form="${form}"]`);
-        const cut = [];
-        const name = (el) => el.closest("[data-control]")?.dataset.control ?? "?";
-        for (const el of win.querySelectorAll(".pw-label, .pw-button, .pw-option > span, .pw-readout, .pw-textbox")) {
-            if (!el.offsetParent || !(el.value ?? el.textContent).trim()) continue;
-            const box = el.matches(".pw-option > span") ? el.parentElement : el;
-            const [w, h] = el.matches(".pw-option > span")
-                ? [el.getBoundingClientRect().right - box.getBoundingClientRect().left, el.scrollHeight]
-                : [el.scrollWidth, el.scrollHeight];
-            if (w > box.clientWidth + 0.5 || h > box.clientHeight + 0.5) cut.push(`${name(el)} (${w}x${h} in ${box.clientWidth}x${box.clientHeight})`);
+        const win = window.pernadas.windows.get(form);
+        if (!win) return null;  // gone already (the splash, on a slow machine)
+        const desc = win.desc;
+        const byName = new Map(desc.controls.map((c) => [c.name, c]));
+        const isCut = (el) => {
+            if (el.matches(".pw-legend")) {
+                const frame = el.parentElement;
+                return el.offsetLeft + el.offsetWidth > frame.clientWidth || el.offsetTop < 0;
+            }
+            if (el.matches(".pw-option > span"))
+                return el.getBoundingClientRect().right > el.parentElement.getBoundingClientRect().right + 0.5 ||
+                    el.scrollHeight > el.parentElement.clientHeight + 0.5;
+            return el.scrollWidth > el.clientWidth + 0.5 || el.scrollHeight > el.clientHeight + 0.5;
+        };
+        // The table's size: the control's font, else its frame's, else the window's.
+        const tablePx = (c) => {
+            for (let x = c; x; x = byName.get(x.container)) if (x.font.family) return x.font.points * 96 / 72;
+            return desc.font.points * 96 / 72;
+        };
+        const faults = [];
+        for (const c of desc.controls) {
+            const box = win.el.querySelector(`[data-control="${c.name}"]`);
+            if (!box || !box.offsetParent) continue;
+            const el = c.kind === 6 ? box.querySelector("span")        // an option's text
+                : c.kind === 4 ? box.querySelector(".pw-legend")         // a frame's caption
+                : [1, 2, 3, 5].includes(c.kind) ? box : null;          // read-out, text box, label, button
+            if (!el || !(el.value ?? el.textContent).trim()) continue;
+            if (isCut(el)) faults.push(`${c.name} cut off`);
+            const want = tablePx(c), got = parseFloat(getComputedStyle(el).fontSize);
+            if (got > want + 0.05) faults.push(`${c.name} at ${got}px, larger than its table's ${want}px`);
+            if (got < want - 0.05) {
+                const shown = el.style.fontSize;
+                el.style.fontSize = want + "px";
+                if (!isCut(el)) faults.push(`${c.name} at ${got}px, though its table's ${want}px fits`);
+                el.style.fontSize = shown;
+            }
         }
-        for (const legend of win.querySelectorAll(".pw-legend")) {
-            const frame = legend.parentElement;
-            // Within the frame's own box, as on the desktop: above it, the control over it would
-            // hide the caption's top (the circumflex of "Ângulos").
-            if (legend.offsetLeft + legend.offsetWidth > frame.clientWidth || legend.offsetTop < 0)
-                cut.push(name(frame) + " (caption)");
-        }
-        return cut;
+        return faults;
     }, form);
+}
+async function checkTexts(page, form, where) {
+    const faults = await textFaults(page, form);
+    if (faults === null) { console.log(`${where}: ${form} closed before its texts were looked at`); return; }
+    check(faults.length === 0, `${where}: ${form} shows every text whole at its own size`, faults.join(", "));
 }
 async function dumpForm(page, form) {
     return page.evaluate((form) => {
@@ -320,6 +346,7 @@ async function newUser() {
     await page.screenshot({path: path.join(screens, "phone-splash.png")});
     await waitFor("the menu", () => page.$('section[data-form="frmmain"]'), 10000);
     await page.screenshot({path: path.join(screens, "phone-menu.png")});
+    await checkTexts(page, "frmmain", "phone");
     const firstVisitBytes = sentBytes;
 
     // Each window fits the phone's width.
@@ -344,6 +371,7 @@ async function newUser() {
         }
         check(await page.$(`section[data-form="${form}"]`) !== null, `phone: the menu opens ${form}`);
         check(await fits(), `phone: ${form} fits 360 pixels`);
+        await checkTexts(page, form, "phone");
         await page.screenshot({path: path.join(screens, `phone-${form}.png`)});
         // Back to the menu by the calculator's own way out, as the runner does it.
         const cmds = [`show frmmain`, `click frmmain ${button}`];
@@ -443,15 +471,14 @@ async function newUser() {
     // The desktop: every window at its natural size.
     const d = await freshPage(desktop);
     await waitFor("the splash", () => d.page.$('section[data-form="frmsplashscreen"]'));
+    await checkTexts(d.page, "frmsplashscreen", "desktop");
     await d.page.screenshot({path: path.join(screens, "desktop-splash.png")});
     await waitFor("the menu", () => d.page.$('section[data-form="frmmain"]'), 10000);
     await d.page.screenshot({path: path.join(screens, "desktop-frmmain.png")});
-    check((await cutTexts(d.page, "frmmain")).length === 0, "desktop: frmmain shows every text whole",
-          (await cutTexts(d.page, "frmmain")).join(", "));
+    await checkTexts(d.page, "frmmain", "desktop");
     await withBoxes(d.page, () => tap(d.page, 'section[data-form="frmmain"] [data-control="Command6"]', false));
     await d.page.screenshot({path: path.join(screens, "desktop-frmacerca.png")});
-    check((await cutTexts(d.page, "frmacerca")).length === 0, "desktop: frmacerca shows every text whole",
-          (await cutTexts(d.page, "frmacerca")).join(", "));
+    await checkTexts(d.page, "frmacerca", "desktop");
     await withBoxes(d.page, () => tap(d.page, 'section[data-form="frmacerca"] .pw-close', false));
     const width = await d.page.$eval('section[data-form="frmmain"] .pw-client', (e) => e.getBoundingClientRect().width);
     const natural = await d.page.$eval('section[data-form="frmmain"] .pw-client', (e) => e.offsetWidth);
@@ -460,8 +487,7 @@ async function newUser() {
         if (!(await d.page.$('section[data-form="frmmain"]'))) await d.page.evaluate(() => window.pernadas.act("show", "frmmain"));
         await withBoxes(d.page, () => tap(d.page, `section[data-form="frmmain"] [data-control="${button}"]`, false));
         await d.page.screenshot({path: path.join(screens, `desktop-${form}.png`)});
-        const cut = await cutTexts(d.page, form);
-        check(cut.length === 0, `desktop: ${form} shows every text whole`, cut.join(", "));
+        await checkTexts(d.page, form, "desktop");
         await withBoxes(d.page, () => tap(d.page, `section[data-form="${form}"] .pw-close`, false));
     }
     await d.context.close();
