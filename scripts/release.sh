@@ -75,17 +75,31 @@ for deb in "$dist"/*.deb; do
     fi
     echo "lintian: $(basename "$deb") has no errors and no warnings"
     # apt must find everything the package depends on. As root, on a machine without pernadas,
-    # it is installed for real, its runner answers from the installed place, and it is removed.
+    # it is installed for real, its runner answers from the installed place, and it is removed
+    # with whatever the install added, even when a step fails or the run is stopped.
     apt-get install --simulate --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
         { cat "$work/apt.log"; echo "release.sh: apt cannot install $deb"; exit 1; }
-    if [ "$(id -u)" = 0 ] && ! dpkg -s pernadas >/dev/null 2>&1; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "apt: would install $(basename "$deb") (not root: not installed for real)"
+    elif dpkg -s pernadas >/dev/null 2>&1; then
+        echo "apt: pernadas is installed on this machine already; $(basename "$deb") is not installed over it"
+    else
+        packages() { dpkg-query -W -f '${db:Status-Abbrev} ${Package}\n' | sed -n 's/^ii *//p' | sort; }
+        packages >"$work/before"
+        uninstall() {
+            packages | comm -13 "$work/before" - >"$work/added"
+            [ -s "$work/added" ] || return 0
+            DEBIAN_FRONTEND=noninteractive xargs apt-get remove -y -q <"$work/added" >"$work/remove.log" 2>&1
+        }
+        trap 'uninstall || true; rm -rf "$work"' EXIT
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$deb" \
             >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; echo "release.sh: apt failed"; exit 1; }
         installed=$(/usr/bin/pernadas-replay --version 2>&1 || true)
-        DEBIAN_FRONTEND=noninteractive apt-get remove -y -q pernadas >"$work/apt.log" 2>&1
+        uninstall || { cat "$work/remove.log"; echo "release.sh: apt could not remove what it installed"; exit 1; }
+        trap 'rm -rf "$work"' EXIT
         [ "$installed" = "pernadas-replay $version" ] ||
             { echo "release.sh: the installed runner says '$installed'"; exit 1; }
-        echo "apt: $(basename "$deb") installs, answers '$installed', and is removed"
+        echo "apt: $(basename "$deb") installs, answers '$installed', and is removed with $(wc -l <"$work/added") package(s)"
     fi
 done
 if [ -f "$dist/pernadas.exe" ]; then
