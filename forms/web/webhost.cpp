@@ -240,8 +240,8 @@ int actOnce(const char* action, const char* formName, const char* control, int v
 
 // The page's way in: every user action is one event of the model, after which every window is
 // brought in line with it. Returns 0 when the action was done, 1 when the model refused it (its
-// message box has been shown), -1 when the page named no such form or control or another action
-// still runs (nothing done).
+// message box has been shown), -1 when the page named no such form or control, and -2 while
+// another action still runs (nothing done either way).
 extern "C" {
 
 // With `open` false the forms are only made ready, and the page shows the first one itself:
@@ -256,7 +256,7 @@ EMSCRIPTEN_KEEPALIVE int pw_start(int open) {
 
 EMSCRIPTEN_KEEPALIVE int pw_act(const char* action, const char* formName, const char* control,
                                 int value) {
-    int done = -1;  // nothing done while another action runs
+    int done = -2;
     runtime().oneAtATime([&] { done = actOnce(action, formName, control, value); });
     return done;
 }
