@@ -6,13 +6,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
+# deps.sh has installed Wine and Xvfb: the Windows tests run, and a failure to run them fails.
+unset PERNADAS_WINDOWS_BUILD_ONLY
 
 jobs=$(nproc)
 
 echo "== Build and test (RelWithDebInfo) =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERNADAS_WERROR=ON
 cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure -j"$jobs"
+ctest --test-dir build --output-on-failure --no-tests=error -j"$jobs"
 
 echo "== The calculators in a browser (WebAssembly, headless Chromium) =="
 bash scripts/web.sh --test
@@ -22,7 +24,7 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DPERNADAS_SANITIZE=ON \
       -DPERNADAS_QT=OFF -DPERNADAS_WERROR=ON
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+    ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j"$jobs"
 
 bash scripts/package.sh
 
@@ -36,11 +38,10 @@ bash scripts/fuzz.sh
 bash scripts/faults.sh
 
 echo "== Format =="
-if command -v clang-format >/dev/null; then
-    unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -c warning || true)
-    if [ "$unformatted" != "0" ]; then
-        echo "clang-format: $unformatted places differ from .clang-format"
-        exit 1
-    fi
+# deps.sh installs clang-format: without it the check fails rather than passing unread.
+unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -c warning || true)
+if [ "$unformatted" != "0" ]; then
+    echo "clang-format: $unformatted places differ from .clang-format"
+    exit 1
 fi
 echo "All tests passed."
