@@ -2,6 +2,8 @@
 // way a user action reaches the model, and message boxes that tests may answer themselves.
 #pragma once
 
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "forms/runtime.h"
@@ -27,6 +29,25 @@ class DisplayHost : public Host {
     }
     bool busy() const { return runtime_->displayBusy(); }
 
+    // One press, one step. A slider's arrow or track held down, or a key held on it, repeats
+    // its step for as long as it is held; once a step of that press has met a message box, the
+    // press is spent and its further steps do nothing, however long it is held. A toolkit's own
+    // repeat goes on through a modal box, and without this one click before the load is set
+    // brought the prompt back after every OK. The display says when a press begins (a button
+    // or a key goes down); the next press steps as usual.
+    void pressBegins() {
+        if (!busy()) pressSpent_ = false;
+    }
+    template <class Action>
+    bool pressStep(Action&& action) {
+        if (pressSpent_) return false;
+        const std::size_t before = runtime_->boxesRaised();
+        const bool ran = act(std::forward<Action>(action));
+        if (runtime_->boxesRaised() != before) pressSpent_ = true;
+        return ran;
+    }
+    bool pressSpent() const { return pressSpent_; }
+
     // Message boxes are answered by a person; tests may answer them instead.
     void setAutoAnswer(bool on) { autoAnswer_ = on; }
     const std::vector<Message>& shownMessages() const { return shown_; }
@@ -41,6 +62,7 @@ class DisplayHost : public Host {
   private:
     FormsRuntime* runtime_ = nullptr;
     bool autoAnswer_ = false;
+    bool pressSpent_ = false;
     std::vector<Message> shown_;
 };
 

@@ -59,6 +59,7 @@ void FormsRuntime::plainBox(std::string_view prompt) {
 }
 
 void FormsRuntime::box(Message message) {
+    ++boxesRaised_;
     // Within one user action a box is shown once: a nested run that would show the same box
     // again goes on as if it had been shown and dismissed.
     if (actionDepth_ > 0) {

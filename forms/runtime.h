@@ -12,6 +12,7 @@
 // hundreds of times in a row.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +32,13 @@ inline constexpr int kStyleInformation = 64;
 inline constexpr std::string_view kInfoTitle = "Informação";
 inline constexpr std::string_view kErrorTitle = "Cálculo de Comprimento";
 inline constexpr std::string_view kApplicationTitle = "Pernadas";
+
+// The title a window carries in the task bar and the window switcher: its caption, or the
+// program's name for a window without one (the splash and the main menu show no title bar, but
+// their task-bar entries are not blank).
+constexpr std::string_view windowTitle(const FormDesc& form) {
+    return form.caption.empty() ? kApplicationTitle : form.caption;
+}
 
 struct Message {
     int style = kStylePlain;
@@ -110,6 +118,7 @@ class FormsRuntime {
         } catch (const RuntimeError& error) {
             for (auto& [form, snap] : before)
                 if (form->loaded()) form->restore(snap);
+            ++boxesRaised_;
             host_.errorBox(error, errorReport(error));
             outcome = error;
         } catch (...) {
@@ -138,6 +147,11 @@ class FormsRuntime {
     }
     bool displayBusy() const { return displayBusy_; }
 
+    // How many message boxes the handlers and the error policy have raised so far, counting a
+    // box that was not shown again because the same action had shown it: a display asks
+    // whether an action of its own met one.
+    std::size_t boxesRaised() const { return boxesRaised_; }
+
   private:
     void box(Message message);
     void beginAction();
@@ -151,6 +165,7 @@ class FormsRuntime {
     int actionDepth_ = 0;
     std::vector<Message> shownInAction_;  // the boxes shown so far in the current action
     bool displayBusy_ = false;            // a display's user action is running
+    std::size_t boxesRaised_ = 0;
 };
 
 }  // namespace forms

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -70,6 +71,8 @@ class SliderBar : public QScrollBar {
     // Arrow keys step towards their end, page keys by the large step: Right, Down and Page Down
     // towards Max, Left, Up and Page Up towards Min. Other keys move nothing.
     void keyPressEvent(QKeyEvent* event) override {
+        // A key going down begins a press; its auto-repeat is the same press.
+        if (!event->isAutoRepeat()) host_.pressBegins();
         switch (event->key()) {
             case Qt::Key_Right:
             case Qt::Key_Down:
@@ -96,6 +99,13 @@ class SliderBar : public QScrollBar {
                 return;
         }
         event->accept();
+    }
+
+    // A button going down on an arrow or the track begins a press, which the bar repeats while
+    // it is held.
+    void mousePressEvent(QMouseEvent* event) override {
+        host_.pressBegins();
+        QScrollBar::mousePressEvent(event);
     }
 
     // One notch of the wheel is one small step: towards Max when the wheel turns towards the
@@ -150,7 +160,8 @@ class SliderBar : public QScrollBar {
         if (action == SliderMove && isSliderDown()) return;  // the thumb follows the mouse
         forms::Slider slider(state_);
         auto& rt = host_.runtime();
-        host_.act([&] {
+        // A step of a press: once the press has met a message box it goes no further.
+        host_.pressStep([&] {
             switch (action) {
                 case SliderSingleStepAdd:
                     rt.arrow(slider, +1);
@@ -243,7 +254,7 @@ FormWindow::FormWindow(QtHost& host, forms::Form& form)
             break;
     }
     setWindowFlags(flags);
-    setWindowTitle(qs(d.caption));
+    setWindowTitle(qs(forms::windowTitle(d)));
     if (!d.accessibleName.empty()) setAccessibleName(qs(d.accessibleName));
     setFont(toQFont(d.font, font()));
     const QSize client(px(d.clientWidth), px(d.clientHeight));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/displayhost.h"
 #include "forms/runtime.h"
 
 using namespace forms;
@@ -16,7 +17,8 @@ namespace {
 
 class TestForm;
 
-struct RecordingHost : Host {
+struct RecordingHost : DisplayHost {
+    void syncAll() override {}
     std::vector<Message> boxes;
     std::vector<std::string> events;
     int errors = 0;
@@ -114,7 +116,10 @@ struct Cascade : ::testing::Test {
     FormsRuntime rt{host};
     TestForm& f = rt.add<TestForm>();
     Other& other = rt.add<Other>();
-    Cascade() { rt.show(f); }
+    Cascade() {
+        host.attach(rt);
+        rt.show(f);
+    }
     ControlState& control(const char* name) { return *f.find(name); }
 };
 
@@ -291,6 +296,34 @@ TEST_F(Cascade, ADisplayRunsOneUserActionAtATime) {
     const auto before = f.A.Value().value();
     EXPECT_TRUE(rt.oneAtATime([&] { rt.arrow(f.A, +1); }));
     EXPECT_EQ(f.A.Value(), before + 1);
+}
+
+TEST_F(Cascade, APressThatMetABoxStepsNoMoreUntilTheNextPress) {
+    // An arrow held down before the load is set: its first step asks in a box, and then nothing,
+    // however long it is held; the next press steps once more. A press that meets no box repeats
+    // as long as it is held, and an error's report spends a press as a prompt does.
+    const auto hold = [&](Slider s, int repeats) {
+        host.pressBegins();
+        for (int i = 0; i < repeats; ++i) host.pressStep([&] { rt.arrow(s, +1); });
+    };
+    f.onA = [&] { rt.showInfo("first the load"); };
+    hold(f.A, 40);
+    EXPECT_EQ(f.A.Value(), 11);
+    EXPECT_EQ(host.boxes.size(), 1u);
+    EXPECT_TRUE(host.pressSpent());
+    EXPECT_TRUE(host.act([&] { rt.arrow(f.B, +1); }));  // other input is not held back
+    EXPECT_EQ(f.B.Value(), 21);
+    hold(f.A, 1);
+    EXPECT_EQ(f.A.Value(), 12);
+    EXPECT_EQ(host.boxes.size(), 2u);
+    f.onA = nullptr;
+    hold(f.A, 5);
+    EXPECT_EQ(f.A.Value(), 17);
+    f.onA = [&] { f.B.setValue(1000); };
+    hold(f.A, 5);
+    EXPECT_EQ(f.A.Value(), 17);
+    EXPECT_EQ(host.errors, 1);
+    EXPECT_TRUE(host.pressSpent());
 }
 
 TEST_F(Cascade, UserStepsStopAtTheEnds) {

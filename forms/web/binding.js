@@ -383,7 +383,7 @@ class FormWindow {
             thumb.style.left = rec.positionOf(value) + "px";
         };
 
-        const act = (what, value) => page.act(what, form, c.name, value);
+        const act = (what, value, held = false) => page.act(what, form, c.name, value, held);
         less.addEventListener("pointerdown", (e) => { e.preventDefault(); el.focus(); act("arrow", -1); });
         more.addEventListener("pointerdown", (e) => { e.preventDefault(); el.focus(); act("arrow", +1); });
         track.addEventListener("pointerdown", (e) => {
@@ -428,7 +428,7 @@ class FormWindow {
             if (!k) return;
             e.preventDefault();
             e.stopPropagation();
-            act(k[0], k[1]);
+            act(k[0], k[1], e.repeat);
         });
         // One notch of the wheel is one small step, towards Max when the wheel turns towards the
         // user. A mouse's notch comes as one event of 50 pixels or more (or in lines or pages);
@@ -548,10 +548,12 @@ export class Page {
 
     // One user action is one event of the model; while one runs (a message box waits for its
     // answer), input that still reaches the page is dropped, so that two events never interleave.
-    act(action, form, control = "", value = 0) {
+    // `held`: the action repeats a key that is still held down (one press, one step: once a step
+    // of a press has met a message box, its repeats do nothing).
+    act(action, form, control = "", value = 0, held = false) {
         if (this.busy) return Promise.resolve(null);
-        return this.run(() => this.module.ccall("pw_act", "number", ["string", "string", "string", "number"],
-                                                [action, form, control, value], {async: true}));
+        return this.run(() => this.module.ccall("pw_act", "number", ["string", "string", "string", "number", "number"],
+                                                [action, form, control, value, held ? 1 : 0], {async: true}));
     }
 
     async run(call) {

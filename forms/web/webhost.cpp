@@ -240,8 +240,9 @@ int actOnce(const char* action, const char* formName, const char* control, int v
 
 // The page's way in: every user action is one event of the model, after which every window is
 // brought in line with it. Returns 0 when the action was done, 1 when the model refused it (its
-// message box has been shown), -1 when the page named no such form or control, and -2 while
-// another action still runs (nothing done either way).
+// message box has been shown), -1 when the page named no such form or control, and -2 when it
+// was not taken: another action still runs, or it repeats a held press that has met a message
+// box (nothing done either way).
 extern "C" {
 
 // With `open` false the forms are only made ready, and the page shows the first one itself:
@@ -254,10 +255,18 @@ EMSCRIPTEN_KEEPALIVE int pw_start(int open) {
     return outcome ? 1 : 0;
 }
 
+// `held` is 1 for a step that repeats a key or button still held down, 0 for a new press: the
+// steps of one press go no further once one of them has met a message box.
 EMSCRIPTEN_KEEPALIVE int pw_act(const char* action, const char* formName, const char* control,
-                                int value) {
+                                int value, int held) {
     int done = -2;
-    runtime().oneAtATime([&] { done = actOnce(action, formName, control, value); });
+    const auto once = [&] { done = actOnce(action, formName, control, value); };
+    const std::string_view act = action;
+    if (!held) host().pressBegins();
+    if (act == "arrow" || act == "page")
+        host().pressStep(once);
+    else
+        runtime().oneAtATime(once);
     return done;
 }
 

@@ -368,6 +368,21 @@ async function newUser() {
             const after = await dumpForm(page, form);
             check(boxes.length === 1 && boxes[0].behind.txtperna === "" && after.readouts.txtperna.text !== "",
                   "phone: the handler waits for its box", JSON.stringify(boxes) + " " + JSON.stringify(after.readouts.txtperna));
+            // The Right key held on the leg: its press asks again and steps once; its repeats,
+            // once the box is answered, do nothing.
+            const leg = `section[data-form="${form}"] [data-control="hsbperna"]`;
+            const pressed = await withBoxes(page, async () => {
+                await page.focus(leg);
+                await page.keyboard.down("ArrowRight");
+            });
+            await page.focus(leg);
+            const repeats = await withBoxes(page, async () => {
+                for (let i = 0; i < 5; ++i) await page.keyboard.down("ArrowRight");  // auto-repeat
+            });
+            await page.keyboard.up("ArrowRight");
+            const held = (await dumpForm(page, form)).sliders.hsbperna;
+            check(pressed.length === 1 && repeats.length === 0 && held === after.sliders.hsbperna + 1,
+                  "phone: a held key steps once past a box", `${pressed.length} + ${repeats.length} boxes, leg ${held}`);
         }
         check(await page.$(`section[data-form="${form}"]`) !== null, `phone: the menu opens ${form}`);
         check(await fits(), `phone: ${form} fits 360 pixels`);
@@ -375,7 +390,7 @@ async function newUser() {
         await page.screenshot({path: path.join(screens, `phone-${form}.png`)});
         // Back to the menu by the calculator's own way out, as the runner does it.
         const cmds = [`show frmmain`, `click frmmain ${button}`];
-        if (form === "frmduaspernas") cmds.push(`arrow ${form} hsbperna +`);
+        if (form === "frmduaspernas") cmds.push(`arrow ${form} hsbperna +`, `arrow ${form} hsbperna +`);
         const sel = `section[data-form="${form}"]`;
         const load = await page.$eval(sel, (w) => [...w.querySelectorAll(".pw-slider")].map((s) => s.dataset.control));
         await perform(page, ["arrow", form, load[0], "+"], true);

@@ -58,6 +58,13 @@ class QtBindingTest : public QtProgramTest {
         QCOMPARE(value("frmduaspernas", "hsbperna"), 102);
         QCOMPARE(leg->value(), 102);
         QCOMPARE(host->shownMessages().size(), std::size_t(1));
+        // The key held down: its repeats are the same press, which has met a box.
+        for (int i = 0; i < 5; ++i) {
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(leg, &repeat);
+        }
+        QCOMPARE(value("frmduaspernas", "hsbperna"), 102);
+        QCOMPARE(host->shownMessages().size(), std::size_t(1));
         QTest::keyClick(leg, Qt::Key_PageUp);
         QCOMPARE(value("frmduaspernas", "hsbperna"), 92);
         // The chain moved the leg on: the bar shows where the model left it.
