@@ -101,14 +101,56 @@ echo "first window after $(echo "$first - $start" | bc) s"
 shot splash
 
 wait_form frmmain 15
-echo "main menu $(echo "$(date +%s.%N) - $first" | bc) s after the splash"
 wait_unloaded frmsplashscreen 5
+# The splash lasts 4 seconds by the program's own clock, from the moment it was shown.
+ms() { grep -m1 "pernadas: $1" "$log" | sed -E 's/.*\(([0-9]+) ms\)\r?$/\1/'; }
+splash=$(($(ms "frmsplashscreen unloaded") - $(ms "frmsplashscreen shown")))
+echo "the splash lasted $splash ms"
+[ "$splash" -ge 3500 ] && [ "$splash" -le 5000 ] || fail "the splash lasted $splash ms, not 4 seconds"
 shot main-menu
 
 click_twips $((840 + 727)) $((240 + 307))  # "2 Pernadas"
 wait_form frmduaspernas 10
 wait_unloaded frmmain 5
 shot duas-pernadas
+# One press, one step, before the load is set: the leg's right arrow held down for 2 seconds
+# asks for the load in one box and moves the leg one step; nothing more comes while it is held,
+# after the box is answered, or at the next key. The track held down, and then a key held down,
+# the same with their own steps; a single click still steps.
+boxes() { grep -c 'pernadas: box ' "$log" || true; }
+leg() { grep -o 'frmduaspernas.hsbperna [0-9]*' "$log" | tail -1 | cut -d' ' -f2; }
+expect() {
+    sleep 1.5
+    local b l
+    b=$(boxes)
+    l=$(leg)
+    [ "$b" = "$1" ] && [ "$l" = "$2" ] || fail "$3: $b boxes and the leg at $l, not $1 and $2"
+}
+hold_twips() {
+    xdotool mousemove $((cx + $1 / 15)) $((cy + $2 / 15)) mousedown 1
+    sleep 2
+    xdotool mouseup 1
+}
+hold_twips $((240 + 3135 - 120)) $((360 + 127))  # the leg's right arrow
+expect 1 102 "the leg's arrow held"
+xdotool key Return
+expect 1 102 "the box answered"
+xdotool key Return  # a key on the slider, which the click gave the focus
+expect 1 102 "a key after the box"
+hold_twips 2400 $((360 + 127))  # the leg's track, right of the thumb
+expect 2 112 "the leg's track held"
+xdotool key Return
+expect 2 112 "the box answered"
+xdotool keydown Right
+sleep 2
+xdotool keyup Right
+expect 3 113 "the Right key held on the leg"
+xdotool key Return
+click_twips $((240 + 3135 - 120)) $((360 + 127))
+expect 4 114 "one more click on the arrow"
+xdotool key Return
+expect 4 114 "the last box answered"
+shot duas-pernadas-pressed
 # The load slider's right arrow: one small step, and its read-out shows another value.
 before=$(pixels 3600 2355 735 330)
 click_twips $((240 + 3135 - 120)) $((2400 + 127))

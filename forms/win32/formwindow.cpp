@@ -124,9 +124,9 @@ FormWindow::FormWindow(Win32Host& host, forms::Form& form) : host_(host), form_(
             owner = host.owner();
             break;
     }
-    hwnd_ = CreateWindowExW(exStyle, kFormClass, widen(d.caption).c_str(), style | WS_CLIPCHILDREN,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr, host.instance(),
-                            nullptr);
+    hwnd_ = CreateWindowExW(exStyle, kFormClass, widen(forms::windowTitle(d)).c_str(),
+                            style | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner,
+                            nullptr, host.instance(), nullptr);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::windowProc));
     dpi_ = GetDpiForWindow(hwnd_);
@@ -482,33 +482,34 @@ void FormWindow::scroll(Item& item, int code, int position) {
     forms::Slider slider(*item.state);
     auto& runtime = host_.runtime();
     const ControlDesc& d = *item.state->desc;
-    host_.act([&] {
-        switch (code) {
-            case SB_LINELEFT:
-                runtime.arrow(slider, -1);
-                break;
-            case SB_LINERIGHT:
-                runtime.arrow(slider, +1);
-                break;
-            case SB_PAGELEFT:
-                runtime.page(slider, -1);
-                break;
-            case SB_PAGERIGHT:
-                runtime.page(slider, +1);
-                break;
-            case SB_THUMBPOSITION:  // the thumb released: one assignment
-                runtime.drag(slider, forms::Int(static_cast<std::int16_t>(position)));
-                break;
-            case SB_LEFT:  // Home: as if the thumb were dragged to the start
-                runtime.drag(slider, forms::Int(d.min));
-                break;
-            case SB_RIGHT:  // End
-                runtime.drag(slider, forms::Int(d.max));
-                break;
-            default:
-                break;  // the thumb follows the mouse; the end of a scroll
-        }
-    });
+    switch (code) {
+        case SB_THUMBPOSITION:  // the thumb released: one assignment
+            host_.act(
+                [&] { runtime.drag(slider, forms::Int(static_cast<std::int16_t>(position))); });
+            break;
+        // The steps of a press (an arrow or the track held down, or a key), which the bar
+        // repeats for as long as it is held: one press goes no further once it has met a box.
+        case SB_LINELEFT:
+        case SB_LINERIGHT:
+            host_.pressStep([&] { runtime.arrow(slider, code == SB_LINELEFT ? -1 : +1); });
+            break;
+        case SB_PAGELEFT:
+        case SB_PAGERIGHT:
+            host_.pressStep([&] { runtime.page(slider, code == SB_PAGELEFT ? -1 : +1); });
+            break;
+        case SB_LEFT:   // Home: as if the thumb were dragged to the start
+        case SB_RIGHT:  // End
+            host_.pressStep(
+                [&] { runtime.drag(slider, forms::Int(code == SB_LEFT ? d.min : d.max)); });
+            break;
+        default:
+            break;  // the thumb follows the mouse; the end of a scroll
+    }
+    // A press that has met a box is over for the bar as well: its repeat timer would go on
+    // through the box and after it (the button's release went to the box), and start stepping
+    // again at the next key. A button's release, which the bar takes once this step has
+    // returned, ends its tracking; a bar that is not tracking pays it no heed.
+    if (host_.pressSpent()) PostMessageW(item.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(-1, -1));
     // The bar shows the model's value, whatever the bar did on its own.
     if (!unloaded_ && form_.loaded()) sync();
 }
@@ -620,6 +621,11 @@ void FormWindow::sync() {
                     info.fMask = SIF_POS;
                     info.nPos = c.value;
                     SetScrollInfo(item.hwnd, SB_CTL, &info, TRUE);
+                }
+                if (c.value != item.shownValue) {
+                    item.shownValue = c.value;
+                    Win32Host::trace(std::string(form_.name()) + "." + std::string(c.desc->name) +
+                                     " " + std::to_string(c.value));
                 }
                 break;
             }
@@ -838,6 +844,18 @@ LRESULT FormWindow::handleControl(Item& item, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_KEYDOWN:
             if (formKey(hwnd, wp)) return 0;
+            // A key going down begins a press; its auto-repeat is the same press.
+            if (kind == Kind::Slider && !(lp & (LPARAM(1) << 30))) host_.pressBegins();
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            if (kind == Kind::Slider) {
+                // A click on a slider gives it the focus, so that the arrow keys then move it, and
+                // begins a press: the scroll bar's own tracking repeats its step until the button
+                // is released.
+                SetFocus(hwnd);
+                host_.pressBegins();
+            }
             break;
         case WM_CHAR:
             if (wp == L'\t' || wp == L'\r' || wp == 27) return 0;  // handled as keys, no beep

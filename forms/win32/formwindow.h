@@ -7,6 +7,8 @@
 // painted by the form's window itself, back to front, below the child windows.
 #pragma once
 
+#include <climits>
+
 #include "forms/win32/win32host.h"
 
 namespace formswin32 {
@@ -54,6 +56,7 @@ class FormWindow {
         HWND hwnd = nullptr;
         forms::Colour shownBack = forms::kDefaultColour;  // read-outs: the colour on screen
         std::string_view shownNote;                       // read-outs: the meaning told
+        int shownValue = INT_MIN;                         // sliders: the value last traced
     };
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

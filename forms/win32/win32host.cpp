@@ -14,7 +14,7 @@ namespace formswin32 {
 
 namespace {
 
-constexpr UINT kCollect = WM_APP + 1;  // destroy the windows of unloaded forms
+constexpr UINT_PTR kCollect = 1;  // the owner's timer that destroys the windows of unloaded forms
 constexpr wchar_t kOwnerClass[] = L"PernadasOwner";
 
 // Releases a COM interface at the end of its scope.
@@ -52,7 +52,8 @@ std::vector<std::unique_ptr<FormWindow>>& graveyard() {
 }
 
 LRESULT CALLBACK ownerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == kCollect) {
+    if (msg == WM_TIMER && wp == kCollect) {
+        KillTimer(hwnd, kCollect);
         graveyard().clear();
         return 0;
     }
@@ -217,16 +218,42 @@ void Win32Host::syncAll() {
 }
 
 void Win32Host::messageBox(const forms::Message& message) {
-    // The windows behind the box show the current values while it is open, and a held arrow of
-    // a slider stops repeating: its tracking ends when the mouse is no longer captured.
+    // The windows behind the box show the current values while it is open.
     syncAll();
-    ReleaseCapture();
+    trace("box \"" + message.title + "\": " + message.text);
     if (!recordBox(message)) return;
-    UINT style = MB_OK | MB_TASKMODAL | MB_SETFOREGROUND;
+    // The box belongs to the window the user was working in, which takes the focus back when it
+    // closes, and every other window of the program waits for it as well. (An ownerless box
+    // left no window of the program active afterwards: keys went nowhere until a click.)
+    HWND owner = GetActiveWindow();
+    if (!owns(owner)) owner = nullptr;
+    std::vector<HWND> waiting;
+    for (const auto& [form, window] : windows_) {
+        if (!owner && IsWindowVisible(window->hwnd())) owner = window->hwnd();
+        if (window->hwnd() != owner && IsWindowEnabled(window->hwnd())) {
+            EnableWindow(window->hwnd(), FALSE);
+            waiting.push_back(window->hwnd());
+        }
+    }
+    HWND focus = GetFocus();
+    UINT style = MB_OK | MB_APPLMODAL | MB_SETFOREGROUND;
     if (message.style == forms::kStyleInformation) style |= MB_ICONINFORMATION;
     if (message.style == forms::kStyleCritical) style |= MB_ICONERROR;
-    // With no owner and MB_TASKMODAL, every window of the program waits for the box.
-    MessageBoxW(nullptr, widen(message.text).c_str(), widen(message.title).c_str(), style);
+    MessageBoxW(owner, widen(message.text).c_str(), widen(message.title).c_str(),
+                style | (owner ? 0 : MB_TASKMODAL));
+    for (HWND w : waiting)
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+    if (focus && IsWindow(focus) && IsWindowVisible(focus)) {
+        SetActiveWindow(GetAncestor(focus, GA_ROOT));
+        SetFocus(focus);
+    }
+}
+
+bool Win32Host::owns(HWND hwnd) const {
+    if (!hwnd) return false;
+    for (const auto& [form, window] : windows_)
+        if (window->hwnd() == hwnd) return true;
+    return false;
 }
 
 void Win32Host::formLoaded(forms::Form& form) {
@@ -244,10 +271,14 @@ void Win32Host::formLoaded(forms::Form& form) {
           std::to_string(corner.y));
 }
 
-// Lets a check from outside see which windows came and went, in what order, and where.
+// Lets a check from outside see which windows came and went, in what order, and where, and
+// which boxes were shown.
 void Win32Host::trace(const std::string& what) {
     if (!std::getenv("PERNADAS_TRACE_FORMS")) return;
-    const std::string line = "pernadas: " + what + "\n";
+    // Each line says when, by the program's own clock, from its first line.
+    static const ULONGLONG start = GetTickCount64();
+    const std::string line =
+        "pernadas: " + what + " (" + std::to_string(GetTickCount64() - start) + " ms)\n";
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), DWORD(line.size()), &written, nullptr);
 }
@@ -259,14 +290,20 @@ void Win32Host::formActivated(forms::Form& form) {
 void Win32Host::formUnloaded(forms::Form& form) {
     const auto it = windows_.find(&form);
     if (it == windows_.end()) return;
-    // The window may be running the handler that unloaded it: it hides now and goes once the
-    // handler has returned.
+    // The window leaves the screen at once, as an empty shape, and takes no more input. It may be
+    // running the handler that unloaded it, so it is hidden and destroyed later: once the
+    // windows that the handler shows next have been drawn (a timer's message comes after the
+    // paints). Under Wine without a window manager, hiding a shown window waits two seconds for
+    // a manager's answer that never comes; done at once, that wait kept the splash on the
+    // screen for six seconds instead of four.
+    HWND gone = it->second->hwnd();
     it->second->markUnloaded();
-    ShowWindow(it->second->hwnd(), SW_HIDE);
+    SetWindowRgn(gone, CreateRectRgn(0, 0, 0, 0), TRUE);
+    EnableWindow(gone, FALSE);
     trace(std::string(form.name()) + " unloaded");
     graveyard().push_back(std::move(it->second));
     windows_.erase(it);
-    PostMessageW(owner_, kCollect, 0, 0);
+    SetTimer(owner_, kCollect, USER_TIMER_MINIMUM, nullptr);
 }
 
 void Win32Host::noFormLoaded() {

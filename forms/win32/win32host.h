@@ -72,8 +72,11 @@ class Win32Host : public forms::DisplayHost {
     void formUnloaded(forms::Form& form) override;
     void noFormLoaded() override;
 
-  private:
+    // With PERNADAS_TRACE_FORMS set, a line on the standard error for a check from outside.
     static void trace(const std::string& what);
+
+  private:
+    bool owns(HWND hwnd) const;  // a window of a loaded form
 
     HINSTANCE instance_;
     HWND owner_ = nullptr;
