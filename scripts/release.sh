@@ -112,11 +112,12 @@ for dll in $imports; do
     esac
 done
 # The installer as a user runs it, under Wine: installed silently, the program started where it
-# was installed, uninstalled without a trace. Without Wine or Xvfb that fails, unless
+# was installed, uninstalled without a trace; cancelled and installed over an earlier version
+# (packed from the release's Windows build). Without Wine or Xvfb that fails, unless
 # PERNADAS_WINDOWS_BUILD_ONLY=1 asks for the artifacts alone.
 installer=$dist/pernadas-$version-win64.exe
 if command -v wine >/dev/null && command -v Xvfb >/dev/null; then
-    bash windows/installer_test.sh "$work/wineprefix" "$installer" "$work/screens"
+    bash windows/installer_test.sh "$work/wineprefix" "$installer" "$work/screens" "$work/windows"
 elif [ -n "${PERNADAS_WINDOWS_BUILD_ONLY:-}" ]; then
     echo "installer: not tried (no Wine or Xvfb here, PERNADAS_WINDOWS_BUILD_ONLY is set)"
 else

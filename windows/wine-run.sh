@@ -4,12 +4,15 @@
 # The prefix is made at its first use, under a lock since tests start side by side. Wine's debug
 # output and its offers to install Mono and Gecko are off, and no display is used unless
 # PERNADAS_WINE_DISPLAY=1 asks to keep the one DISPLAY names (windows/xvfb-run.sh makes one).
+# Wine's menu builder is off too: it would copy every Start-menu shortcut a program makes, with
+# its icons, into the user's own desktop menu (~/.local/share/applications, ~/.config/menus,
+# ~/.local/share/icons), outside the prefix, and leave them there.
 set -eu
 WINEPREFIX=$(realpath -m "$1")
 shift
 export WINEPREFIX
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset WAYLAND_DISPLAY
 [ "${PERNADAS_WINE_DISPLAY:-}" = 1 ] || unset DISPLAY
 
