@@ -32,11 +32,6 @@ std::vector<std::uint8_t> bytesOf(const fs::path& input, bool& ok) {
 }
 
 int encode(const char* output) {
-    using fuzzing::Verb;
-    const std::pair<const char*, Verb> verbs[] = {{"show", Verb::Show},     {"close", Verb::Close},
-                                                  {"arrow", Verb::Arrow},   {"page", Verb::Page},
-                                                  {"drag", Verb::Drag},     {"click", Verb::Click},
-                                                  {"select", Verb::Select}, {"tick", Verb::Tick}};
     std::vector<fuzzing::Action> actions;
     std::string line;
     while (std::getline(std::cin, line)) {
@@ -45,14 +40,13 @@ int encode(const char* output) {
         fuzzing::Action a;
         if (!(words >> verb) || verb[0] == '#') continue;
         words >> a.form;
-        bool known = false;
-        for (const auto& [word, v] : verbs)
-            if (verb == word) a.verb = v, known = true;
-        if (!known) {
+        const auto named = forms::verbNamed(verb);
+        if (!named) {
             std::fprintf(stderr, "fuzz_check: not an action: %s\n", line.c_str());
             return 2;
         }
-        if (a.verb != Verb::Show && a.verb != Verb::Close) words >> a.control;
+        a.verb = *named;
+        if (forms::namesControl(a.verb)) words >> a.control;
         if (words >> value) a.value = value == "+" ? 1 : value == "-" ? -1 : std::stoi(value);
         actions.push_back(a);
     }

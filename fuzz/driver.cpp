@@ -37,37 +37,7 @@ bool isLoadPrompt(const Message& m) {
             m.text == "Introduza, em primeiro lugar, através do cursor, as medidas da carga!");
 }
 
-const char* verbWord(Verb v) {
-    switch (v) {
-        case Verb::Show:
-            return "show";
-        case Verb::Close:
-            return "close";
-        case Verb::Arrow:
-            return "arrow";
-        case Verb::Page:
-            return "page";
-        case Verb::Drag:
-            return "drag";
-        case Verb::Click:
-            return "click";
-        case Verb::Select:
-            return "select";
-        case Verb::Tick:
-            return "tick";
-    }
-    return "";
-}
-
 }  // namespace
-
-std::string Action::line() const {
-    std::string s = std::string(verbWord(verb)) + " " + form;
-    if (!control.empty()) s += " " + control;
-    if (verb == Verb::Arrow || verb == Verb::Page) s += value < 0 ? " -" : " +";
-    if (verb == Verb::Drag) s += " " + std::to_string(value);
-    return s;
-}
 
 // The about dialog's system-information tool is never found and never started here: the
 // fuzzer must not launch programs on the machine it runs on.
@@ -244,35 +214,7 @@ void Driver::perform(const Action& action, std::vector<std::string>& findings) {
         if (!judge->expected().judged) ++counts_.unjudged;
     }
 
-    FormsRuntime::Outcome refused;
-    ControlState* control = action.control.empty() ? nullptr : form.find(action.control);
-    switch (action.verb) {
-        case Verb::Show:
-            refused = runtime_->showForm(form);
-            break;
-        case Verb::Close:
-            refused = runtime_->close(form);
-            break;
-        case Verb::Arrow:
-            refused = runtime_->arrow(Slider(*control), action.value);
-            break;
-        case Verb::Page:
-            refused = runtime_->page(Slider(*control), action.value);
-            break;
-        case Verb::Drag:
-            refused =
-                runtime_->drag(Slider(*control), Int(static_cast<std::int16_t>(action.value)));
-            break;
-        case Verb::Click:
-            refused = runtime_->click(*control);
-            break;
-        case Verb::Select:
-            refused = runtime_->select(*control);
-            break;
-        case Verb::Tick:
-            refused = runtime_->tick(*control);
-            break;
-    }
+    const FormsRuntime::Outcome refused = forms::perform(*runtime_, action);
 
     // One report for a refused action, none otherwise: it says that the action was undone, then
     // names the error.

@@ -26,22 +26,14 @@
 #include <string>
 #include <vector>
 
+#include "forms/actions.h"
 #include "forms/runtime.h"
 
 namespace fuzzing {
 
-enum class Verb : std::uint8_t { Show, Close, Arrow, Page, Drag, Click, Select, Tick };
-
-// One user action on one form, as the scenario runner writes it.
-struct Action {
-    Verb verb = Verb::Show;
-    std::string form;
-    std::string control;  // empty for show and close
-    int value = 0;        // arrow and page: +1 or -1; drag: where the thumb is released
-
-    // "drag frmduaspernas hsbperna 150", "arrow frmtrespernas hsblcarga +", "show frmmain".
-    std::string line() const;
-};
+// The user actions, in the words the scenario runner reads.
+using Verb = forms::Verb;
+using Action = forms::UserAction;
 
 struct Outcome {
     // Empty when every invariant held after every action.

@@ -22,12 +22,13 @@ version=$(sed -n 's/^project(pernadas VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 # The source folder's path is mapped away, so that the same commit gives the same bytes anywhere.
 flags=(-std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -fexceptions -I. "-ffile-prefix-map=$PWD=."
        "-DPERNADAS_VERSION=\"$version\"")
-sources=(forms/errors.cpp forms/numbers.cpp forms/form.cpp forms/runtime.cpp forms/validate.cpp
+sources=(forms/actions.cpp forms/errors.cpp forms/numbers.cpp forms/form.cpp forms/json.cpp
+         forms/runtime.cpp forms/validate.cpp
          calculators/sling.cpp calculators/duaspernas.cpp calculators/trespernas.cpp
          calculators/quatropernas.cpp
          about/sysinfo.cpp about/acerca.cpp about/platform_web.cpp
          shell/shell.cpp
-         forms/web/webhost.cpp)
+         forms/web/webhost.cpp app/main_web.cpp)
 
 # Other flags (a new version, say) make every object anew.
 if [ "$(cat "$out/obj/flags" 2>/dev/null)" != "${flags[*]}" ]; then

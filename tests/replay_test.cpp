@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "forms/json.h"
 #include "tools/replay/replay.h"
 
 namespace fs = std::filesystem;
@@ -99,12 +100,12 @@ TEST(Runner, RefusedActionReportsTheErrorAndRestoresTheForm) {
 }
 
 TEST(Runner, JsonStringsEscapeWhatTheyMust) {
-    EXPECT_EQ(replay::jsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
-    EXPECT_EQ(replay::jsonString("Informação"), "\"Informação\"");
+    EXPECT_EQ(forms::jsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
+    EXPECT_EQ(forms::jsonString("Informação"), "\"Informação\"");
     // The output stays UTF-8 whatever bytes the scenario held.
-    EXPECT_EQ(replay::jsonString("frm\xe9main"), "\"frm\xEF\xBF\xBDmain\"");
-    EXPECT_EQ(replay::jsonString("\xC3"), "\"\xEF\xBF\xBD\"");
-    EXPECT_EQ(replay::jsonString("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");
+    EXPECT_EQ(forms::jsonString("frm\xe9main"), "\"frm\xEF\xBF\xBDmain\"");
+    EXPECT_EQ(forms::jsonString("\xC3"), "\"\xEF\xBF\xBD\"");
+    EXPECT_EQ(forms::jsonString("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");
 }
 
 TEST(Runner, AScenarioThatCannotBeReadIsNotARun) {

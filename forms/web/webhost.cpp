@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <type_traits>
 
-#include "shell/shell.h"
+#include "forms/actions.h"
+#include "forms/json.h"
 
 // The page's side of the host, in binding.js.
 // clang-format off
@@ -34,24 +35,7 @@ namespace formsweb {
 using forms::ControlDesc;
 using forms::Form;
 using forms::FormDesc;
-
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
+using forms::jsonString;
 
 namespace {
 
@@ -178,61 +162,33 @@ void WebHost::noFormLoaded() {
 
 }  // namespace formsweb
 
-namespace {
+namespace formsweb {
 
-formsweb::WebHost& host() {
-    static formsweb::WebHost h;
+WebHost& pageHost() {
+    static WebHost h;
     return h;
 }
 
-forms::FormsRuntime& runtime() {
+forms::FormsRuntime& pageRuntime() {
     static forms::FormsRuntime* rt = [] {
-        auto* r = new forms::FormsRuntime(host());
-        host().attach(*r);
+        auto* r = new forms::FormsRuntime(pageHost());
+        pageHost().attach(*r);
         return r;
     }();
     return *rt;
 }
 
-forms::Form* startForm = nullptr;
+}  // namespace formsweb
 
-// One action of the page, as pw_act describes it.
-int actOnce(const char* action, const char* formName, const char* control, int value) {
-    forms::Form* form = runtime().find(formName);
-    if (!form) return -1;
-    const std::string_view act = action;
-    forms::FormsRuntime::Outcome outcome;
-    if (act == "show") {
-        outcome = runtime().showForm(*form);
-    } else if (act == "close") {
-        if (!form->loaded()) return -1;
-        outcome = runtime().close(*form);
-    } else {
-        forms::ControlState* c = form->find(control);
-        if (!c || !form->loaded()) return -1;
-        const forms::Kind kind = c->desc->kind;
-        const bool slider = kind == forms::Kind::Slider && c->desc->visible;
-        const int direction = value < 0 ? -1 : +1;
-        if (act == "arrow" && slider) {
-            outcome = runtime().arrow(forms::Slider(*c), direction);
-        } else if (act == "page" && slider) {
-            outcome = runtime().page(forms::Slider(*c), direction);
-        } else if (act == "drag" && slider) {
-            // The page keeps the thumb on its track; a value off it is refused here too.
-            if (value < c->desc->min || value > c->desc->max) return -1;
-            outcome =
-                runtime().drag(forms::Slider(*c), forms::Int(static_cast<std::int16_t>(value)));
-        } else if (act == "click" && kind == forms::Kind::Button) {
-            outcome = runtime().click(*c);
-        } else if (act == "select" && kind == forms::Kind::Option) {
-            outcome = runtime().select(*c);
-        } else if (act == "tick" && kind == forms::Kind::Timer) {
-            outcome = runtime().tick(*c);
-        } else {
-            return -1;
-        }
-    }
-    host().syncAll();
+namespace {
+
+// One action of the page, as pw_act describes it: -1 for an action that names no such form or
+// control or that the form does not let a user do, else whether the model refused it.
+int actOnce(const forms::UserAction& action) {
+    auto& runtime = formsweb::pageRuntime();
+    if (!forms::refusal(runtime, action).empty()) return -1;
+    const auto outcome = forms::perform(runtime, action);
+    formsweb::pageHost().syncAll();
     return outcome ? 1 : 0;
 }
 
@@ -245,33 +201,23 @@ int actOnce(const char* action, const char* formName, const char* control, int v
 // box (nothing done either way).
 extern "C" {
 
-// With `open` false the forms are only made ready, and the page shows the first one itself:
-// the browser tests replay scenarios from a program that shows nothing yet.
-EMSCRIPTEN_KEEPALIVE int pw_start(int open) {
-    if (!startForm) startForm = &shell::addProgramForms(runtime());
-    if (!open) return 0;
-    const auto outcome = runtime().start(*startForm);
-    host().syncAll();
-    return outcome ? 1 : 0;
-}
-
 // `held` is 1 for a step that repeats a key or button still held down, 0 for a new press: the
 // steps of one press go no further once one of them has met a message box.
 EMSCRIPTEN_KEEPALIVE int pw_act(const char* action, const char* formName, const char* control,
                                 int value, int held) {
+    const auto verb = forms::verbNamed(action);
+    if (!verb) return -1;
+    const forms::UserAction user{*verb, formName,
+                                 forms::namesControl(*verb) ? control : std::string(), value};
+    auto& host = formsweb::pageHost();
     int done = -2;
-    const auto once = [&] { done = actOnce(action, formName, control, value); };
-    const std::string_view act = action;
-    if (!held) host().pressBegins();
-    if (act == "arrow" || act == "page")
-        host().pressStep(once);
+    const auto once = [&] { done = actOnce(user); };
+    if (!held) host.pressBegins();
+    if (*verb == forms::Verb::Arrow || *verb == forms::Verb::Page)
+        host.pressStep(once);
     else
-        runtime().oneAtATime(once);
+        formsweb::pageRuntime().oneAtATime(once);
     return done;
 }
 
 }  // extern "C"
-
-int main() {
-    return 0;
-}

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "forms/displayhost.h"
 
@@ -28,7 +27,9 @@ class WebHost : public forms::DisplayHost {
 std::string describeJson(const forms::FormDesc& desc);
 // The state of a loaded form's controls that the window shows, as JSON.
 std::string stateJson(const forms::Form& form);
-// A JSON string literal, quotes included.
-std::string jsonString(std::string_view text);
+
+// The page's one host, and the runtime it shows; the entry point adds the program's forms.
+WebHost& pageHost();
+forms::FormsRuntime& pageRuntime();
 
 }  // namespace formsweb

@@ -1,88 +1,18 @@
 #include "tools/replay/replay.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <istream>
 #include <ostream>
 
+#include "forms/actions.h"
+#include "forms/json.h"
 #include "shell/shell.h"
 
 namespace replay {
 
 using namespace forms;
-
-namespace {
-
-// The length of the well-formed UTF-8 sequence at the start of `s`, or 0.
-std::size_t utf8Sequence(std::string_view s) {
-    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char c = b(0);
-    std::size_t n = 0;
-    unsigned lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF)
-        n = 2;
-    else if (c >= 0xE0 && c <= 0xEF)
-        n = 3, lo = c == 0xE0 ? 0xA0 : 0x80, hi = c == 0xED ? 0x9F : 0xBF;
-    else if (c >= 0xF0 && c <= 0xF4)
-        n = 4, lo = c == 0xF0 ? 0x90 : 0x80, hi = c == 0xF4 ? 0x8F : 0xBF;
-    else
-        return 0;
-    if (s.size() < n || b(1) < lo || b(1) > hi) return 0;
-    for (std::size_t i = 2; i < n; ++i)
-        if (b(i) < 0x80 || b(i) > 0xBF) return 0;
-    return n;
-}
-
-}  // namespace
-
-std::string jsonString(std::string_view text) {
-    // The output is UTF-8: a byte that does not belong to a well-formed sequence is written as
-    // U+FFFD.
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) {
-            const std::size_t n = utf8Sequence(text.substr(i));
-            if (n == 0) {
-                out += "\xEF\xBF\xBD";
-                ++i;
-            } else {
-                out.append(text.substr(i, n));
-                i += n;
-            }
-            continue;
-        }
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-        ++i;
-    }
-    return out + "\"";
-}
 
 namespace {
 
@@ -114,20 +44,6 @@ std::string colourJson(Colour c) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "\"#%06X\"", static_cast<unsigned>(c));
     return buf;
-}
-
-// A whole number: an optional sign and digits, nothing else.
-bool wholeNumber(std::string_view text, long long& value) {
-    if (text.empty()) return false;
-    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
-    if (i == text.size()) return false;
-    for (std::size_t k = i; k < text.size(); ++k)
-        if (text[k] < '0' || text[k] > '9') return false;
-    value = 0;
-    for (std::size_t k = i; k < text.size(); ++k)
-        value = std::min(value * 10 + (text[k] - '0'), 1000000LL);
-    if (text[0] == '-') value = -value;
-    return true;
 }
 
 }  // namespace
@@ -165,58 +81,17 @@ std::string Runner::perform(const std::string& cmd, const std::vector<std::strin
         bad = true;
         return badLine(cmd, why);
     };
-    const std::string& verb = words[0];
-    static const std::vector<std::pair<std::string, std::size_t>> arity = {
-        {"show", 2},  {"close", 2},  {"arrow", 4}, {"page", 4}, {"drag", 4},
-        {"click", 3}, {"select", 3}, {"tick", 3},  {"dump", 2}};
-    const auto known =
-        std::find_if(arity.begin(), arity.end(), [&](const auto& a) { return a.first == verb; });
-    if (known == arity.end()) return refuse("unknown command");
-    if (words.size() != known->second) return refuse("wrong number of words");
-
-    Form* form = runtime_->find(words[1]);
-    if (!form) return refuse("unknown form");
-
-    FormsRuntime::Outcome outcome;
-    if (verb == "show") {
-        outcome = runtime_->showForm(*form);
-    } else {
+    // "dump FORM" asks what a loaded form shows; every other line is a user action.
+    if (words[0] == "dump") {
+        if (words.size() != 2) return refuse("wrong number of words");
+        Form* form = runtime_->find(words[1]);
+        if (!form) return refuse("unknown form");
         if (!form->loaded()) return refuse("form not loaded");
-        if (verb == "dump") return dump(cmd, *form);
-        if (verb == "close") {
-            outcome = runtime_->close(*form);
-        } else {
-            ControlState* control = form->find(words[2]);
-            if (!control) return refuse("unknown control");
-            const Kind kind = control->desc->kind;
-            if (verb == "arrow" || verb == "page" || verb == "drag") {
-                if (kind != Kind::Slider) return refuse("not a slider");
-                if (!control->desc->visible) return refuse("slider not visible");
-                Slider slider(*control);
-                if (verb == "drag") {
-                    long long value = 0;
-                    if (!wholeNumber(words[3], value)) return refuse("value not a whole number");
-                    if (value < control->desc->min || value > control->desc->max)
-                        return refuse("value off the track");
-                    outcome = runtime_->drag(slider, Int(static_cast<std::int16_t>(value)));
-                } else {
-                    if (words[3] != "+" && words[3] != "-") return refuse("direction not + or -");
-                    const int direction = words[3] == "+" ? 1 : -1;
-                    outcome = verb == "arrow" ? runtime_->arrow(slider, direction)
-                                              : runtime_->page(slider, direction);
-                }
-            } else if (verb == "click") {
-                if (kind != Kind::Button) return refuse("not a button");
-                outcome = runtime_->click(*control);
-            } else if (verb == "select") {
-                if (kind != Kind::Option) return refuse("not an option button");
-                outcome = runtime_->select(*control);
-            } else {  // tick
-                if (kind != Kind::Timer) return refuse("not a timer");
-                outcome = runtime_->tick(*control);
-            }
-        }
+        return dump(cmd, *form);
     }
+    const auto read = readAction(*runtime_, words);
+    if (const auto* why = std::get_if<std::string_view>(&read)) return refuse(*why);
+    const FormsRuntime::Outcome outcome = forms::perform(*runtime_, std::get<UserAction>(read));
 
     std::string out = "{\"cmd\":" + jsonString(cmd) + ",\"messages\":[";
     for (std::size_t i = 0; i < messages_.size(); ++i) {

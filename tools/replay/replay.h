@@ -66,7 +66,4 @@ class Runner : public forms::Host {
     std::vector<forms::Message> messages_;
 };
 
-// A JSON string literal, quotes included.
-std::string jsonString(std::string_view text);
-
 }  // namespace replay

@@ -1,0 +1,144 @@
+#include "forms/actions.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace forms {
+
+namespace {
+
+constexpr std::array<std::pair<Verb, std::string_view>, 8> kWords = {{{Verb::Show, "show"},
+                                                                      {Verb::Close, "close"},
+                                                                      {Verb::Arrow, "arrow"},
+                                                                      {Verb::Page, "page"},
+                                                                      {Verb::Drag, "drag"},
+                                                                      {Verb::Click, "click"},
+                                                                      {Verb::Select, "select"},
+                                                                      {Verb::Tick, "tick"}}};
+
+bool movesSlider(Verb verb) {
+    return verb == Verb::Arrow || verb == Verb::Page || verb == Verb::Drag;
+}
+
+// A whole number: an optional sign and digits, nothing else; held within ±1000000.
+bool wholeNumber(std::string_view text, long long& value) {
+    if (text.empty()) return false;
+    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    if (i == text.size()) return false;
+    for (std::size_t k = i; k < text.size(); ++k)
+        if (text[k] < '0' || text[k] > '9') return false;
+    value = 0;
+    for (std::size_t k = i; k < text.size(); ++k)
+        value = std::min(value * 10 + (text[k] - '0'), 1000000LL);
+    if (text[0] == '-') value = -value;
+    return true;
+}
+
+// What refusal() checks but a drag's value: the form, the control and its kind.
+std::string_view targetRefusal(const FormsRuntime& runtime, const UserAction& action,
+                               const ControlState*& control) {
+    control = nullptr;
+    Form* form = runtime.find(action.form);
+    if (!form) return "unknown form";
+    if (action.verb == Verb::Show) return {};
+    if (!form->loaded()) return "form not loaded";
+    if (!namesControl(action.verb)) return {};
+    control = form->find(action.control);
+    if (!control) return "unknown control";
+    const Kind kind = control->desc->kind;
+    if (movesSlider(action.verb)) {
+        if (kind != Kind::Slider) return "not a slider";
+        if (!control->desc->visible) return "slider not visible";
+    } else if (action.verb == Verb::Click && kind != Kind::Button) {
+        return "not a button";
+    } else if (action.verb == Verb::Select && kind != Kind::Option) {
+        return "not an option button";
+    } else if (action.verb == Verb::Tick && kind != Kind::Timer) {
+        return "not a timer";
+    }
+    return {};
+}
+
+std::string_view offTrack(const ControlState& slider, long long value) {
+    return value < slider.desc->min || value > slider.desc->max ? "value off the track"
+                                                                : std::string_view{};
+}
+
+}  // namespace
+
+std::string_view verbWord(Verb verb) {
+    for (const auto& [v, word] : kWords)
+        if (v == verb) return word;
+    return {};
+}
+
+std::optional<Verb> verbNamed(std::string_view word) {
+    for (const auto& [v, w] : kWords)
+        if (w == word) return v;
+    return std::nullopt;
+}
+
+std::string UserAction::line() const {
+    std::string s = std::string(verbWord(verb)) + " " + form;
+    if (namesControl(verb)) s += " " + control;
+    if (verb == Verb::Arrow || verb == Verb::Page) s += value < 0 ? " -" : " +";
+    if (verb == Verb::Drag) s += " " + std::to_string(value);
+    return s;
+}
+
+std::string_view refusal(const FormsRuntime& runtime, const UserAction& action) {
+    const ControlState* control = nullptr;
+    if (const auto why = targetRefusal(runtime, action, control); !why.empty()) return why;
+    if (action.verb == Verb::Drag) return offTrack(*control, action.value);
+    return {};
+}
+
+std::variant<UserAction, std::string_view> readAction(const FormsRuntime& runtime,
+                                                      std::span<const std::string> words) {
+    if (words.empty()) return "unknown command";
+    const auto verb = verbNamed(words[0]);
+    if (!verb) return "unknown command";
+    const std::size_t count = !namesControl(*verb) ? 2 : movesSlider(*verb) ? 4 : 3;
+    if (words.size() != count) return "wrong number of words";
+    UserAction action{*verb, words[1], count > 2 ? words[2] : std::string(), 0};
+    const ControlState* control = nullptr;
+    if (const auto why = targetRefusal(runtime, action, control); !why.empty()) return why;
+    if (*verb == Verb::Drag) {
+        long long value = 0;
+        if (!wholeNumber(words[3], value)) return "value not a whole number";
+        if (const auto why = offTrack(*control, value); !why.empty()) return why;
+        action.value = static_cast<int>(value);
+    } else if (movesSlider(*verb)) {
+        if (words[3] != "+" && words[3] != "-") return "direction not + or -";
+        action.value = words[3] == "+" ? +1 : -1;
+    }
+    return action;
+}
+
+FormsRuntime::Outcome perform(FormsRuntime& runtime, const UserAction& action) {
+    Form& form = *runtime.find(action.form);
+    ControlState* control = namesControl(action.verb) ? form.find(action.control) : nullptr;
+    const int direction = action.value < 0 ? -1 : +1;
+    switch (action.verb) {
+        case Verb::Show:
+            return runtime.showForm(form);
+        case Verb::Close:
+            return runtime.close(form);
+        case Verb::Arrow:
+            return runtime.arrow(Slider(*control), direction);
+        case Verb::Page:
+            return runtime.page(Slider(*control), direction);
+        case Verb::Drag:
+            return runtime.drag(Slider(*control), Int(static_cast<std::int16_t>(action.value)));
+        case Verb::Click:
+            return runtime.click(*control);
+        case Verb::Select:
+            return runtime.select(*control);
+        case Verb::Tick:
+            return runtime.tick(*control);
+    }
+    return {};
+}
+
+}  // namespace forms

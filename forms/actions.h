@@ -1,0 +1,53 @@
+// The user actions, in the words that the scenario runner reads, the browser's page sends and
+// the fuzzer writes: "show frmmain", "arrow frmduaspernas hsbperna +", "drag frmtrespernas
+// hsblcarga 1200", "click frmmain command1". One reading of them, and one check of what a form
+// lets a user do, for every way in.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "forms/runtime.h"
+
+namespace forms {
+
+enum class Verb : std::uint8_t { Show, Close, Arrow, Page, Drag, Click, Select, Tick };
+
+std::string_view verbWord(Verb verb);
+std::optional<Verb> verbNamed(std::string_view word);
+// Whether the verb names a control after the form (all but show and close).
+constexpr bool namesControl(Verb verb) {
+    return verb != Verb::Show && verb != Verb::Close;
+}
+
+// One user action on one form.
+struct UserAction {
+    Verb verb = Verb::Show;
+    std::string form;
+    std::string control;  // empty for show and close
+    int value = 0;        // arrow and page: +1 or -1; drag: where the thumb is released
+
+    // "drag frmduaspernas hsbperna 150", "arrow frmtrespernas hsblcarga +", "show frmmain".
+    std::string line() const;
+};
+
+// Why a user could not do this now, or an empty text when the action can be performed: the form
+// is unknown, or not loaded (but for show); the control is unknown, or of another kind than the
+// verb acts on (a slider for arrow, page and drag, a button for click, an option button for
+// select, a timer for tick); the slider is hidden; a drag's value lies off the track.
+std::string_view refusal(const FormsRuntime& runtime, const UserAction& action);
+
+// Reads the words of one action ("arrow", "frmduaspernas", "hsbperna", "+") and checks it as
+// refusal() does; the reason it cannot be performed otherwise ("unknown command", "wrong
+// number of words", "direction not + or -", "value not a whole number", ...).
+std::variant<UserAction, std::string_view> readAction(const FormsRuntime& runtime,
+                                                      std::span<const std::string> words);
+
+// Performs an action that refusal() lets through, as one event of the event loop.
+FormsRuntime::Outcome perform(FormsRuntime& runtime, const UserAction& action);
+
+}  // namespace forms
