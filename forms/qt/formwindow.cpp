@@ -257,6 +257,9 @@ FormWindow::FormWindow(QtHost& host, forms::Form& form)
     }
     if (!d.picture.empty())
         background_ = picture(d.picture, QSize(px(d.pictureWidth), px(d.pictureHeight)));
+    const std::vector<forms::Exposure> exposures = forms::exposures(d);
+    for (std::size_t i = 0; i < d.controls.size(); ++i)
+        exposures_.emplace(d.controls[i].name, exposures[i]);
     build();
 }
 
@@ -266,6 +269,18 @@ int twipsToPixels(int twips, double logicalDpi) {
 
 int FormWindow::px(int twips) const {
     return twipsToPixels(twips, dpi_);
+}
+
+QRect FormWindow::room(std::string_view name) const {
+    const auto it = exposures_.find(name);
+    const forms::ControlState* state = form_.find(name);
+    if (it == exposures_.end() || !state) return {};
+    const forms::ControlDesc& d = *state->desc;
+    const forms::Box& r = it->second.room;
+    if (r.empty()) return {};
+    const int left = px(d.left + r.left) - px(d.left), top = px(d.top + r.top) - px(d.top);
+    return QRect(QPoint(left, top), QPoint(px(d.left + r.right) - px(d.left) - 1,
+                                           px(d.top + r.bottom) - px(d.top) - 1));
 }
 
 QWidget* FormWindow::control(std::string_view name) const {
@@ -392,10 +407,9 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                      c.desc->kind == Kind::Rectangle))
                     markDrawing(frame);
             frame->setTitle(qs(d.caption));
-            if (d.back != forms::kDefaultColour) {
-                frame->setAutoFillBackground(true);
-                setBackground(frame, d.back, QPalette::Window);
-            }
+            // A frame hides what lies behind it, in its own colour or its container's.
+            frame->setAutoFillBackground(true);
+            if (d.back != forms::kDefaultColour) setBackground(frame, d.back, QPalette::Window);
             w = frame;
             break;
         }
@@ -469,7 +483,15 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
     markControl(w, state);
     w->setGeometry(box);
     w->setFont(toQFont(d.font, parent->font()));
+    const QRect seen = room(d.name);
+    // A label's text goes in the part of it that the controls in front leave seen.
+    if (d.kind == Kind::Label && !seen.isEmpty())
+        w->setContentsMargins(seen.left(), seen.top(), w->width() - 1 - seen.right(),
+                              w->height() - 1 - seen.bottom());
     fitCaption(w, d);
+    // Nothing of a control wholly covered by those in front of it is seen, nor given to a
+    // screen reader.
+    if (exposures_.at(d.name).hidden) w->hide();
     if (!d.accessibleName.empty()) w->setAccessibleName(qs(d.accessibleName));
     if (!d.description.empty()) w->setAccessibleDescription(qs(d.description));
     if (d.kind == Kind::Label || d.kind == Kind::Frame || d.kind == Kind::Image)
@@ -565,9 +587,10 @@ void FormWindow::describeResults() {
     if (focused->accessibleDescription() != summary) focused->setAccessibleDescription(summary);
 }
 
-void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) {
-    // No caption may be cut off: where the stand-in font makes it larger than its room, a
-    // smaller size is used for that control.
+void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) const {
+    // No caption may be cut off or hidden: where the stand-in font makes it larger than the
+    // part of its box that is seen, a smaller size is used for that control.
+    const QRect seen = room(d.name);
     switch (d.kind) {
         case Kind::Label: {
             auto* label = static_cast<QLabel*>(w);
@@ -576,7 +599,7 @@ void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) {
             break;
         }
         case Kind::Button:
-            shrinkToFit(w, qs(d.caption), CaptionButton::textRoom(w->rect()),
+            shrinkToFit(w, qs(d.caption), CaptionButton::textRoom(w->rect()).intersected(seen),
                         Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic);
             break;
         case Kind::Option: {
@@ -586,7 +609,7 @@ void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) {
             option.text = qs(d.caption);
             const QRect room =
                 w->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, w);
-            shrinkToFit(w, option.text, room,
+            shrinkToFit(w, option.text, room.intersected(seen),
                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic);
             break;
         }
