@@ -219,6 +219,27 @@ class CaptionButton : public QPushButton {
     static QRect textRoom(const QRect& button) { return button.adjusted(3, 2, -3, -2); }
 };
 
+// An option button that shows the keyboard focus whether or not it has a caption: a frame in
+// the highlight colour around the part of it that is seen.
+class OptionButton : public QRadioButton {
+  public:
+    OptionButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {}
+    void setRoom(const QRect& room) { room_ = room; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QRadioButton::paintEvent(event);
+        if (!hasFocus()) return;
+        QPainter p(this);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(room_.isEmpty() ? rect() : room_).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+
+  private:
+    QRect room_;
+};
+
 }  // namespace
 
 FormWindow::FormWindow(QtHost& host, forms::Form& form)
@@ -429,7 +450,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             break;
         }
         case Kind::Option: {
-            auto* option = new QRadioButton(qs(d.caption), parent);
+            auto* option = new OptionButton(qs(d.caption), parent);
             markControl(option, state);
             option->setChecked(state.selected);
             // However it is chosen (a click, Space, an assistive tool's action), choosing an
@@ -488,6 +509,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
     if (d.kind == Kind::Label && !seen.isEmpty())
         w->setContentsMargins(seen.left(), seen.top(), w->width() - 1 - seen.right(),
                               w->height() - 1 - seen.bottom());
+    if (d.kind == Kind::Option) static_cast<OptionButton*>(w)->setRoom(seen);
     fitCaption(w, d);
     // Nothing of a control wholly covered by those in front of it is seen, nor given to a
     // screen reader.

@@ -51,16 +51,24 @@ class DisplayTest : public QtProgramTest {
     void init() { start(); }
     void cleanup() { stop(); }
 
-    void aFocusedSliderLooksFocused() {
-        for (const char* name : kCalculators) {
+    void aFocusedControlLooksFocused() {
+        // The sliders, and the option buttons whose arrow keys change what the load slider
+        // means.
+        const std::pair<const char*, const char*> controls[] = {
+            {"frmduaspernas", "hsbperna"},   {"frmtrespernas", "hsbperna"},
+            {"frmquatropernas", "hsbperna"}, {"frmtrespernas", "Option1"},
+            {"frmtrespernas", "Option2"},
+        };
+        for (const auto& [name, control] : controls) {
             FormWindow* w = open(name);
-            auto* leg = qobject_cast<QScrollBar*>(w->control("hsbperna"));
-            QVERIFY(leg);
-            QVERIFY(!leg->hasFocus());
-            const QImage without = picture(leg);
-            leg->setFocus(Qt::TabFocusReason);
-            QTRY_VERIFY(leg->hasFocus());
-            QVERIFY2(picture(leg) != without, name);
+            QWidget* widget = w->control(control);
+            QVERIFY(widget);
+            const QString what = QStringLiteral("%1: %2").arg(name, control);
+            QVERIFY2(!widget->hasFocus(), qPrintable(what));
+            const QImage without = picture(widget);
+            widget->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(widget->hasFocus());
+            QVERIFY2(picture(widget) != without, qPrintable(what));
             runtime->close(form(name));
         }
     }
