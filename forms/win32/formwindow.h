@@ -7,6 +7,9 @@
 // painted by the form's window itself, back to front, below the child windows.
 #pragma once
 
+#include <functional>
+
+#include "forms/layout.h"
 #include "forms/win32/win32host.h"
 
 namespace formswin32 {
@@ -54,6 +57,7 @@ class FormWindow {
         HWND hwnd = nullptr;
         forms::Colour shownBack = forms::kDefaultColour;  // read-outs: the colour on screen
         std::string_view shownNote;                       // read-outs: the meaning told
+        forms::Exposure exposure;  // what of it the controls in front leave seen
     };
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -74,6 +78,8 @@ class FormWindow {
     void drawButton(const DRAWITEMSTRUCT& draw);
     void paintPicture(HWND hwnd, Item& item);
     void fitReadout(Item& item);
+    void fitCaption(Item& item);
+    HFONT fitting(const Item& item, const std::function<bool(HDC)>& fits);
     void narrowMargins(Item& item);
     void describe(Item& item);
     void annotate(HWND hwnd, const MSAAPROPID& property, std::string_view value);
