@@ -598,6 +598,22 @@ void FormWindow::fitCaption(Item& item) {
         SendMessageW(item.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
 }
 
+void FormWindow::drawFocus(const Item& item) {
+    // A frame in the highlight colour around the part of the control that is seen: the
+    // toolkit's own focus frame goes round a caption, and the option buttons have none.
+    RECT r;
+    GetClientRect(item.hwnd, &r);
+    const forms::Box& room = item.exposure.room;
+    const ControlDesc& d = *item.state->desc;
+    if (!room.empty()) {
+        r.right = std::min<LONG>(r.right, px(d.left + room.right) - px(d.left));
+        r.bottom = std::min<LONG>(r.bottom, px(d.top + room.bottom) - px(d.top));
+    }
+    HDC dc = GetDC(item.hwnd);
+    FrameRect(dc, &r, brush(GetSysColor(COLOR_HIGHLIGHT)));
+    ReleaseDC(item.hwnd, dc);
+}
+
 void FormWindow::narrowMargins(Item& item) {
     // Text boxes keep one pixel each side: their boxes are laid out for the text they hold, and a
     // font's own margins would cut it off.
@@ -910,6 +926,19 @@ LRESULT FormWindow::handleControl(Item& item, UINT msg, WPARAM wp, LPARAM lp) {
             if (kind == Kind::Picture) {
                 paintPicture(hwnd, item);
                 return 0;
+            }
+            if (kind == Kind::Option) {
+                const LRESULT done = DefSubclassProc(hwnd, msg, wp, lp);
+                if (GetFocus() == hwnd) drawFocus(item);
+                return done;
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            if (kind == Kind::Option) {
+                const LRESULT done = DefSubclassProc(hwnd, msg, wp, lp);
+                InvalidateRect(hwnd, nullptr, TRUE);  // the focus frame comes or goes
+                return done;
             }
             break;
         case WM_NCDESTROY:

@@ -80,6 +80,7 @@ class FormWindow {
     void fitReadout(Item& item);
     void fitCaption(Item& item);
     HFONT fitting(const Item& item, const std::function<bool(HDC)>& fits);
+    void drawFocus(const Item& item);
     void narrowMargins(Item& item);
     void describe(Item& item);
     void annotate(HWND hwnd, const MSAAPROPID& property, std::string_view value);

@@ -501,6 +501,30 @@ TEST_F(Win32Binding, optionButtonsShowTheModelsChoice) {
     EXPECT_EQ(SendMessageW(two, BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
+// The focus shows on an option button, though it has no caption to draw it around.
+TEST_F(Win32Binding, aFocusedOptionLooksFocused) {
+    FormWindow& window = open("frmtrespernas");
+    HWND option = window.control("Option1");  // selected already: the focus changes nothing else
+    auto picture = [&] {
+        pump();
+        UpdateWindow(option);
+        RECT r;
+        GetClientRect(option, &r);
+        HDC dc = GetDC(option);
+        std::vector<COLORREF> seen;
+        for (int y = 0; y < r.bottom; ++y)
+            for (int x = 0; x < r.right; ++x) seen.push_back(GetPixel(dc, x, y));
+        ReleaseDC(option, dc);
+        return seen;
+    };
+    SetFocus(window.control("hsbperna"));
+    const auto without = picture();
+    SetFocus(option);
+    EXPECT_NE(picture(), without);
+    SetFocus(window.control("hsbperna"));
+    EXPECT_EQ(picture(), without);
+}
+
 // An arrow held down repeats its step, but not past a message box: the box takes the mouse, and
 // the arrow is let go.
 TEST_F(Win32Binding, aHeldArrowStopsWhenABoxOpens) {
