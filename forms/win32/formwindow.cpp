@@ -229,13 +229,17 @@ HFONT FormWindow::font(const forms::Font& f, double points) {
                             (f.bold ? "b" : "") + "/" + std::to_string(dpi_);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
+    // The layouts' "MS Sans Serif" is, on Windows, a bitmap font that comes only in a few
+    // sizes and turns coarse at 125 % and more; its outline twin scales to any resolution.
+    std::wstring family = widen(f.family);
+    if (family == L"MS Sans Serif") family = L"Microsoft Sans Serif";
     // Families the system lacks fall back to one of the same kind.
     const bool serif = f.family.find("Times") != std::string_view::npos ||
                        f.family.find("Perpetua") != std::string_view::npos;
     HFONT h = CreateFontW(-int(std::lround(points * dpi_ / 72.0)), 0, 0, 0,
                           f.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          VARIABLE_PITCH | (serif ? FF_ROMAN : FF_SWISS), widen(f.family).c_str());
+                          VARIABLE_PITCH | (serif ? FF_ROMAN : FF_SWISS), family.c_str());
     fonts_[key] = h;
     return h;
 }

@@ -345,6 +345,8 @@ TEST_F(Win32Binding, aNewResolutionLaysTheWindowOutAgain) {
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.control("Command4"), WM_GETFONT, 0, 0)),
                sizeof font, &font);
     EXPECT_EQ(font.lfHeight, -static_cast<int>(std::lround(8.25 * 144 / 72)));
+    // The layouts' bitmap face is asked for as its outline twin, which scales.
+    EXPECT_STREQ(font.lfFaceName, L"Microsoft Sans Serif");
 }
 
 // At 96, 120 and 144 dpi, every label's text, wrapped or not, fits the part of it that is seen,
