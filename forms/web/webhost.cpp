@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <type_traits>
 
+#include "forms/layout.h"
 #include "shell/shell.h"
 
 // The page's side of the host, in binding.js.
@@ -76,7 +77,16 @@ std::string fontJson(const forms::Font& f) {
            field("bold", f.bold) + "}";
 }
 
-std::string controlJson(const ControlDesc& c) {
+// What of the control shows: the part of it left seen (twips from its corner), and whether it
+// is wholly covered.
+std::string exposureJson(const forms::Exposure& e) {
+    const forms::Box& r = e.room;
+    return field("hidden", e.hidden) + ",\"room\":{" + field("left", r.left) + "," +
+           field("top", r.top) + "," + field("right", r.right) + "," + field("bottom", r.bottom) +
+           "}";
+}
+
+std::string controlJson(const ControlDesc& c, const forms::Exposure& seen) {
     std::string s = "{";
     s += field("name", c.name) + ",";
     s += field("kind", static_cast<int>(c.kind)) + ",";
@@ -101,7 +111,8 @@ std::string controlJson(const ControlDesc& c) {
     s += field("min", c.min) + "," + field("max", c.max) + ",";
     s += field("smallChange", c.smallChange) + "," + field("largeChange", c.largeChange) + ",";
     s += field("interval", c.interval) + ",";
-    s += field("picture", c.picture);
+    s += field("picture", c.picture) + ",";
+    s += exposureJson(seen);
     return s + "}";
 }
 
@@ -119,8 +130,9 @@ std::string describeJson(const FormDesc& d) {
     s += field("picture", d.picture) + ",";
     s += field("pictureWidth", d.pictureWidth) + "," + field("pictureHeight", d.pictureHeight);
     s += ",\"controls\":[";
+    const std::vector<forms::Exposure> seen = forms::exposures(d);
     for (std::size_t i = 0; i < d.controls.size(); ++i)
-        s += (i ? "," : "") + controlJson(d.controls[i]);
+        s += (i ? "," : "") + controlJson(d.controls[i], seen[i]);
     return s + "]}";
 }
 
