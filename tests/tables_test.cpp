@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "forms/layout.h"
 #include "forms/runtime.h"
 #include "forms/validate.h"
 #include "shell/shell.h"
@@ -83,4 +84,81 @@ TEST(Tables, APlantedFaultIsFound) {
     const ControlDesc circle[] = {{.name = "F1", .kind = Kind::Frame, .container = "F2"},
                                   {.name = "F2", .kind = Kind::Frame, .container = "F1"}};
     EXPECT_EQ(faultsOf(circle).size(), 2u);
+}
+
+TEST(Tables, WhatShowsOfEachControl) {
+    // Two labels side by side, in a frame behind a read-out, with a transparent label and an
+    // opaque one over them; the room is in twips from the control's own corner.
+    const ControlDesc controls[] = {
+        {.name = "T", .kind = Kind::Readout, .left = 1000, .top = 0, .width = 500, .height = 300},
+        {.name = "F", .kind = Kind::Frame, .left = 0, .top = 100, .width = 1200, .height = 600},
+        {.name = "See",
+         .kind = Kind::Label,
+         .container = "F",
+         .left = 100,
+         .top = 0,
+         .width = 300,
+         .height = 200,
+         .transparent = true},
+        {.name = "Over",
+         .kind = Kind::Label,
+         .container = "F",
+         .left = 500,
+         .top = 0,
+         .width = 300,
+         .height = 200},
+        {.name = "A",
+         .kind = Kind::Label,
+         .container = "F",
+         .left = 0,
+         .top = 0,
+         .width = 700,
+         .height = 200},
+        {.name = "B",
+         .kind = Kind::Label,
+         .container = "F",
+         .left = 800,
+         .top = 100,
+         .width = 600,
+         .height = 300},
+        {.name = "Under",
+         .kind = Kind::Label,
+         .left = 100,
+         .top = 200,
+         .width = 300,
+         .height = 300},
+        {.name = "Away",
+         .kind = Kind::Button,
+         .left = -5000,
+         .top = 0,
+         .width = 300,
+         .height = 300},
+    };
+    const FormDesc form{
+        .name = "frmtest", .clientWidth = 2000, .clientHeight = 1000, .controls = controls};
+    const std::vector<Exposure> seen = exposures(form);
+    ASSERT_EQ(seen.size(), std::size(controls));
+    struct Case {
+        const char* what;
+        std::size_t control;
+        Box room;
+        bool hidden;
+    };
+    const Case cases[] = {
+        {"the read-out in front of everything", 0, {0, 0, 500, 300}, false},
+        {"the frame: its controls lie inside it, not over it", 1, {0, 0, 1000, 600}, false},
+        {"a transparent label in front hides nothing", 2, {0, 0, 300, 200}, false},
+        {"an opaque label in front cuts its right-hand end", 4, {0, 0, 500, 200}, false},
+        {"cut by its frame's edge and by the read-out over its frame",
+         5,
+         {0, 100, 400, 300},
+         false},
+        {"wholly under a frame listed before it", 6, {}, true},
+        {"out of sight beyond the form's edge, not hidden", 7, {0, 0, 300, 300}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(seen[c.control].room, c.room);
+        EXPECT_EQ(seen[c.control].hidden, c.hidden);
+    }
 }

@@ -3,17 +3,31 @@
 # the keyboard (xdotool): the splash, the main menu about 4 seconds later, "2 Pernadas", a slider
 # moved with its arrow, "Cancelar"; the other two calculators, each left with Esc; the about
 # dialog closed with its access key; "Terminar". The program must then end by itself with status
-# 0. A picture of every window goes to SCREENS.
-#   bash program_test.sh PREFIX PROGRAM SCREENS      (on the display that DISPLAY names)
+# 0. A picture of every window goes to SCREENS. The screen has DPI dots to the inch (96 unless
+# given): the prefix's setting for the run, put back to 96 at the end.
+#   bash program_test.sh PREFIX PROGRAM SCREENS [DPI]     (on the display that DISPLAY names)
 set -euo pipefail
 prefix=$1
 program=$2
 screens=$3
+dpi=${4:-96}
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$screens"
 log=$(mktemp)
 pid=""
-trap 'rm -f "$log"; [ -z "$pid" ] || kill "$pid" 2>/dev/null || true' EXIT
+resolution() {
+    sh "$here/wine-run.sh" "$prefix" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+        /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+finish() {
+    rm -f "$log"
+    [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
+    [ "$dpi" = 96 ] || resolution 96
+}
+trap finish EXIT
+resolution "$dpi"
+# Twips to pixels on this screen.
+px() { echo $((($1 * dpi + 720) / 1440)); }
 
 fail() {
     echo "FAIL: $*" >&2
@@ -51,12 +65,14 @@ wait_form() {
 # title bar larger.
 frame() {
     local found
-    found=$(xwininfo -root -tree 2>/dev/null | awk -v cw="$cw" -v ch="$ch" -v cx="$cx" -v cy="$cy" '
+    found=$(xwininfo -root -tree 2>/dev/null |
+        awk -v cw="$cw" -v ch="$ch" -v cx="$cx" -v cy="$cy" -v dpi="$dpi" '
         match($0, /[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+ +\+-?[0-9]+\+-?[0-9]+$/) {
             split(substr($0, RSTART), g, /[x+ ]+/)
             w = g[1]; h = g[2]; x = g[5]; y = g[6]
             if (x <= cx && y <= cy && x + w >= cx + cw && y + h >= cy + ch &&
-                w - cw <= 20 && h - ch <= 40 && (best == "" || w * h < bw * bh)) {
+                w - cw <= 20 * dpi / 96 && h - ch <= 40 * dpi / 96 &&
+                (best == "" || w * h < bw * bh)) {
                 best = $1; bw = w; bh = h; bx = x; by = y
             }
         }
@@ -81,11 +97,11 @@ wait_unloaded() {
 shot() { sleep 0.5; import -window root -crop "${fw}x${fh}+${fx}+${fy}" +repage "$screens/$1.png"; }
 # Clicks at a point of the current window's client area given in twips (15 to a pixel at 96 dpi).
 click_twips() {
-    xdotool mousemove $((cx + $1 / 15)) $((cy + $2 / 15)) click 1
+    xdotool mousemove $((cx + $(px "$1"))) $((cy + $(px "$2"))) click 1
 }
 # The pixels of a rectangle of the current window (twips), to see whether a read-out changed.
 pixels() {
-    import -window root -crop "$(($3 / 15))x$(($4 / 15))+$((cx + $1 / 15))+$((cy + $2 / 15))" \
+    import -window root -crop "$(px "$3")x$(px "$4")+$((cx + $(px "$1")))+$((cy + $(px "$2")))" \
         -depth 8 rgb:- | md5sum
 }
 
@@ -97,16 +113,17 @@ pid=$!
 wait_form frmsplashscreen 60
 first=$(date +%s.%N)
 echo "first window after $(echo "$first - $start" | bc) s"
-[ "${cw}x${ch}" = 433x260 ] || fail "the splash's client area is ${cw}x${ch}, not 433x260"
+splash="$(px 6495)x$(px 3900)"
+[ "${cw}x${ch}" = "$splash" ] || fail "the splash's client area is ${cw}x${ch}, not $splash"
 shot splash
 
 wait_form frmmain 15
 wait_unloaded frmsplashscreen 5
 # The splash lasts 4 seconds by the program's own clock, from the moment it was shown.
 ms() { grep -m1 "pernadas: $1" "$log" | sed -E 's/.*\(([0-9]+) ms\)\r?$/\1/'; }
-splash=$(($(ms "frmsplashscreen unloaded") - $(ms "frmsplashscreen shown")))
-echo "the splash lasted $splash ms"
-[ "$splash" -ge 3500 ] && [ "$splash" -le 5000 ] || fail "the splash lasted $splash ms, not 4 seconds"
+lasted=$(($(ms "frmsplashscreen unloaded") - $(ms "frmsplashscreen shown")))
+echo "the splash lasted $lasted ms"
+[ "$lasted" -ge 3500 ] && [ "$lasted" -le 5000 ] || fail "the splash lasted $lasted ms, not 4 seconds"
 shot main-menu
 
 click_twips $((840 + 727)) $((240 + 307))  # "2 Pernadas"
@@ -127,7 +144,7 @@ expect() {
     [ "$b" = "$1" ] && [ "$l" = "$2" ] || fail "$3: $b boxes and the leg at $l, not $1 and $2"
 }
 hold_twips() {
-    xdotool mousemove $((cx + $1 / 15)) $((cy + $2 / 15)) mousedown 1
+    xdotool mousemove $((cx + $(px "$1"))) $((cy + $(px "$2"))) mousedown 1
     sleep 2
     xdotool mouseup 1
 }

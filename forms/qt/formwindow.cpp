@@ -230,6 +230,27 @@ class CaptionButton : public QPushButton {
     static QRect textRoom(const QRect& button) { return button.adjusted(3, 2, -3, -2); }
 };
 
+// An option button that shows the keyboard focus whether or not it has a caption: a frame in
+// the highlight colour around the part of it that is seen.
+class OptionButton : public QRadioButton {
+  public:
+    OptionButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {}
+    void setRoom(const QRect& room) { room_ = room; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QRadioButton::paintEvent(event);
+        if (!hasFocus()) return;
+        QPainter p(this);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(room_.isEmpty() ? rect() : room_).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+
+  private:
+    QRect room_;
+};
+
 }  // namespace
 
 FormWindow::FormWindow(QtHost& host, forms::Form& form)
@@ -268,6 +289,9 @@ FormWindow::FormWindow(QtHost& host, forms::Form& form)
     }
     if (!d.picture.empty())
         background_ = picture(d.picture, QSize(px(d.pictureWidth), px(d.pictureHeight)));
+    const std::vector<forms::Exposure> exposures = forms::exposures(d);
+    for (std::size_t i = 0; i < d.controls.size(); ++i)
+        exposures_.emplace(d.controls[i].name, exposures[i]);
     build();
 }
 
@@ -277,6 +301,18 @@ int twipsToPixels(int twips, double logicalDpi) {
 
 int FormWindow::px(int twips) const {
     return twipsToPixels(twips, dpi_);
+}
+
+QRect FormWindow::room(std::string_view name) const {
+    const auto it = exposures_.find(name);
+    const forms::ControlState* state = form_.find(name);
+    if (it == exposures_.end() || !state) return {};
+    const forms::ControlDesc& d = *state->desc;
+    const forms::Box& r = it->second.room;
+    if (r.empty()) return {};
+    const int left = px(d.left + r.left) - px(d.left), top = px(d.top + r.top) - px(d.top);
+    return QRect(QPoint(left, top), QPoint(px(d.left + r.right) - px(d.left) - 1,
+                                           px(d.top + r.bottom) - px(d.top) - 1));
 }
 
 QWidget* FormWindow::control(std::string_view name) const {
@@ -403,10 +439,9 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                      c.desc->kind == Kind::Rectangle))
                     markDrawing(frame);
             frame->setTitle(qs(d.caption));
-            if (d.back != forms::kDefaultColour) {
-                frame->setAutoFillBackground(true);
-                setBackground(frame, d.back, QPalette::Window);
-            }
+            // A frame hides what lies behind it, in its own colour or its container's.
+            frame->setAutoFillBackground(true);
+            if (d.back != forms::kDefaultColour) setBackground(frame, d.back, QPalette::Window);
             w = frame;
             break;
         }
@@ -426,7 +461,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             break;
         }
         case Kind::Option: {
-            auto* option = new QRadioButton(qs(d.caption), parent);
+            auto* option = new OptionButton(qs(d.caption), parent);
             markControl(option, state);
             option->setChecked(state.selected);
             // However it is chosen (a click, Space, an assistive tool's action), choosing an
@@ -480,7 +515,16 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
     markControl(w, state);
     w->setGeometry(box);
     w->setFont(toQFont(d.font, parent->font()));
+    const QRect seen = room(d.name);
+    // A label's text goes in the part of it that the controls in front leave seen.
+    if (d.kind == Kind::Label && !seen.isEmpty())
+        w->setContentsMargins(seen.left(), seen.top(), w->width() - 1 - seen.right(),
+                              w->height() - 1 - seen.bottom());
+    if (d.kind == Kind::Option) static_cast<OptionButton*>(w)->setRoom(seen);
     fitCaption(w, d);
+    // Nothing of a control wholly covered by those in front of it is seen, nor given to a
+    // screen reader.
+    if (exposures_.at(d.name).hidden) w->hide();
     if (!d.accessibleName.empty()) w->setAccessibleName(qs(d.accessibleName));
     if (!d.description.empty()) w->setAccessibleDescription(qs(d.description));
     if (d.kind == Kind::Label || d.kind == Kind::Frame || d.kind == Kind::Image)
@@ -576,9 +620,10 @@ void FormWindow::describeResults() {
     if (focused->accessibleDescription() != summary) focused->setAccessibleDescription(summary);
 }
 
-void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) {
-    // No caption may be cut off: where the stand-in font makes it larger than its room, a
-    // smaller size is used for that control.
+void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) const {
+    // No caption may be cut off or hidden: where the stand-in font makes it larger than the
+    // part of its box that is seen, a smaller size is used for that control.
+    const QRect seen = room(d.name);
     switch (d.kind) {
         case Kind::Label: {
             auto* label = static_cast<QLabel*>(w);
@@ -587,7 +632,7 @@ void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) {
             break;
         }
         case Kind::Button:
-            shrinkToFit(w, qs(d.caption), CaptionButton::textRoom(w->rect()),
+            shrinkToFit(w, qs(d.caption), CaptionButton::textRoom(w->rect()).intersected(seen),
                         Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic);
             break;
         case Kind::Option: {
@@ -597,7 +642,7 @@ void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) {
             option.text = qs(d.caption);
             const QRect room =
                 w->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, w);
-            shrinkToFit(w, option.text, room,
+            shrinkToFit(w, option.text, room.intersected(seen),
                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic);
             break;
         }

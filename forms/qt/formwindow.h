@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "forms/form.h"
+#include "forms/layout.h"
 
 class QLineEdit;
 
@@ -25,6 +26,9 @@ class FormWindow : public QWidget {
     QWidget* control(std::string_view name) const;
     // Twips to pixels on this window's screen.
     int px(int twips) const;
+    // The part of a control that no opaque control in front of it covers, in its own pixels:
+    // where its text goes.
+    QRect room(std::string_view name) const;
 
     // Shows the model's values: slider positions, read-out texts and colours, options.
     void sync();
@@ -44,7 +48,7 @@ class FormWindow : public QWidget {
     QWidget* create(forms::ControlState& state, QWidget* parent);
     QWidget* containerOf(const forms::ControlDesc& desc) const;
     static void fitText(QLineEdit* edit, const QFont& described);
-    static void fitCaption(QWidget* w, const forms::ControlDesc& d);
+    void fitCaption(QWidget* w, const forms::ControlDesc& d) const;
     static QString readoutDescription(const forms::ControlState& c);
     void syncOptions();
     void describeResults();
@@ -54,6 +58,7 @@ class FormWindow : public QWidget {
     double dpi_ = 96;
     bool unloaded_ = false;
     std::map<std::string_view, QWidget*> widgets_;
+    std::map<std::string_view, forms::Exposure> exposures_;
     QPixmap background_;
 };
 

@@ -159,10 +159,14 @@ class FormWindow {
     }
 
     place(el, c) {
-        el.style.left = px(c.left) + "px";
-        el.style.top = px(c.top) + "px";
-        el.style.width = px(c.width) + "px";
-        el.style.height = px(c.height) + "px";
+        // A label's box is the part of it that the controls in front leave seen, so that its
+        // text goes there and is fitted to it.
+        const r = c.kind === Kind.Label && c.room.right > c.room.left ? c.room
+            : {left: 0, top: 0, right: c.width, bottom: c.height};
+        el.style.left = px(c.left + r.left) + "px";
+        el.style.top = px(c.top + r.top) + "px";
+        el.style.width = px(c.left + r.right) - px(c.left + r.left) + "px";
+        el.style.height = px(c.top + r.bottom) - px(c.top + r.top) + "px";
     }
 
     create(c, parent) {
@@ -289,6 +293,11 @@ class FormWindow {
         if (c.accessibleName && focus) focus.setAttribute("aria-label", c.accessibleName);
         if (c.description && focus && c.kind !== Kind.Slider) focus.setAttribute("aria-description", c.description);
         if (!c.visible) el.style.display = "none";
+        // Nothing of a control wholly covered by those in front of it is seen, nor read.
+        if (c.hidden) {
+            el.style.visibility = "hidden";
+            el.setAttribute("aria-hidden", "true");
+        }
         parent.append(el);
         rec.el = el;
         rec.focus = focus;

@@ -7,6 +7,7 @@
 
 #include "forms/actions.h"
 #include "forms/json.h"
+#include "forms/layout.h"
 
 // The page's side of the host, in binding.js.
 // clang-format off
@@ -60,7 +61,16 @@ std::string fontJson(const forms::Font& f) {
            field("bold", f.bold) + "}";
 }
 
-std::string controlJson(const ControlDesc& c) {
+// What of the control shows: the part of it left seen (twips from its corner), and whether it
+// is wholly covered.
+std::string exposureJson(const forms::Exposure& e) {
+    const forms::Box& r = e.room;
+    return field("hidden", e.hidden) + ",\"room\":{" + field("left", r.left) + "," +
+           field("top", r.top) + "," + field("right", r.right) + "," + field("bottom", r.bottom) +
+           "}";
+}
+
+std::string controlJson(const ControlDesc& c, const forms::Exposure& seen) {
     std::string s = "{";
     s += field("name", c.name) + ",";
     s += field("kind", static_cast<int>(c.kind)) + ",";
@@ -85,7 +95,8 @@ std::string controlJson(const ControlDesc& c) {
     s += field("min", c.min) + "," + field("max", c.max) + ",";
     s += field("smallChange", c.smallChange) + "," + field("largeChange", c.largeChange) + ",";
     s += field("interval", c.interval) + ",";
-    s += field("picture", c.picture);
+    s += field("picture", c.picture) + ",";
+    s += exposureJson(seen);
     return s + "}";
 }
 
@@ -103,8 +114,9 @@ std::string describeJson(const FormDesc& d) {
     s += field("picture", d.picture) + ",";
     s += field("pictureWidth", d.pictureWidth) + "," + field("pictureHeight", d.pictureHeight);
     s += ",\"controls\":[";
+    const std::vector<forms::Exposure> seen = forms::exposures(d);
     for (std::size_t i = 0; i < d.controls.size(); ++i)
-        s += (i ? "," : "") + controlJson(d.controls[i]);
+        s += (i ? "," : "") + controlJson(d.controls[i], seen[i]);
     return s + "]}";
 }
 

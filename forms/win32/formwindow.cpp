@@ -206,6 +206,11 @@ RECT FormWindow::rectOf(const Item& item) const {
                     outer.left + px(std::max(d.x1, d.x2)) + pad + 1,
                     outer.top + px(std::max(d.y1, d.y2)) + pad + 1};
     }
+    // A label's window is the part of it left seen, so that its text goes there.
+    const forms::Box& room = item.exposure.room;
+    if (d.kind == Kind::Label && !room.empty())
+        return RECT{outer.left + px(d.left + room.left), outer.top + px(d.top + room.top),
+                    outer.left + px(d.left + room.right), outer.top + px(d.top + room.bottom)};
     const int left = outer.left + px(d.left), top = outer.top + px(d.top);
     return RECT{left, top, left + px(d.width), top + px(d.height)};
 }
@@ -224,13 +229,17 @@ HFONT FormWindow::font(const forms::Font& f, double points) {
                             (f.bold ? "b" : "") + "/" + std::to_string(dpi_);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
+    // The layouts' "MS Sans Serif" is, on Windows, a bitmap font that comes only in a few
+    // sizes and turns coarse at 125 % and more; its outline twin scales to any resolution.
+    std::wstring family = widen(f.family);
+    if (family == L"MS Sans Serif") family = L"Microsoft Sans Serif";
     // Families the system lacks fall back to one of the same kind.
     const bool serif = f.family.find("Times") != std::string_view::npos ||
                        f.family.find("Perpetua") != std::string_view::npos;
     HFONT h = CreateFontW(-int(std::lround(points * dpi_ / 72.0)), 0, 0, 0,
                           f.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          VARIABLE_PITCH | (serif ? FF_ROMAN : FF_SWISS), widen(f.family).c_str());
+                          VARIABLE_PITCH | (serif ? FF_ROMAN : FF_SWISS), family.c_str());
     fonts_[key] = h;
     return h;
 }
@@ -263,12 +272,19 @@ void FormWindow::build() {
             }
     };
     add(add, {});
+    const forms::FormDesc& form = form_.description();
+    const std::vector<forms::Exposure> seen = forms::exposures(form);
+    for (Item& item : items_)
+        item.exposure = seen[std::size_t(item.state->desc - form.controls.data())];
 
     for (std::size_t i = 0; i < items_.size(); ++i) {
         Item& item = items_[i];
         const ControlDesc& d = *item.state->desc;
         const std::wstring caption = widen(d.caption);
-        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (d.visible ? WS_VISIBLE : 0);
+        // Nothing of a control wholly covered by those in front of it is seen, nor given to a
+        // screen reader.
+        const bool shown = d.visible && !item.exposure.hidden;
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (shown ? WS_VISIBLE : 0);
         DWORD exStyle = 0;
         const wchar_t* cls = nullptr;
         const DWORD align = d.align == forms::Align::Centre  ? ES_CENTER
@@ -380,6 +396,7 @@ void FormWindow::layout() {
         SendMessageW(item.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(fontOf(item))), TRUE);
         narrowMargins(item);
         if (item.state->desc->kind == Kind::Readout) fitReadout(item);
+        fitCaption(item);
     }
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -525,32 +542,81 @@ void FormWindow::wheel(Item& item, int delta) {
     }
 }
 
-void FormWindow::fitReadout(Item& item) {
-    // A value must never be shown cut off: where the described font makes the text wider than
-    // the box (another font stands in for it), a smaller size is used for that text.
+HFONT FormWindow::fitting(const Item& item, const std::function<bool(HDC)>& fits) {
+    // The described size, or the largest smaller one down to 5 points at which the text fits.
     const forms::Font& described = fontOf(item);
-    RECT r;
-    GetClientRect(item.hwnd, &r);
-    const LRESULT margins = SendMessageW(item.hwnd, EM_GETMARGINS, 0, 0);
-    const int available = r.right - r.left - LOWORD(margins) - HIWORD(margins) - 1;
-    const std::wstring text = widen(item.state->text);
     HDC dc = GetDC(item.hwnd);
     double points = described.points;
     HFONT chosen = font(described, points);
     while (points > 5) {
         HGDIOBJ old = SelectObject(dc, chosen);
-        SIZE size{};
-        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+        const bool fit = fits(dc);
         SelectObject(dc, old);
-        if (size.cx <= available) break;
+        if (fit) break;
         points -= 0.25;
         chosen = font(described, points);
     }
     ReleaseDC(item.hwnd, dc);
+    return chosen;
+}
+
+void FormWindow::fitReadout(Item& item) {
+    // A value must never be shown cut off: where the described font makes the text wider than
+    // the box (another font stands in for it), a smaller size is used for that text.
+    RECT r;
+    GetClientRect(item.hwnd, &r);
+    const LRESULT margins = SendMessageW(item.hwnd, EM_GETMARGINS, 0, 0);
+    const int available = r.right - r.left - LOWORD(margins) - HIWORD(margins) - 1;
+    const std::wstring text = widen(item.state->text);
+    const HFONT chosen = fitting(item, [&](HDC dc) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+        return size.cx <= available;
+    });
     if (reinterpret_cast<HFONT>(SendMessageW(item.hwnd, WM_GETFONT, 0, 0)) != chosen) {
         SendMessageW(item.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
         narrowMargins(item);
     }
+}
+
+void FormWindow::fitCaption(Item& item) {
+    // No label or button caption may be cut off, wrapped or not: where the font that stands in
+    // for the described one makes it larger than its room (for a label, the part of it that
+    // is seen), a smaller size is used for that control.
+    const ControlDesc& d = *item.state->desc;
+    if ((d.kind != Kind::Label && d.kind != Kind::Button) || d.caption.empty()) return;
+    RECT room;
+    GetClientRect(item.hwnd, &room);
+    UINT flags = DT_WORDBREAK | DT_CALCRECT;
+    if (d.kind == Kind::Button)
+        InflateRect(&room, -5, -4);  // the focus frame, the bevel and the caption's margin
+    else
+        flags |= DT_NOPREFIX | DT_EXPANDTABS;
+    const std::wstring caption = widen(d.caption);
+    const HFONT chosen = fitting(item, [&](HDC dc) {
+        RECT need = room;
+        DrawTextW(dc, caption.c_str(), -1, &need, flags);
+        return need.right - need.left <= room.right - room.left &&
+               need.bottom - need.top <= room.bottom - room.top;
+    });
+    if (reinterpret_cast<HFONT>(SendMessageW(item.hwnd, WM_GETFONT, 0, 0)) != chosen)
+        SendMessageW(item.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
+}
+
+void FormWindow::drawFocus(const Item& item) {
+    // A frame in the highlight colour around the part of the control that is seen: the
+    // toolkit's own focus frame goes round a caption, and the option buttons have none.
+    RECT r;
+    GetClientRect(item.hwnd, &r);
+    const forms::Box& room = item.exposure.room;
+    const ControlDesc& d = *item.state->desc;
+    if (!room.empty()) {
+        r.right = std::min<LONG>(r.right, px(d.left + room.right) - px(d.left));
+        r.bottom = std::min<LONG>(r.bottom, px(d.top + room.bottom) - px(d.top));
+    }
+    HDC dc = GetDC(item.hwnd);
+    FrameRect(dc, &r, brush(GetSysColor(COLOR_HIGHLIGHT)));
+    ReleaseDC(item.hwnd, dc);
 }
 
 void FormWindow::narrowMargins(Item& item) {
@@ -808,6 +874,7 @@ void FormWindow::drawButton(const DRAWITEMSTRUCT& draw) {
     // The caption wraps onto several lines when it is wider than the button, its access key
     // underlined.
     const std::wstring caption = widen(d.caption);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(draw.hwndItem, WM_GETFONT, 0, 0)));
     RECT text = r;
     InflateRect(&text, -2, -1);
     if (pressed) OffsetRect(&text, 1, 1);
@@ -881,6 +948,19 @@ LRESULT FormWindow::handleControl(Item& item, UINT msg, WPARAM wp, LPARAM lp) {
             if (kind == Kind::Picture) {
                 paintPicture(hwnd, item);
                 return 0;
+            }
+            if (kind == Kind::Option) {
+                const LRESULT done = DefSubclassProc(hwnd, msg, wp, lp);
+                if (GetFocus() == hwnd) drawFocus(item);
+                return done;
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            if (kind == Kind::Option) {
+                const LRESULT done = DefSubclassProc(hwnd, msg, wp, lp);
+                InvalidateRect(hwnd, nullptr, TRUE);  // the focus frame comes or goes
+                return done;
             }
             break;
         case WM_NCDESTROY:

@@ -8,7 +8,9 @@
 #pragma once
 
 #include <climits>
+#include <functional>
 
+#include "forms/layout.h"
 #include "forms/win32/win32host.h"
 
 namespace formswin32 {
@@ -57,6 +59,7 @@ class FormWindow {
         forms::Colour shownBack = forms::kDefaultColour;  // read-outs: the colour on screen
         std::string_view shownNote;                       // read-outs: the meaning told
         int shownValue = INT_MIN;                         // sliders: the value last traced
+        forms::Exposure exposure;  // what of it the controls in front leave seen
     };
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -77,6 +80,9 @@ class FormWindow {
     void drawButton(const DRAWITEMSTRUCT& draw);
     void paintPicture(HWND hwnd, Item& item);
     void fitReadout(Item& item);
+    void fitCaption(Item& item);
+    HFONT fitting(const Item& item, const std::function<bool(HDC)>& fits);
+    void drawFocus(const Item& item);
     void narrowMargins(Item& item);
     void describe(Item& item);
     void annotate(HWND hwnd, const MSAAPROPID& property, std::string_view value);

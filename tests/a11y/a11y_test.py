@@ -143,6 +143,9 @@ BUTTONS = {"frmduaspernas": "2 Pernadas", "frmtrespernas": "3 Pernadas",
 SLIDERS = {"frmduaspernas": ["Comprimento da Pernada", "Carga (medida a introduzir)"],
            "frmtrespernas": ["Comprimento da Pernada", "Carga (medida a introduzir)"],
            "frmquatropernas": ["Comprimento", "Largura", "Comprimento da Pernada"]}
+# The labels a reader hears, by their text: one lying wholly under a frame is never seen, and is
+# not read (the "L" and "Mts" under the two-leg load frame, the "l" under the four-leg one).
+SHOWN_LABELS = {"frmduaspernas": {"L": 1, "Mts": 3}, "frmquatropernas": {"l": 0}}
 LOAD = {"frmduaspernas": ("hsblcarga", "Carga (medida a introduzir)", 200),
         "frmtrespernas": ("hsblcarga", "Carga (medida a introduzir)", 200),
         "frmquatropernas": ("hsbccarga", "Comprimento", 300)}
@@ -189,6 +192,12 @@ def calculator(form):
     unnamed = [d.getRoleName() for d in everything
                if not d.name and d.getRole() not in (pyatspi.ROLE_LABEL, pyatspi.ROLE_PANEL)]
     check(not unnamed, "%s: unnamed %r" % (form, unnamed))
+
+    shown = [d.name for d in everything if d.getRole() == pyatspi.ROLE_LABEL and
+             d.getState().contains(pyatspi.STATE_SHOWING)]
+    for text, count in SHOWN_LABELS.get(form, {}).items():
+        check(shown.count(text) == count,
+              "%s: %d labels %r are read, not %d" % (form, shown.count(text), text, count))
 
     readouts_match(form, frame, ["show " + form])
     control, name, value = LOAD[form]

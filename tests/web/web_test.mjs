@@ -110,6 +110,12 @@ async function textFaults(page, form) {
                 : [1, 2, 3, 5].includes(c.kind) ? box : null;          // read-out, text box, label, button
             if (!el || !(el.value ?? el.textContent).trim()) continue;
             if (isCut(el)) faults.push(`${c.name} cut off`);
+            // A label's text lies in the part of it that the controls in front leave seen.
+            const seen = (t) => Math.round(t / 15);
+            if (c.kind === 3 && c.room.right > c.room.left &&
+                (el.offsetLeft + el.offsetWidth > seen(c.left + c.room.right) ||
+                 el.offsetTop + el.offsetHeight > seen(c.top + c.room.bottom)))
+                faults.push(`${c.name} reaches under a control in front of it`);
             const want = tablePx(c), got = parseFloat(getComputedStyle(el).fontSize);
             if (got > want + 0.05) faults.push(`${c.name} at ${got}px, larger than its table's ${want}px`);
             if (got < want - 0.05) {
@@ -432,6 +438,15 @@ async function newUser() {
         check(JSON.stringify(named.map((n) => n.name).sort()) === JSON.stringify(wantNames) && wantNames.every(Boolean),
               `phone: ${form} controls have their accessible names`,
               `page ${JSON.stringify(named.map((n) => n.name).sort())}\n    want ${JSON.stringify(wantNames)}`);
+        // What lies wholly under a frame is not read: nothing of it is seen.
+        const covered = await page.evaluate((form) => window.pernadas.windows.get(form).desc.controls
+            .filter((c) => c.hidden).map((c) => c.name), form);
+        if (form === "frmduaspernas") check(covered.length === 2, "phone: two labels lie under the two-leg load frame");
+        for (const name of covered) {
+            const el = await page.$(`${sel} [data-control="${name}"]`);
+            check(!el || (await page.accessibility.snapshot({root: el})) === null,
+                  `phone: ${form} does not read ${name}, which lies under a frame`);
+        }
         // The angle read-outs say their band in words.
         const described = await page.$$eval(`${sel} .pw-readout`, (els) => els.filter((e) =>
             /banda/.test(document.getElementById(e.getAttribute("aria-describedby")).textContent)).length);

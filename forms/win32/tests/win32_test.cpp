@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "forms/layout.h"
 #include "forms/win32/formwindow.h"
 #include "forms/win32/win32host.h"
 #include "shell/shell.h"
@@ -123,8 +125,10 @@ TEST_F(Win32Binding, windowsAndControlsFollowTheirTables) {
                 break;
         }
 
+        const std::vector<forms::Exposure> seen = forms::exposures(d);
         for (const ControlState& c : window.form().controls()) {
             const forms::ControlDesc& cd = *c.desc;
+            const forms::Exposure& exposure = seen[std::size_t(&cd - d.controls.data())];
             HWND control = window.control(cd.name);
             if (cd.kind == Kind::Line || cd.kind == Kind::Oval || cd.kind == Kind::Rectangle ||
                 cd.kind == Kind::Image || cd.kind == Kind::Timer) {
@@ -132,21 +136,27 @@ TEST_F(Win32Binding, windowsAndControlsFollowTheirTables) {
                 continue;
             }
             ASSERT_NE(control, nullptr) << cd.name;
-            int left = pixels(cd.left), top = pixels(cd.top);
+            // A label's window is the part of it that the controls in front leave seen.
+            forms::Box box{0, 0, cd.width, cd.height};
+            if (cd.kind == Kind::Label && !exposure.room.empty()) box = exposure.room;
+            int left = pixels(cd.left + box.left), top = pixels(cd.top + box.top);
+            const int right = pixels(cd.left + box.right), bottom = pixels(cd.top + box.bottom);
+            int dx = 0, dy = 0;
             for (std::string_view in = cd.container; !in.empty();) {
                 const forms::ControlDesc& frame = *window.form().find(in)->desc;
-                left += pixels(frame.left);
-                top += pixels(frame.top);
+                dx += pixels(frame.left);
+                dy += pixels(frame.top);
                 in = frame.container;
             }
             RECT r;
             GetWindowRect(control, &r);
             MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&r), 2);
-            EXPECT_EQ(r.left, left) << cd.name;
-            EXPECT_EQ(r.top, top) << cd.name;
-            EXPECT_EQ(r.right - r.left, pixels(cd.width)) << cd.name;
-            EXPECT_EQ(r.bottom - r.top, pixels(cd.height)) << cd.name;
-            EXPECT_EQ(IsWindowVisible(control) != FALSE, cd.visible) << cd.name;
+            EXPECT_EQ(r.left, left + dx) << cd.name;
+            EXPECT_EQ(r.top, top + dy) << cd.name;
+            EXPECT_EQ(r.right - r.left, right - left) << cd.name;
+            EXPECT_EQ(r.bottom - r.top, bottom - top) << cd.name;
+            // One wholly covered is not shown, nor given to screen readers.
+            EXPECT_EQ(IsWindowVisible(control) != FALSE, cd.visible && !exposure.hidden) << cd.name;
             if (cd.kind == Kind::Label || cd.kind == Kind::Button || cd.kind == Kind::Frame) {
                 EXPECT_EQ(text(control), cd.caption) << cd.name;
             }
@@ -337,6 +347,44 @@ TEST_F(Win32Binding, aNewResolutionLaysTheWindowOutAgain) {
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.control("Command4"), WM_GETFONT, 0, 0)),
                sizeof font, &font);
     EXPECT_EQ(font.lfHeight, -static_cast<int>(std::lround(8.25 * 144 / 72)));
+    // The layouts' bitmap face is asked for as its outline twin, which scales.
+    EXPECT_STREQ(font.lfFaceName, L"Microsoft Sans Serif");
+}
+
+// At 96, 120 and 144 dpi, every label's text, wrapped or not, fits the part of it that is seen,
+// and every button's caption fits inside its bevel, in the font each ended up with.
+TEST_F(Win32Binding, everyCaptionFitsWhatShowsOfIt) {
+    for (std::string_view name : {"frmsplashscreen", "frmmain", "frmduaspernas", "frmtrespernas",
+                                  "frmquatropernas", "frmacerca"}) {
+        FormWindow& window = open(name);
+        for (UINT dpi : {96u, 120u, 144u}) {
+            RECT suggested{0, 0, 1000, 800};
+            SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                         reinterpret_cast<LPARAM>(&suggested));
+            for (const ControlState& c : window.form().controls()) {
+                const forms::ControlDesc& d = *c.desc;
+                HWND control = window.control(d.name);
+                if (!control || !IsWindowVisible(control) || d.caption.empty()) continue;
+                if (d.kind != Kind::Label && d.kind != Kind::Button) continue;
+                RECT room;
+                GetClientRect(control, &room);
+                if (d.kind == Kind::Button) InflateRect(&room, -5, -4);
+                const std::wstring caption = formswin32::widen(d.caption);
+                HDC dc = GetDC(control);
+                HGDIOBJ old = SelectObject(
+                    dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+                RECT need = room;
+                DrawTextW(dc, caption.c_str(), -1, &need,
+                          DT_CALCRECT | DT_WORDBREAK | (d.kind == Kind::Label ? DT_NOPREFIX : 0));
+                SelectObject(dc, old);
+                ReleaseDC(control, dc);
+                EXPECT_LE(need.right - need.left, room.right - room.left)
+                    << name << "." << d.name << " at " << dpi << " dpi";
+                EXPECT_LE(need.bottom - need.top, room.bottom - room.top)
+                    << name << "." << d.name << " at " << dpi << " dpi";
+            }
+        }
+    }
 }
 
 // Screen readers hear the same names as in the Linux program, and the angle read-outs say their
@@ -455,6 +503,30 @@ TEST_F(Win32Binding, optionButtonsShowTheModelsChoice) {
     EXPECT_FALSE(state("frmtrespernas", "Option1").selected);
     EXPECT_EQ(SendMessageW(one, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(SendMessageW(two, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+// The focus shows on an option button, though it has no caption to draw it around.
+TEST_F(Win32Binding, aFocusedOptionLooksFocused) {
+    FormWindow& window = open("frmtrespernas");
+    HWND option = window.control("Option1");  // selected already: the focus changes nothing else
+    auto picture = [&] {
+        pump();
+        UpdateWindow(option);
+        RECT r;
+        GetClientRect(option, &r);
+        HDC dc = GetDC(option);
+        std::vector<COLORREF> seen;
+        for (int y = 0; y < r.bottom; ++y)
+            for (int x = 0; x < r.right; ++x) seen.push_back(GetPixel(dc, x, y));
+        ReleaseDC(option, dc);
+        return seen;
+    };
+    SetFocus(window.control("hsbperna"));
+    const auto without = picture();
+    SetFocus(option);
+    EXPECT_NE(picture(), without);
+    SetFocus(window.control("hsbperna"));
+    EXPECT_EQ(picture(), without);
 }
 
 // An arrow held down repeats its step, but not past a message box. The press here is made up

@@ -1,0 +1,41 @@
+// What of each control shows on screen: the rules every display applies alike. A control is
+// clipped by the frames that hold it, and hidden where an opaque control lies in front of it
+// (the table lists each container's controls front to back; a frame's controls lie in front
+// of the frame, and behind whatever lies in front of the frame).
+#pragma once
+
+#include <vector>
+
+#include "forms/description.h"
+
+namespace forms {
+
+// A rectangle in twips: left and top inside it, right and bottom just outside.
+struct Box {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool empty() const { return right <= left || bottom <= top; }
+    bool operator==(const Box&) const = default;
+};
+
+// Whether the control, where it is shown, hides what lies behind it: a frame, a label that is
+// not transparent, a filled rectangle, and every windowed control (slider, text box, button,
+// option, picture box). Lines, ovals and stretched pictures let what is behind them show.
+bool opaque(const ControlDesc& c);
+
+// What of one control shows.
+struct Exposure {
+    // The part of its box left for its text: the largest rectangle of the box, within its
+    // frames and the form, that no opaque control in front of it covers (the whole box of one
+    // that lies out of sight beyond the form's edge). Twips from the control's own corner.
+    Box room;
+    // Wholly covered by opaque controls in front of it, where it lies within its frames and the
+    // form: nothing of it can be seen.
+    bool hidden = false;
+};
+
+// One entry for each control of the form, in the table's order.
+std::vector<Exposure> exposures(const FormDesc& form);
+
+}  // namespace forms
