@@ -25,7 +25,7 @@ class frmduaspernas : public SlingForm {
 
   private:
     Int L() const { return hsblcarga.Value(); }
-    bool loadNotSet() const { return txtlcarga.Text().empty() && L() == 100; }
+    bool loadNotEntered() const { return txtlcarga.Text().empty() && L() == 100; }
 };
 
 }  // namespace calculators

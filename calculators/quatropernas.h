@@ -35,7 +35,7 @@ class frmquatropernas : public SlingForm {
     Real d() const { return Sqrt(Sqr(C()) + Sqr(L())) / 2; }
     // The same, kept in a single-precision variable, as the height and length handlers do.
     Real e() const { return ToSingle(d()); }
-    bool noLoad() const {
+    bool loadNotEntered() const {
         return txtlcarga.Text().empty() && txtccarga.Text().empty() && L() == 100 && C() == 100;
     }
 };

@@ -24,10 +24,11 @@ flags=(-std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -fexceptions -I. "-ffile-
        "-DPERNADAS_VERSION=\"$version\"")
 sources=(forms/actions.cpp forms/errors.cpp forms/numbers.cpp forms/form.cpp forms/json.cpp
          forms/runtime.cpp forms/validate.cpp forms/layout.cpp
-         calculators/sling.cpp calculators/duaspernas.cpp calculators/trespernas.cpp
-         calculators/quatropernas.cpp
-         about/sysinfo.cpp about/acerca.cpp about/platform_web.cpp
-         shell/shell.cpp
+         calculators/sling.cpp calculators/duaspernas.cpp calculators/duaspernas_table.cpp
+         calculators/trespernas.cpp calculators/trespernas_table.cpp
+         calculators/quatropernas.cpp calculators/quatropernas_table.cpp
+         about/sysinfo.cpp about/acerca.cpp about/acerca_table.cpp about/platform_web.cpp
+         shell/shell.cpp shell/splash_table.cpp shell/menu_table.cpp
          forms/web/webhost.cpp app/main_web.cpp)
 
 # Other flags (a new version, say) make every object anew.
