@@ -4,10 +4,8 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,7 +16,6 @@
 #include <QStyleOptionFrame>
 #include <QStylePainter>
 #include <QTimer>
-#include <QWheelEvent>
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
@@ -45,167 +42,6 @@ void setBackground(QWidget* w, forms::Colour colour, QPalette::ColorRole role) {
     pal.setColor(role, c.isValid() ? c : QApplication::palette(w).color(role));
     w->setPalette(pal);
 }
-
-// A slider whose moves are the model's: an arrow or arrow key steps by SmallChange, a track
-// click or page key by LargeChange, and a thumb drag is one assignment when it is released.
-// The bar then shows whatever value the model's handlers left.
-class SliderBar : public QScrollBar {
-  public:
-    SliderBar(QtHost& host, ControlState& state, QWidget* parent)
-        : QScrollBar(Qt::Horizontal, parent), host_(host), state_(state) {
-        const ControlDesc& d = *state.desc;
-        setRange(d.min, d.max);
-        setSingleStep(d.smallChange);
-        setPageStep(d.largeChange);
-        setTracking(false);
-        setValue(state.value);
-        connect(this, &QAbstractSlider::actionTriggered, this, &SliderBar::onAction);
-        connect(this, &QAbstractSlider::sliderReleased, this, &SliderBar::onReleased);
-        // A value set from outside the model's actions (an assistive tool) counts as a thumb
-        // released there; the scroll bar's own menu, which would set it so, is not offered.
-        connect(this, &QAbstractSlider::valueChanged, this, &SliderBar::onValueSet);
-        setContextMenuPolicy(Qt::NoContextMenu);
-    }
-
-  protected:
-    // Arrow keys step towards their end, page keys by the large step: Right, Down and Page Down
-    // towards Max, Left, Up and Page Up towards Min. Other keys move nothing.
-    void keyPressEvent(QKeyEvent* event) override {
-        // A key going down begins a press; its auto-repeat is the same press.
-        if (!event->isAutoRepeat()) host_.pressBegins();
-        switch (event->key()) {
-            case Qt::Key_Right:
-            case Qt::Key_Down:
-                triggerAction(SliderSingleStepAdd);
-                break;
-            case Qt::Key_Left:
-            case Qt::Key_Up:
-                triggerAction(SliderSingleStepSub);
-                break;
-            case Qt::Key_PageDown:
-                triggerAction(SliderPageStepAdd);
-                break;
-            case Qt::Key_PageUp:
-                triggerAction(SliderPageStepSub);
-                break;
-            case Qt::Key_Home:
-                dragTo(minimum());
-                break;
-            case Qt::Key_End:
-                dragTo(maximum());
-                break;
-            default:
-                event->ignore();
-                return;
-        }
-        event->accept();
-    }
-
-    // A button going down on an arrow or the track begins a press, which the bar repeats while
-    // it is held.
-    void mousePressEvent(QMouseEvent* event) override {
-        host_.pressBegins();
-        QScrollBar::mousePressEvent(event);
-    }
-
-    // One notch of the wheel is one small step: towards Max when the wheel turns towards the
-    // user, towards Min when it turns away. Fine-grained wheels add up to whole notches.
-    void wheelEvent(QWheelEvent* event) override {
-        QPoint delta = event->angleDelta();
-        if (event->inverted()) delta = -delta;
-        wheel_ += delta.y() != 0 ? delta.y() : delta.x();
-        event->accept();
-        while (wheel_ <= -120 || wheel_ >= 120) {
-            const int direction = wheel_ < 0 ? +1 : -1;
-            wheel_ += direction * 120;
-            if (!step(direction)) {
-                wheel_ = 0;
-                break;
-            }
-        }
-    }
-
-    // The keyboard focus shows as a frame in the highlight colour around the thumb.
-    void paintEvent(QPaintEvent* event) override {
-        QScrollBar::paintEvent(event);
-        if (!hasFocus()) return;
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        const QRect thumb = style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                                    QStyle::SC_ScrollBarSlider, this);
-        QPainter p(this);
-        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(QRectF(thumb).adjusted(1, 1, -1, -1));
-    }
-
-  private:
-    // One small step as one user action; false when the action was not taken.
-    bool step(int direction) {
-        forms::Slider slider(state_);
-        const bool taken = host_.act([&] { host_.runtime().arrow(slider, direction); });
-        if (state_.form->loaded()) setSliderPosition(state_.value);
-        return taken && state_.form->loaded();
-    }
-    // Home and End: the thumb dragged to an end of the track.
-    void dragTo(int position) {
-        host_.act([&] {
-            host_.runtime().drag(forms::Slider(state_),
-                                 forms::Int(static_cast<std::int16_t>(position)));
-        });
-        if (state_.form->loaded()) setSliderPosition(state_.value);
-    }
-
-    void onAction(int action) {
-        if (action == SliderMove && isSliderDown()) return;  // the thumb follows the mouse
-        forms::Slider slider(state_);
-        auto& rt = host_.runtime();
-        // A step of a press: once the press has met a message box it goes no further.
-        host_.pressStep([&] {
-            switch (action) {
-                case SliderSingleStepAdd:
-                    rt.arrow(slider, +1);
-                    break;
-                case SliderSingleStepSub:
-                    rt.arrow(slider, -1);
-                    break;
-                case SliderPageStepAdd:
-                    rt.page(slider, +1);
-                    break;
-                case SliderPageStepSub:
-                    rt.page(slider, -1);
-                    break;
-                default:
-                    break;  // Home, End and the wheel have handlers of their own
-            }
-        });
-        if (state_.form->loaded()) setSliderPosition(state_.value);
-    }
-    void onReleased() { dragTo(sliderPosition()); }
-
-    void onValueSet(int v) {
-        if (!state_.form->loaded() || v == state_.value) return;
-        host_.act([&] {
-            host_.runtime().drag(forms::Slider(state_), forms::Int(static_cast<std::int16_t>(v)));
-        });
-        if (state_.form->loaded() && value() != state_.value) {
-            const QSignalBlocker block(this);
-            setValue(state_.value);
-        }
-    }
-
-  public:
-    // A message box takes the mouse away: a held arrow or track must not go on repeating.
-    void stopRepeating() {
-        setRepeatAction(SliderNoAction);
-        setSliderDown(false);
-    }
-
-  private:
-    QtHost& host_;
-    ControlState& state_;
-    int wheel_ = 0;  // the wheel's turn not yet taken, in eighths of a degree
-};
 
 // A command button whose caption wraps onto several lines when it is wider than the button.
 class CaptionButton : public QPushButton {

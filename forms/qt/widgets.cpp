@@ -2,14 +2,21 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QStyleOptionSlider>
 #include <QSvgRenderer>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "forms/qt/qthost.h"
 
 namespace formsqt {
+
+using forms::ControlDesc;
+using forms::ControlState;
 
 QColor toQColor(forms::Colour colour) {
     switch (colour) {
@@ -145,6 +152,143 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
         p.drawEllipse(r);
     else
         p.drawRect(r);
+}
+
+SliderBar::SliderBar(QtHost& host, ControlState& state, QWidget* parent)
+    : QScrollBar(Qt::Horizontal, parent), host_(host), state_(state) {
+    const ControlDesc& d = *state.desc;
+    setRange(d.min, d.max);
+    setSingleStep(d.smallChange);
+    setPageStep(d.largeChange);
+    setTracking(false);
+    setValue(state.value);
+    connect(this, &QAbstractSlider::actionTriggered, this, &SliderBar::onAction);
+    connect(this, &QAbstractSlider::sliderReleased, this, &SliderBar::onReleased);
+    // A value set from outside the model's actions (an assistive tool) counts as a thumb
+    // released there; the scroll bar's own menu, which would set it so, is not offered.
+    connect(this, &QAbstractSlider::valueChanged, this, &SliderBar::onValueSet);
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void SliderBar::keyPressEvent(QKeyEvent* event) {
+    // A key going down begins a press; its auto-repeat is the same press.
+    if (!event->isAutoRepeat()) host_.pressBegins();
+    switch (event->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            triggerAction(SliderSingleStepAdd);
+            break;
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            triggerAction(SliderSingleStepSub);
+            break;
+        case Qt::Key_PageDown:
+            triggerAction(SliderPageStepAdd);
+            break;
+        case Qt::Key_PageUp:
+            triggerAction(SliderPageStepSub);
+            break;
+        case Qt::Key_Home:
+            dragTo(minimum());
+            break;
+        case Qt::Key_End:
+            dragTo(maximum());
+            break;
+        default:
+            event->ignore();
+            return;
+    }
+    event->accept();
+}
+
+void SliderBar::mousePressEvent(QMouseEvent* event) {
+    host_.pressBegins();
+    QScrollBar::mousePressEvent(event);
+}
+
+void SliderBar::wheelEvent(QWheelEvent* event) {
+    QPoint delta = event->angleDelta();
+    if (event->inverted()) delta = -delta;
+    wheel_ += delta.y() != 0 ? delta.y() : delta.x();
+    event->accept();
+    while (wheel_ <= -120 || wheel_ >= 120) {
+        const int direction = wheel_ < 0 ? +1 : -1;
+        wheel_ += direction * 120;
+        if (!step(direction)) {
+            wheel_ = 0;
+            break;
+        }
+    }
+}
+
+void SliderBar::paintEvent(QPaintEvent* event) {
+    QScrollBar::paintEvent(event);
+    if (!hasFocus()) return;
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect thumb =
+        style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+    QPainter p(this);
+    p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(thumb).adjusted(1, 1, -1, -1));
+}
+
+bool SliderBar::step(int direction) {
+    forms::Slider slider(state_);
+    const bool taken = host_.act([&] { host_.runtime().arrow(slider, direction); });
+    if (state_.form->loaded()) setSliderPosition(state_.value);
+    return taken && state_.form->loaded();
+}
+
+void SliderBar::dragTo(int position) {
+    host_.act([&] {
+        host_.runtime().drag(forms::Slider(state_),
+                             forms::Int(static_cast<std::int16_t>(position)));
+    });
+    if (state_.form->loaded()) setSliderPosition(state_.value);
+}
+
+void SliderBar::onAction(int action) {
+    if (action == SliderMove && isSliderDown()) return;  // the thumb follows the mouse
+    forms::Slider slider(state_);
+    auto& rt = host_.runtime();
+    // A step of a press: once the press has met a message box it goes no further.
+    host_.pressStep([&] {
+        switch (action) {
+            case SliderSingleStepAdd:
+                rt.arrow(slider, +1);
+                break;
+            case SliderSingleStepSub:
+                rt.arrow(slider, -1);
+                break;
+            case SliderPageStepAdd:
+                rt.page(slider, +1);
+                break;
+            case SliderPageStepSub:
+                rt.page(slider, -1);
+                break;
+            default:
+                break;  // Home, End and the wheel have handlers of their own
+        }
+    });
+    if (state_.form->loaded()) setSliderPosition(state_.value);
+}
+
+void SliderBar::onValueSet(int v) {
+    if (!state_.form->loaded() || v == state_.value) return;
+    host_.act([&] {
+        host_.runtime().drag(forms::Slider(state_), forms::Int(static_cast<std::int16_t>(v)));
+    });
+    if (state_.form->loaded() && value() != state_.value) {
+        const QSignalBlocker block(this);
+        setValue(state_.value);
+    }
+}
+
+void SliderBar::stopRepeating() {
+    setRepeatAction(SliderNoAction);
+    setSliderDown(false);
 }
 
 }  // namespace formsqt

@@ -5,12 +5,16 @@
 #include <QFont>
 #include <QGroupBox>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QWidget>
 #include <string_view>
 
 #include "forms/description.h"
+#include "forms/form.h"
 
 namespace formsqt {
+
+class QtHost;
 
 // A colour of the description (with its system-colour marks) as Qt's; invalid for the default.
 QColor toQColor(forms::Colour colour);
@@ -50,6 +54,47 @@ class ShapeWidget : public QWidget {
   private:
     const forms::ControlDesc& desc_;
     QPoint from_, to_;  // a line's ends, in this widget
+};
+
+// A slider whose moves are the model's: an arrow or arrow key steps by SmallChange, a track
+// click or page key by LargeChange, and a thumb drag is one assignment when it is released.
+// The bar then shows whatever value the model's handlers left.
+class SliderBar : public QScrollBar {
+  public:
+    SliderBar(QtHost& host, forms::ControlState& state, QWidget* parent);
+    // A message box takes the mouse away: a held arrow or track must not go on repeating.
+    void stopRepeating();
+
+  protected:
+    // Arrow keys step towards their end, page keys by the large step: Right, Down and Page Down
+    // towards Max, Left, Up and Page Up towards Min. Other keys move nothing.
+    void keyPressEvent(QKeyEvent* event) override;
+
+    // A button going down on an arrow or the track begins a press, which the bar repeats while
+    // it is held.
+    void mousePressEvent(QMouseEvent* event) override;
+
+    // One notch of the wheel is one small step: towards Max when the wheel turns towards the
+    // user, towards Min when it turns away. Fine-grained wheels add up to whole notches.
+    void wheelEvent(QWheelEvent* event) override;
+
+    // The keyboard focus shows as a frame in the highlight colour around the thumb.
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    // One small step as one user action; false when the action was not taken.
+    bool step(int direction);
+    // Home and End: the thumb dragged to an end of the track.
+    void dragTo(int position);
+
+    void onAction(int action);
+    void onReleased() { dragTo(sliderPosition()); }
+
+    void onValueSet(int v);
+
+    QtHost& host_;
+    forms::ControlState& state_;
+    int wheel_ = 0;  // the wheel's turn not yet taken, in eighths of a degree
 };
 
 }  // namespace formsqt

@@ -1,4 +1,6 @@
-// One top-level window built from a form's description.
+// One top-level window built from a form's description. Its parts: building and laying out
+// (formwindow.cpp), painting (formwindow_paint.cpp), mouse and keyboard (formwindow_input.cpp),
+// and what screen readers are told (formwindow_accessible.cpp).
 //
 // Every control that is a window of its own (sliders, text boxes, labels, frames, buttons, option
 // buttons, picture boxes) is a child of the form's window, placed at its container's offset, and
@@ -107,11 +109,10 @@ class FormWindow {
     UINT dpi_ = 96;
     bool unloaded_ = false;
     int wheelRest_ = 0;
-    HWND focus_ = nullptr;
-    HBITMAP surface_ = nullptr;
-    HWND tooltips_ = nullptr;  // the form's own drawing at the current resolution     // where
-                               // the focus was when the window was last active
-    std::vector<Item> items_;  // front to back
+    HWND focus_ = nullptr;       // where the focus was when the window was last active
+    HBITMAP surface_ = nullptr;  // the form's own drawing at the current resolution
+    HWND tooltips_ = nullptr;    // the read-outs' tooltips: what their values mean
+    std::vector<Item> items_;    // front to back
     std::map<std::string, HFONT> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;
     std::map<std::string, Pixels> pictures_;
