@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace forms {
@@ -124,6 +126,47 @@ std::vector<Exposure> exposures(const FormDesc& form) {
                                             room.right - box.left, room.bottom - box.top};
     }
     return result;
+}
+
+std::vector<std::size_t> containers(const FormDesc& form) {
+    const auto controls = form.controls;
+    std::map<std::string_view, std::size_t> frames;
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].kind == Kind::Frame) frames.emplace(controls[i].name, i);
+    const auto refuse = [&](const ControlDesc& c, std::string_view why) {
+        throw std::invalid_argument("form " + std::string(form.name) + ": control " +
+                                    std::string(c.name) + " lies in " + std::string(c.container) +
+                                    ", " + std::string(why));
+    };
+    std::vector<std::size_t> in(controls.size(), kOnForm);
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].container.empty()) continue;
+        const auto it = frames.find(controls[i].container);
+        if (it == frames.end()) refuse(controls[i], "which is not a frame of the form");
+        in[i] = it->second;
+    }
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        std::size_t steps = 0;
+        for (std::size_t at = in[i]; at != kOnForm; at = in[at])
+            if (++steps > controls.size())
+                refuse(controls[i], "and its frames go round in a circle");
+    }
+    return in;
+}
+
+std::vector<std::size_t> frontToBack(const FormDesc& form) {
+    const std::vector<std::size_t> in = containers(form);
+    std::vector<std::size_t> order;
+    order.reserve(in.size());
+    const auto add = [&](auto& self, std::size_t container) -> void {
+        for (std::size_t i = 0; i < in.size(); ++i)
+            if (in[i] == container) {
+                if (form.controls[i].kind == Kind::Frame) self(self, i);
+                order.push_back(i);
+            }
+    };
+    add(add, kOnForm);
+    return order;
 }
 
 }  // namespace forms

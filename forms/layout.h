@@ -4,6 +4,7 @@
 // of the frame, and behind whatever lies in front of the frame).
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "forms/description.h"
@@ -37,5 +38,16 @@ struct Exposure {
 
 // One entry for each control of the form, in the table's order.
 std::vector<Exposure> exposures(const FormDesc& form);
+
+// Each control's container, as its index in the table, or kOnForm for the form. Throws
+// std::invalid_argument, naming the form and the control, where a control lies in something
+// that is not a frame of the form or frames hold each other in a circle: every display refuses
+// such a table rather than put the control somewhere else (tableFaults reports it as well).
+inline constexpr std::size_t kOnForm = static_cast<std::size_t>(-1);
+std::vector<std::size_t> containers(const FormDesc& form);
+
+// The controls front to back across the whole form, as indices in the table: within a container
+// as the table lists them, a frame's own controls just in front of the frame.
+std::vector<std::size_t> frontToBack(const FormDesc& form);
 
 }  // namespace forms

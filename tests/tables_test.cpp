@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "forms/layout.h"
 #include "forms/runtime.h"
@@ -79,11 +80,27 @@ TEST(Tables, APlantedFaultIsFound) {
         SCOPED_TRACE(c.what);
         const ControlDesc broken[] = {frame, slider, c.row};
         EXPECT_EQ(faultsOf(broken), std::vector<std::string>{c.found});
+        // Where the control lies is the model's to say for every display: it refuses the
+        // table rather than let a display put the control somewhere else.
+        const bool misplaced = std::string_view(c.found).find("container") != std::string::npos;
+        const FormDesc form{.name = "frmtest", .controls = broken};
+        if (misplaced) {
+            EXPECT_THROW(frontToBack(form), std::invalid_argument);
+        }
     }
     // Frames inside each other in a circle.
     const ControlDesc circle[] = {{.name = "F1", .kind = Kind::Frame, .container = "F2"},
                                   {.name = "F2", .kind = Kind::Frame, .container = "F1"}};
     EXPECT_EQ(faultsOf(circle).size(), 2u);
+    EXPECT_THROW(containers(FormDesc{.name = "frmtest", .controls = circle}),
+                 std::invalid_argument);
+    // Front to back across the form: a frame's own controls just in front of the frame.
+    const ControlDesc nested[] = {{.name = "A", .kind = Kind::Label},
+                                  {.name = "F", .kind = Kind::Frame},
+                                  {.name = "B", .kind = Kind::Label, .container = "F"},
+                                  {.name = "C", .kind = Kind::Label}};
+    EXPECT_EQ(frontToBack(FormDesc{.name = "frmtest", .controls = nested}),
+              (std::vector<std::size_t>{0, 2, 1, 3}));
 }
 
 TEST(Tables, WhatShowsOfEachControl) {

@@ -169,6 +169,7 @@ QWidget* FormWindow::containerOf(const ControlDesc& d) const {
 
 void FormWindow::build() {
     auto& controls = form_.controls();
+    forms::containers(form_.description());  // refuses a control in no frame of the form
     // Frames first, outer before inner, so that every control finds its container.
     std::vector<ControlState*> pending;
     for (ControlState& c : controls)

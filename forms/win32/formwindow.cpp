@@ -225,17 +225,13 @@ COLORREF FormWindow::backOf(const Item& item) const {
 }
 
 void FormWindow::build() {
-    // Front to back, a frame's own controls just in front of the frame.
-    auto add = [this](auto& self, std::string_view container) -> void {
-        for (ControlState& c : form_.controls())
-            if (c.desc->container == container) {
-                if (c.desc->kind == Kind::Frame) self(self, c.desc->name);
-                Item item;
-                item.state = &c;
-                items_.push_back(item);
-            }
-    };
-    add(add, {});
+    // Front to back, a frame's own controls just in front of the frame; a table that puts a
+    // control in no frame of the form is refused.
+    for (const std::size_t i : forms::frontToBack(form_.description())) {
+        Item item;
+        item.state = &form_.controls()[i];
+        items_.push_back(item);
+    }
     const forms::FormDesc& form = form_.description();
     const std::vector<forms::Exposure> seen = forms::exposures(form);
     for (Item& item : items_)
