@@ -23,7 +23,7 @@ version=$(sed -n 's/^project(pernadas VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 flags=(-std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -fexceptions -I. "-ffile-prefix-map=$PWD=."
        "-DPERNADAS_VERSION=\"$version\"")
 sources=(forms/actions.cpp forms/errors.cpp forms/numbers.cpp forms/form.cpp forms/json.cpp
-         forms/runtime.cpp forms/validate.cpp forms/layout.cpp
+         forms/runtime.cpp forms/validate.cpp forms/layout.cpp forms/plan.cpp
          calculators/sling.cpp calculators/duaspernas.cpp calculators/duaspernas_table.cpp
          calculators/trespernas.cpp calculators/trespernas_table.cpp
          calculators/quatropernas.cpp calculators/quatropernas_table.cpp

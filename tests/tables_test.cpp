@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "forms/layout.h"
+#include "forms/plan.h"
 #include "forms/runtime.h"
 #include "forms/validate.h"
 #include "shell/shell.h"
@@ -101,6 +102,13 @@ TEST(Tables, APlantedFaultIsFound) {
                                   {.name = "C", .kind = Kind::Label}};
     EXPECT_EQ(frontToBack(FormDesc{.name = "frmtest", .controls = nested}),
               (std::vector<std::size_t>{0, 2, 1, 3}));
+    // The tab order: by tab index, leaving out what takes no focus.
+    const ControlDesc tabs[] = {{.name = "L", .kind = Kind::Label, .tabIndex = 0},
+                                {.name = "B", .kind = Kind::Button, .tabIndex = 2},
+                                {.name = "R", .kind = Kind::Readout},
+                                {.name = "A", .kind = Kind::Button, .tabIndex = 1}};
+    EXPECT_EQ(tabOrder(FormDesc{.name = "frmtest", .controls = tabs}),
+              (std::vector<std::size_t>{3, 1}));
 }
 
 TEST(Tables, WhatShowsOfEachControl) {

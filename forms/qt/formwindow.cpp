@@ -20,6 +20,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "forms/plan.h"
 #include "forms/qt/accessible.h"
 #include "forms/qt/qthost.h"
 #include "forms/qt/widgets.h"
@@ -131,12 +132,8 @@ FormWindow::FormWindow(QtHost& host, forms::Form& form)
     build();
 }
 
-int twipsToPixels(int twips, double logicalDpi) {
-    return static_cast<int>(std::lround(twips * logicalDpi / 1440.0));
-}
-
 int FormWindow::px(int twips) const {
-    return twipsToPixels(twips, dpi_);
+    return forms::twipsToPixels(twips, dpi_);
 }
 
 QRect FormWindow::room(std::string_view name) const {
@@ -201,13 +198,10 @@ void FormWindow::build() {
         if (QWidget* w = control(it->desc->name)) w->raise();
 
     // Tab order by tab index.
-    std::vector<ControlState*> focusable;
-    for (ControlState& c : controls)
-        if (takesFocus(*c.desc) && control(c.desc->name)) focusable.push_back(&c);
-    std::stable_sort(focusable.begin(), focusable.end(),
-                     [](auto* a, auto* b) { return a->desc->tabIndex < b->desc->tabIndex; });
-    for (std::size_t i = 1; i < focusable.size(); ++i)
-        setTabOrder(control(focusable[i - 1]->desc->name), control(focusable[i]->desc->name));
+    std::vector<QWidget*> focusable;
+    for (const std::size_t i : forms::tabOrder(form_.description()))
+        if (QWidget* w = control(controls[i].desc->name)) focusable.push_back(w);
+    for (std::size_t i = 1; i < focusable.size(); ++i) setTabOrder(focusable[i - 1], focusable[i]);
 
     // Esc presses the cancel button.
     for (ControlState& c : controls)
@@ -403,7 +397,7 @@ void FormWindow::sync() {
                 // Screen readers hear a change only when there is one.
                 const QString note = qs(c.note);
                 if (edit->toolTip() != note) edit->setToolTip(note);
-                const QString description = readoutDescription(c);
+                const QString description = qs(forms::readoutDescription(c));
                 if (edit->accessibleDescription() != description)
                     edit->setAccessibleDescription(description);
                 break;
@@ -429,16 +423,6 @@ void FormWindow::syncOptions() {
                         option->setAutoExclusive(true);
                     }
                 }
-}
-
-QString FormWindow::readoutDescription(const ControlState& c) {
-    // Its unit, and the colour band in words where it has one.
-    QString description = qs(c.desc->unit);
-    if (!c.note.empty()) {
-        if (!description.isEmpty()) description += QStringLiteral("; ");
-        description += qs(c.note);
-    }
-    return description;
 }
 
 void FormWindow::describeResults() {
@@ -512,12 +496,11 @@ void FormWindow::fitText(QLineEdit* edit, const QFont& described) {
 }
 
 void FormWindow::focusFirst() {
-    const ControlState* first = nullptr;
-    for (const ControlState& c : form_.controls())
-        if (takesFocus(*c.desc) && control(c.desc->name) &&
-            (!first || c.desc->tabIndex < first->desc->tabIndex))
-            first = &c;
-    if (first) control(first->desc->name)->setFocus(Qt::OtherFocusReason);
+    for (const std::size_t i : forms::tabOrder(form_.description()))
+        if (QWidget* w = control(form_.controls()[i].desc->name)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
 }
 
 void FormWindow::paintEvent(QPaintEvent* event) {

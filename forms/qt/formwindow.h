@@ -49,7 +49,6 @@ class FormWindow : public QWidget {
     QWidget* containerOf(const forms::ControlDesc& desc) const;
     static void fitText(QLineEdit* edit, const QFont& described);
     void fitCaption(QWidget* w, const forms::ControlDesc& d) const;
-    static QString readoutDescription(const forms::ControlState& c);
     void syncOptions();
     void describeResults();
 

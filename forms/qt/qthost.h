@@ -41,7 +41,4 @@ class QtHost : public QObject, public forms::DisplayHost {
     std::map<const forms::Form*, QPointer<FormWindow>> windows_;
 };
 
-// Twips to pixels at the screen's logical resolution (15 twips a pixel at 96 dpi).
-int twipsToPixels(int twips, double logicalDpi);
-
 }  // namespace formsqt

@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "forms/plan.h"
 #include "forms/qt/qthost.h"
 
 namespace formsqt {
@@ -117,7 +118,7 @@ void FrameBox::paintEvent(QPaintEvent*) {
 ShapeWidget::ShapeWidget(const forms::ControlDesc& desc, QWidget* parent, double dpi)
     : QWidget(parent), desc_(desc) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    auto px = [dpi](int twips) { return twipsToPixels(twips, dpi); };
+    auto px = [dpi](int twips) { return forms::twipsToPixels(twips, dpi); };
     if (desc.kind == forms::Kind::Line) {
         const int pad = std::max(desc.lineWidth, 1);
         const QPoint a(px(desc.x1), px(desc.y1)), b(px(desc.x2), px(desc.y2));

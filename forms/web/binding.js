@@ -5,9 +5,6 @@
 "use strict";
 
 const TWIPS_PER_PIXEL = 15;  // 1440 twips to the inch, 96 CSS pixels to the inch
-const Kind = {Slider: 0, Readout: 1, TextBox: 2, Label: 3, Frame: 4, Button: 5, Option: 6,
-              Line: 7, Oval: 8, Rectangle: 9, Image: 10, Picture: 11, Timer: 12};
-const Style = {Bare: 0, Calculator: 1, Dialog: 2};
 const SVG = "http://www.w3.org/2000/svg";
 
 const px = (twips) => Math.round(twips / TWIPS_PER_PIXEL);
@@ -70,11 +67,11 @@ class FormWindow {
         const win = document.createElement("section");
         win.className = "pw-window pw-style-" + desc.style;
         win.dataset.form = desc.name;
-        win.setAttribute("role", desc.style === Style.Dialog ? "dialog" : "region");
+        win.setAttribute("role", desc.style === "dialog" ? "dialog" : "region");
         win.setAttribute("aria-label", desc.caption || desc.accessibleName || desc.name);
         this.el = win;
 
-        if (desc.style !== Style.Bare) {
+        if (desc.style !== "bare") {
             const bar = document.createElement("header");
             bar.className = "pw-titlebar";
             const title = document.createElement("span");
@@ -111,7 +108,7 @@ class FormWindow {
     // The table lists each container's controls front to back.
     build() {
         const containers = new Map([["", this.client]]);
-        const frames = this.desc.controls.filter((c) => c.kind === Kind.Frame);
+        const frames = this.desc.controls.filter((c) => c.kind === "frame");
         let pending = frames;
         while (pending.length) {
             const rest = pending.filter((c) => !containers.has(c.container));
@@ -122,12 +119,12 @@ class FormWindow {
             pending = rest;
         }
         for (const c of this.desc.controls) {
-            if (c.kind === Kind.Frame) continue;
-            if (c.kind === Kind.Timer) {
+            if (c.kind === "frame") continue;
+            if (c.kind === "timer") {
                 this.timers.push(setInterval(() => this.page.act("tick", this.desc.name, c.name), c.interval));
                 continue;
             }
-            if (c.kind === Kind.Slider && !c.visible) continue;  // nothing can reach it
+            if (c.kind === "slider" && !c.visible) continue;  // nothing can reach it
             const parent = containers.get(c.container);
             if (!parent)
                 throw new Error(`form ${this.desc.name}: ${c.name} lies in ${c.container}, which is not a frame`);
@@ -151,17 +148,16 @@ class FormWindow {
                 rec.focus.setAttribute("aria-labelledby", label.el.id);
             }
         }
-        // Tab order by tab index, within the window.
-        this.tabOrder = this.desc.controls
-            .filter((c) => c.takesFocus && this.controls.get(c.name)?.focus)
-            .sort((a, b) => a.tabIndex - b.tabIndex)
-            .map((c) => this.controls.get(c.name).focus);
+        // Tab order within the window, as the model gives it.
+        this.tabOrder = this.desc.tabOrder
+            .filter((name) => this.controls.get(name)?.focus)
+            .map((name) => this.controls.get(name).focus);
     }
 
     place(el, c) {
         // A label's box is the part of it that the controls in front leave seen, so that its
         // text goes there and is fitted to it.
-        const r = c.kind === Kind.Label && c.room.right > c.room.left ? c.room
+        const r = c.kind === "label" && c.room.right > c.room.left ? c.room
             : {left: 0, top: 0, right: c.width, bottom: c.height};
         el.style.left = px(c.left + r.left) + "px";
         el.style.top = px(c.top + r.top) + "px";
@@ -173,17 +169,17 @@ class FormWindow {
         let el, focus = null;
         const rec = {desc: c};
         switch (c.kind) {
-            case Kind.Slider:
+            case "slider":
                 el = this.slider(c, rec);
                 focus = el;
                 break;
-            case Kind.Readout:
-            case Kind.TextBox: {
+            case "readout":
+            case "textbox": {
                 el = document.createElement("input");
                 el.type = "text";
-                el.className = c.kind === Kind.Readout ? "pw-readout" : "pw-textbox";
-                if (c.kind === Kind.Readout) el.readOnly = true;
-                el.style.textAlign = ["left", "center", "right"][c.align];
+                el.className = c.kind === "readout" ? "pw-readout" : "pw-textbox";
+                if (c.kind === "readout") el.readOnly = true;
+                el.style.textAlign = c.align;
                 if (c.fore !== -1) el.style.color = cssColour(c.fore);
                 const described = document.createElement("span");
                 described.className = "pw-hidden";
@@ -195,18 +191,18 @@ class FormWindow {
                 focus = c.takesFocus ? el : null;
                 break;
             }
-            case Kind.Label: {
+            case "label": {
                 el = document.createElement("div");
                 el.className = "pw-label";
                 el.textContent = keepBlanks(c.caption);
-                el.style.textAlign = ["left", "center", "right"][c.align];
+                el.style.textAlign = c.align;
                 if (c.fore !== -1) el.style.color = cssColour(c.fore);
                 // A label hides what lies behind it, in its own colour or its container's,
                 // unless the layout makes it transparent.
                 if (!c.transparent) el.style.background = c.back !== -1 ? cssColour(c.back) : "inherit";
                 break;
             }
-            case Kind.Frame: {
+            case "frame": {
                 el = document.createElement("div");
                 el.className = "pw-frame" + (c.caption ? " pw-frame-captioned" : "");
                 if (c.caption) {
@@ -219,7 +215,7 @@ class FormWindow {
                 if (c.back !== -1) el.style.background = cssColour(c.back);
                 // A frame that holds lines or shapes is a drawing: one picture, described.
                 const drawing = this.desc.controls.some((o) => o.container === c.name &&
-                    [Kind.Line, Kind.Oval, Kind.Rectangle].includes(o.kind));
+                    ["line", "oval", "rectangle"].includes(o.kind));
                 if (drawing) {
                     el.setAttribute("role", "img");
                     el.setAttribute("aria-label", c.accessibleName || c.caption || "Desenho");
@@ -230,7 +226,7 @@ class FormWindow {
                 }
                 break;
             }
-            case Kind.Button: {
+            case "button": {
                 el = document.createElement("button");
                 el.type = "button";
                 el.className = "pw-button";
@@ -243,7 +239,7 @@ class FormWindow {
                 focus = c.takesFocus ? el : null;
                 break;
             }
-            case Kind.Option: {
+            case "option": {
                 el = document.createElement("label");
                 el.className = "pw-option";
                 const radio = document.createElement("input");
@@ -265,22 +261,22 @@ class FormWindow {
                 focus = radio;
                 break;
             }
-            case Kind.Line:
-            case Kind.Oval:
-            case Kind.Rectangle:
+            case "line":
+            case "oval":
+            case "rectangle":
                 el = this.shape(c, parent);
                 break;
-            case Kind.Image:
-            case Kind.Picture: {
+            case "image":
+            case "picture": {
                 el = document.createElement("div");
-                el.className = c.kind === Kind.Image ? "pw-image" : "pw-picture";
+                el.className = c.kind === "image" ? "pw-image" : "pw-picture";
                 const img = document.createElement("img");
                 img.src = `pictures/${c.picture}.svg`;
                 img.alt = c.accessibleName || "";
                 if (c.description) img.setAttribute("aria-description", c.description);
                 el.append(img);
                 if (c.back !== -1) el.style.background = cssColour(c.back);
-                if (c.kind === Kind.Picture && c.takesFocus) {
+                if (c.kind === "picture" && c.takesFocus) {
                     el.tabIndex = 0;
                     focus = el;
                 }
@@ -288,10 +284,10 @@ class FormWindow {
             }
         }
         el.dataset.control = c.name;
-        if (c.kind !== Kind.Line) this.place(el, c);
+        if (c.kind !== "line") this.place(el, c);
         el.style.font = cssFont(c.font, "inherit");
         if (c.accessibleName && focus) focus.setAttribute("aria-label", c.accessibleName);
-        if (c.description && focus && c.kind !== Kind.Slider) focus.setAttribute("aria-description", c.description);
+        if (c.description && focus && c.kind !== "slider") focus.setAttribute("aria-description", c.description);
         if (!c.visible) el.style.display = "none";
         // Nothing of a control wholly covered by those in front of it is seen, nor read.
         if (c.hidden) {
@@ -311,7 +307,7 @@ class FormWindow {
         svg.setAttribute("aria-hidden", "true");
         const stroke = c.fore === -1 ? "#000000" : cssColour(c.fore);
         let node;
-        if (c.kind === Kind.Line) {
+        if (c.kind === "line") {
             // A line is drawn in its container's coordinates.
             const left = Math.min(px(c.x1), px(c.x2)) - c.lineWidth, top = Math.min(px(c.y1), px(c.y2)) - c.lineWidth;
             const width = Math.abs(px(c.x2) - px(c.x1)) + 2 * c.lineWidth, height = Math.abs(px(c.y2) - px(c.y1)) + 2 * c.lineWidth;
@@ -324,7 +320,7 @@ class FormWindow {
             if (c.dotted) node.setAttribute("stroke-dasharray", "1 2");
         } else {
             const w = px(c.width), h = px(c.height), inset = c.lineWidth / 2;
-            if (c.kind === Kind.Oval) {
+            if (c.kind === "oval") {
                 node = document.createElementNS(SVG, "ellipse");
                 node.setAttribute("cx", w / 2);
                 node.setAttribute("cy", h / 2);
@@ -340,7 +336,7 @@ class FormWindow {
             node.setAttribute("fill", c.filled ? cssColour(c.back) || "#000000" : "none");
             if (!c.outline) node.setAttribute("stroke", "none");
         }
-        if (c.kind === Kind.Line || c.outline) {
+        if (c.kind === "line" || c.outline) {
             node.setAttribute("stroke", stroke);
             node.setAttribute("stroke-width", c.lineWidth);
         }
@@ -463,11 +459,11 @@ class FormWindow {
             const rec = this.controls.get(name);
             if (!rec) continue;
             const c = rec.desc;
-            if (c.kind === Kind.Slider) {
+            if (c.kind === "slider") {
                 rec.value = s.value;
                 rec.el.setAttribute("aria-valuenow", s.value);
                 if (!rec.thumb.classList.contains("pw-dragging")) rec.show(s.value);
-            } else if (c.kind === Kind.Readout || c.kind === Kind.TextBox) {
+            } else if (c.kind === "readout" || c.kind === "textbox") {
                 const el = rec.el;
                 if (el.value !== s.text) {
                     el.value = s.text;
@@ -476,10 +472,8 @@ class FormWindow {
                 el.style.backgroundColor = cssColour(s.back);
                 el.dataset.back = colourName(s.back) ?? "";
                 el.title = s.note;
-                // Its unit, and the colour band in words where it has one.
-                const about = [c.unit, s.note].filter(Boolean).join("; ");
-                if (rec.about.textContent !== about) rec.about.textContent = about;
-            } else if (c.kind === Kind.Option) {
+                if (rec.about.textContent !== s.description) rec.about.textContent = s.description;
+            } else if (c.kind === "option") {
                 rec.radio.checked = s.selected;
                 rec.radio.setAttribute("aria-checked", s.selected ? "true" : "false");
             }
@@ -511,7 +505,7 @@ class FormWindow {
 
     onKey(e) {
         if (e.key === "Escape") {
-            const cancel = this.desc.controls.find((c) => c.kind === Kind.Button && c.cancel);
+            const cancel = this.desc.controls.find((c) => c.kind === "button" && c.cancel);
             if (cancel) {
                 e.preventDefault();
                 this.page.act("click", this.desc.name, cancel.name);

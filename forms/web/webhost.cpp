@@ -8,6 +8,7 @@
 #include "forms/actions.h"
 #include "forms/json.h"
 #include "forms/layout.h"
+#include "forms/plan.h"
 
 // The page's side of the host, in binding.js.
 // clang-format off
@@ -73,7 +74,7 @@ std::string exposureJson(const forms::Exposure& e) {
 std::string controlJson(const ControlDesc& c, const forms::Exposure& seen) {
     std::string s = "{";
     s += field("name", c.name) + ",";
-    s += field("kind", static_cast<int>(c.kind)) + ",";
+    s += field("kind", forms::kindName(c.kind)) + ",";
     s += field("container", c.container) + ",";
     s += field("left", c.left) + "," + field("top", c.top) + ",";
     s += field("width", c.width) + "," + field("height", c.height) + ",";
@@ -90,7 +91,7 @@ std::string controlJson(const ControlDesc& c, const forms::Exposure& seen) {
     s += field("lineWidth", c.lineWidth) + ",";
     s += field("filled", c.filled) + "," + field("outline", c.outline) + ",";
     s += field("dotted", c.dotted) + "," + field("transparent", c.transparent) + ",";
-    s += field("align", static_cast<int>(c.align)) + ",";
+    s += field("align", forms::alignName(c.align)) + ",";
     s += field("visible", c.visible) + "," + field("cancel", c.cancel) + ",";
     s += field("min", c.min) + "," + field("max", c.max) + ",";
     s += field("smallChange", c.smallChange) + "," + field("largeChange", c.largeChange) + ",";
@@ -107,12 +108,19 @@ std::string describeJson(const FormDesc& d) {
     s += field("name", d.name) + ",";
     s += field("caption", d.caption) + ",";
     s += field("accessibleName", d.accessibleName) + ",";
-    s += field("style", static_cast<int>(d.style)) + ",";
+    s += field("style", forms::styleName(d.style)) + ",";
     s += field("clientWidth", d.clientWidth) + "," + field("clientHeight", d.clientHeight) + ",";
     s += "\"font\":" + fontJson(d.font) + ",";
     s += field("back", d.back) + ",";
     s += field("picture", d.picture) + ",";
     s += field("pictureWidth", d.pictureWidth) + "," + field("pictureHeight", d.pictureHeight);
+    s += ",\"tabOrder\":[";
+    bool firstTab = true;
+    for (const std::size_t i : forms::tabOrder(d)) {
+        s += (firstTab ? "" : ",") + jsonString(d.controls[i].name);
+        firstTab = false;
+    }
+    s += "]";
     s += ",\"controls\":[";
     const std::vector<forms::Exposure> seen = forms::exposures(d);
     for (std::size_t i = 0; i < d.controls.size(); ++i)
@@ -132,7 +140,8 @@ std::string stateJson(const Form& form) {
             case forms::Kind::Readout:
             case forms::Kind::TextBox:
                 entry = field("text", c.text) + "," + field("back", c.back) + "," +
-                        field("note", c.note);
+                        field("note", c.note) + "," +
+                        field("description", forms::readoutDescription(c));
                 break;
             case forms::Kind::Option:
                 entry = field("selected", c.selected);

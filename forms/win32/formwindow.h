@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "forms/layout.h"
+#include "forms/plan.h"
 #include "forms/win32/win32host.h"
 
 namespace formswin32 {
@@ -31,7 +32,7 @@ class FormWindow {
     // Where a control lies in the window's client area, in pixels at the window's resolution.
     RECT controlRect(std::string_view name) const;
     UINT dpi() const { return dpi_; }
-    int px(int twips) const { return twipsToPixels(twips, dpi_); }
+    int px(int twips) const { return forms::twipsToPixels(twips, dpi_); }
 
     // Shows the model's values: slider positions, read-out texts and colours, options.
     void sync();
@@ -88,7 +89,6 @@ class FormWindow {
     void narrowMargins(Item& item);
     void describe(Item& item);
     void annotate(HWND hwnd, const MSAAPROPID& property, std::string_view value);
-    static std::string readoutDescription(const forms::ControlState& c);
     void focusNext(HWND from, bool backwards);
     std::vector<Item*> tabOrder();
     Item* find(HWND hwnd);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "forms/plan.h"
 #include "forms/win32/formwindow_parts.h"
 
 namespace formswin32 {
@@ -12,16 +13,6 @@ namespace formswin32 {
 using forms::ControlDesc;
 using forms::ControlState;
 using forms::Kind;
-
-// What a read-out's value means: its unit, and the colour band in words where it has one.
-std::string FormWindow::readoutDescription(const ControlState& c) {
-    std::string description(c.desc->unit);
-    if (!c.note.empty()) {
-        if (!description.empty()) description += "; ";
-        description += c.note;
-    }
-    return description;
-}
 
 void FormWindow::annotate(HWND hwnd, const MSAAPROPID& property, std::string_view value) {
     IAccPropServices* acc = host_.accessibility();
@@ -37,7 +28,7 @@ void FormWindow::annotate(HWND hwnd, const MSAAPROPID& property, std::string_vie
 
 void FormWindow::describe(Item& item) {
     item.shownNote = item.state->note;
-    annotate(item.hwnd, PROPID_ACC_DESCRIPTION, readoutDescription(*item.state));
+    annotate(item.hwnd, PROPID_ACC_DESCRIPTION, forms::readoutDescription(*item.state));
     const std::wstring note = widen(item.state->note);
     if (tooltips_) {
         TOOLINFOW tool{};
@@ -54,7 +45,7 @@ FormWindow::Accessible FormWindow::accessible(std::string_view control) const {
     if (!item) return {};
     const ControlDesc& d = *item->state->desc;
     return {std::string(d.accessibleName), d.kind == Kind::Readout
-                                               ? readoutDescription(*item->state)
+                                               ? forms::readoutDescription(*item->state)
                                                : std::string(d.description)};
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "forms/plan.h"
 #include "forms/win32/formwindow_parts.h"
 
 namespace formswin32 {
@@ -32,11 +33,9 @@ wchar_t accessLetter(std::string_view caption) {
 
 std::vector<FormWindow::Item*> FormWindow::tabOrder() {
     std::vector<Item*> order;
-    for (Item& item : items_)
-        if (item.hwnd && takesFocus(*item.state->desc)) order.push_back(&item);
-    std::stable_sort(order.begin(), order.end(), [](Item* a, Item* b) {
-        return a->state->desc->tabIndex < b->state->desc->tabIndex;
-    });
+    for (const std::size_t i : forms::tabOrder(form_.description()))
+        for (Item& item : items_)
+            if (item.state == &form_.controls()[i] && item.hwnd) order.push_back(&item);
     return order;
 }
 

@@ -80,10 +80,6 @@ std::string narrow(std::wstring_view utf16) {
     return out;
 }
 
-int twipsToPixels(int twips, UINT dpi) {
-    return static_cast<int>(std::lround(twips * double(dpi) / 1440.0));
-}
-
 SIZE pictureSize(std::string_view name) {
     // Two 16-bit numbers beside the picture: the drawing's own width and height.
     const auto [dims, dimsSize] = resource(resourceName(name, "_size"));

@@ -27,9 +27,6 @@ class FormWindow;
 std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view utf16);
 
-// Twips to pixels at a window's resolution (15 twips a pixel at 96 dpi).
-int twipsToPixels(int twips, UINT dpi);
-
 // A picture of the program's resources, premultiplied BGRA, top row first.
 struct Pixels {
     int width = 0, height = 0;

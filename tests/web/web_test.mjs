@@ -72,7 +72,7 @@ async function loadedForms(page) {
 // The runner's sliders less those never shown (they have no control on the page).
 async function shownSliders(page, form, sliders) {
     const hidden = await page.evaluate((form) => window.pernadas.windows.get(form).desc.controls
-        .filter((c) => c.kind === 0 && !c.visible).map((c) => c.name), form);
+        .filter((c) => c.kind === "slider" && !c.visible).map((c) => c.name), form);
     return Object.fromEntries(Object.entries(sliders).filter(([k]) => !hidden.includes(k)));
 }
 // What is wrong with the texts of a window: a caption, label, button or option text, or a
@@ -105,14 +105,14 @@ async function textFaults(page, form) {
         for (const c of desc.controls) {
             const box = win.el.querySelector(`[data-control="${c.name}"]`);
             if (!box || !box.offsetParent) continue;
-            const el = c.kind === 6 ? box.querySelector("span")        // an option's text
-                : c.kind === 4 ? box.querySelector(".pw-legend")         // a frame's caption
-                : [1, 2, 3, 5].includes(c.kind) ? box : null;          // read-out, text box, label, button
+            const el = c.kind === "option" ? box.querySelector("span")        // an option's text
+                : c.kind === "frame" ? box.querySelector(".pw-legend")         // a frame's caption
+                : ["readout", "textbox", "label", "button"].includes(c.kind) ? box : null;
             if (!el || !(el.value ?? el.textContent).trim()) continue;
             if (isCut(el)) faults.push(`${c.name} cut off`);
             // A label's text lies in the part of it that the controls in front leave seen.
             const seen = (t) => Math.round(t / 15);
-            if (c.kind === 3 && c.room.right > c.room.left &&
+            if (c.kind === "label" && c.room.right > c.room.left &&
                 (el.offsetLeft + el.offsetWidth > seen(c.left + c.room.right) ||
                  el.offsetTop + el.offsetHeight > seen(c.top + c.room.bottom)))
                 faults.push(`${c.name} reaches under a control in front of it`);
@@ -434,7 +434,7 @@ async function newUser() {
         const named = [];
         (function walk(n) { if (n.role === "scrollbar" || n.role === "textbox") named.push(n); (n.children || []).forEach(walk); })(tree);
         const wantNames = await page.evaluate((form) => window.pernadas.windows.get(form).desc.controls
-            .filter((c) => (c.kind === 0 && c.visible) || c.kind === 1).map((c) => c.accessibleName.replace(/\s+/g, " ")).sort(), form);
+            .filter((c) => (c.kind === "slider" && c.visible) || c.kind === "readout").map((c) => c.accessibleName.replace(/\s+/g, " ")).sort(), form);
         check(JSON.stringify(named.map((n) => n.name).sort()) === JSON.stringify(wantNames) && wantNames.every(Boolean),
               `phone: ${form} controls have their accessible names`,
               `page ${JSON.stringify(named.map((n) => n.name).sort())}\n    want ${JSON.stringify(wantNames)}`);

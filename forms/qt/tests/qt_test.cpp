@@ -15,6 +15,7 @@
 #include "about/acerca.h"
 #include "calculators/duaspernas.h"
 #include "calculators/trespernas.h"
+#include "forms/plan.h"
 #include "forms/qt/formwindow.h"
 #include "forms/qt/qthost.h"
 #include "forms/qt/tests/qtprogram.h"
@@ -317,7 +318,7 @@ class QtBindingTest : public QtProgramTest {
 
     void geometryFollowsTheDescription() {
         const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
-        auto px = [dpi](int twips) { return formsqt::twipsToPixels(twips, dpi); };
+        auto px = [dpi](int twips) { return forms::twipsToPixels(twips, dpi); };
         for (const char* name : {"frmsplashscreen", "frmmain", "frmduaspernas", "frmtrespernas",
                                  "frmquatropernas", "frmacerca"}) {
             FormWindow* w = open(name);

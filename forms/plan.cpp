@@ -1,0 +1,87 @@
+#include "forms/plan.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace forms {
+
+int twipsToPixels(int twips, double dotsPerInch) {
+    return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
+}
+
+std::vector<std::size_t> tabOrder(const FormDesc& form) {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < form.controls.size(); ++i)
+        if (takesFocus(form.controls[i])) order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return form.controls[a].tabIndex < form.controls[b].tabIndex;
+    });
+    return order;
+}
+
+std::string readoutDescription(const ControlState& readout) {
+    std::string description(readout.desc->unit);
+    if (!readout.note.empty()) {
+        if (!description.empty()) description += "; ";
+        description += readout.note;
+    }
+    return description;
+}
+
+std::string_view kindName(Kind kind) {
+    switch (kind) {
+        case Kind::Slider:
+            return "slider";
+        case Kind::Readout:
+            return "readout";
+        case Kind::TextBox:
+            return "textbox";
+        case Kind::Label:
+            return "label";
+        case Kind::Frame:
+            return "frame";
+        case Kind::Button:
+            return "button";
+        case Kind::Option:
+            return "option";
+        case Kind::Line:
+            return "line";
+        case Kind::Oval:
+            return "oval";
+        case Kind::Rectangle:
+            return "rectangle";
+        case Kind::Image:
+            return "image";
+        case Kind::Picture:
+            return "picture";
+        case Kind::Timer:
+            return "timer";
+    }
+    return {};
+}
+
+std::string_view styleName(WindowStyle style) {
+    switch (style) {
+        case WindowStyle::Bare:
+            return "bare";
+        case WindowStyle::Calculator:
+            return "calculator";
+        case WindowStyle::Dialog:
+            return "dialog";
+    }
+    return {};
+}
+
+std::string_view alignName(Align align) {
+    switch (align) {
+        case Align::Left:
+            return "left";
+        case Align::Centre:
+            return "center";
+        case Align::Right:
+            return "right";
+    }
+    return {};
+}
+
+}  // namespace forms

@@ -1,0 +1,33 @@
+// What every display works out alike from a form's table, besides where controls lie and what
+// of them shows (forms/layout.h): sizes in pixels, the tab order, the words a screen reader is
+// given, and the names of kinds and styles as the browser's page reads them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "forms/description.h"
+#include "forms/form.h"
+
+namespace forms {
+
+// Twips to pixels on a screen of `dotsPerInch` logical dots to the inch (1440 twips to the
+// inch: 15 twips to a pixel at 96), rounded to the nearest pixel, halves away from zero.
+int twipsToPixels(int twips, double dotsPerInch);
+
+// The controls that take the focus, as indices in the table, in the order Tab walks them: by tab
+// index, the table's order between equals. The first has the focus when the window is shown.
+std::vector<std::size_t> tabOrder(const FormDesc& form);
+
+// What a screen reader adds about a read-out's value: its unit, and the colour band in words
+// where it has one ("graus; banda amarela: ...").
+std::string readoutDescription(const ControlState& readout);
+
+// The names the browser's page knows kinds, window styles and alignments by.
+std::string_view kindName(Kind kind);
+std::string_view styleName(WindowStyle style);
+std::string_view alignName(Align align);
+
+}  // namespace forms
