@@ -9,6 +9,16 @@ int twipsToPixels(int twips, double dotsPerInch) {
     return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
 }
 
+PixelBox placedBox(const ControlDesc& c, const Exposure& seen, double dotsPerInch) {
+    const auto px = [&](int twips) { return twipsToPixels(twips, dotsPerInch); };
+    const Box& room = seen.room;
+    if (c.kind == Kind::Label && !room.empty()) {
+        const int left = px(c.left + room.left), top = px(c.top + room.top);
+        return {left, top, px(c.left + room.right) - left, px(c.top + room.bottom) - top};
+    }
+    return {px(c.left), px(c.top), px(c.width), px(c.height)};
+}
+
 std::vector<std::size_t> tabOrder(const FormDesc& form) {
     std::vector<std::size_t> order;
     for (std::size_t i = 0; i < form.controls.size(); ++i)

@@ -10,12 +10,22 @@
 
 #include "forms/description.h"
 #include "forms/form.h"
+#include "forms/layout.h"
 
 namespace forms {
 
 // Twips to pixels on a screen of `dotsPerInch` logical dots to the inch (1440 twips to the
 // inch: 15 twips to a pixel at 96), rounded to the nearest pixel, halves away from zero.
 int twipsToPixels(int twips, double dotsPerInch);
+
+// Where a display puts a control in its container, in pixels: at its box, each of its corner
+// and its size rounded; a label that a control in front partly covers at the part of it that
+// shows, each edge rounded, so that its text is fitted to what shows. Lines are drawn between
+// their ends, each rounded.
+struct PixelBox {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+PixelBox placedBox(const ControlDesc& control, const Exposure& seen, double dotsPerInch);
 
 // The controls that take the focus, as indices in the table, in the order Tab walks them: by tab
 // index, the table's order between equals. The first has the focus when the window is shown.

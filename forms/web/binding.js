@@ -4,10 +4,7 @@
 // Nothing here knows a particular form.
 "use strict";
 
-const TWIPS_PER_PIXEL = 15;  // 1440 twips to the inch, 96 CSS pixels to the inch
 const SVG = "http://www.w3.org/2000/svg";
-
-const px = (twips) => Math.round(twips / TWIPS_PER_PIXEL);
 
 function cssColour(colour) {
     if (colour === -1) return "";
@@ -62,7 +59,7 @@ class FormWindow {
         this.desc = desc;
         this.controls = new Map();  // name -> {desc, el, ...}
         this.timers = [];
-        const w = px(desc.clientWidth), h = px(desc.clientHeight);
+        const w = desc.pixels.clientWidth, h = desc.pixels.clientHeight;
 
         const win = document.createElement("section");
         win.className = "pw-window pw-style-" + desc.style;
@@ -96,7 +93,7 @@ class FormWindow {
         if (desc.picture) {
             client.style.backgroundImage = `url("pictures/${desc.picture}.svg")`;
             client.style.backgroundRepeat = "no-repeat";
-            client.style.backgroundSize = `${px(desc.pictureWidth)}px ${px(desc.pictureHeight)}px`;
+            client.style.backgroundSize = `${desc.pixels.pictureWidth}px ${desc.pixels.pictureHeight}px`;
         }
         win.append(client);
         this.client = client;
@@ -154,15 +151,13 @@ class FormWindow {
             .map((name) => this.controls.get(name).focus);
     }
 
+    // Where the model puts the control in its container (a label at the part of it that the
+    // controls in front leave seen, so that its text goes there and is fitted to it).
     place(el, c) {
-        // A label's box is the part of it that the controls in front leave seen, so that its
-        // text goes there and is fitted to it.
-        const r = c.kind === "label" && c.room.right > c.room.left ? c.room
-            : {left: 0, top: 0, right: c.width, bottom: c.height};
-        el.style.left = px(c.left + r.left) + "px";
-        el.style.top = px(c.top + r.top) + "px";
-        el.style.width = px(c.left + r.right) - px(c.left + r.left) + "px";
-        el.style.height = px(c.top + r.bottom) - px(c.top + r.top) + "px";
+        el.style.left = c.box.left + "px";
+        el.style.top = c.box.top + "px";
+        el.style.width = c.box.width + "px";
+        el.style.height = c.box.height + "px";
     }
 
     create(c, parent) {
@@ -309,17 +304,18 @@ class FormWindow {
         let node;
         if (c.kind === "line") {
             // A line is drawn in its container's coordinates.
-            const left = Math.min(px(c.x1), px(c.x2)) - c.lineWidth, top = Math.min(px(c.y1), px(c.y2)) - c.lineWidth;
-            const width = Math.abs(px(c.x2) - px(c.x1)) + 2 * c.lineWidth, height = Math.abs(px(c.y2) - px(c.y1)) + 2 * c.lineWidth;
+            const e = c.ends;
+            const left = Math.min(e.x1, e.x2) - c.lineWidth, top = Math.min(e.y1, e.y2) - c.lineWidth;
+            const width = Math.abs(e.x2 - e.x1) + 2 * c.lineWidth, height = Math.abs(e.y2 - e.y1) + 2 * c.lineWidth;
             Object.assign(svg.style, {left: left + "px", top: top + "px", width: width + "px", height: height + "px"});
             node = document.createElementNS(SVG, "line");
-            node.setAttribute("x1", px(c.x1) - left);
-            node.setAttribute("y1", px(c.y1) - top);
-            node.setAttribute("x2", px(c.x2) - left);
-            node.setAttribute("y2", px(c.y2) - top);
+            node.setAttribute("x1", e.x1 - left);
+            node.setAttribute("y1", e.y1 - top);
+            node.setAttribute("x2", e.x2 - left);
+            node.setAttribute("y2", e.y2 - top);
             if (c.dotted) node.setAttribute("stroke-dasharray", "1 2");
         } else {
-            const w = px(c.width), h = px(c.height), inset = c.lineWidth / 2;
+            const w = c.box.width, h = c.box.height, inset = c.lineWidth / 2;
             if (c.kind === "oval") {
                 node = document.createElementNS(SVG, "ellipse");
                 node.setAttribute("cx", w / 2);
@@ -355,7 +351,7 @@ class FormWindow {
         el.setAttribute("aria-orientation", "horizontal");
         el.setAttribute("aria-valuemin", c.min);
         el.setAttribute("aria-valuemax", c.max);
-        const h = px(c.height);
+        const h = c.box.height;
         const less = document.createElement("div"), more = document.createElement("div");
         less.className = "pw-arrow pw-arrow-less";
         more.className = "pw-arrow pw-arrow-more";

@@ -71,6 +71,11 @@ std::string exposureJson(const forms::Exposure& e) {
            "}";
 }
 
+constexpr double kCssDotsPerInch = 96;
+int cssPixels(int twips) {
+    return forms::twipsToPixels(twips, kCssDotsPerInch);
+}
+
 std::string controlJson(const ControlDesc& c, const forms::Exposure& seen) {
     std::string s = "{";
     s += field("name", c.name) + ",";
@@ -97,7 +102,13 @@ std::string controlJson(const ControlDesc& c, const forms::Exposure& seen) {
     s += field("smallChange", c.smallChange) + "," + field("largeChange", c.largeChange) + ",";
     s += field("interval", c.interval) + ",";
     s += field("picture", c.picture) + ",";
-    s += exposureJson(seen);
+    s += exposureJson(seen) + ",";
+    // Where the page puts it, in CSS pixels (96 to the inch), and a line's ends.
+    const forms::PixelBox b = forms::placedBox(c, seen, kCssDotsPerInch);
+    s += "\"box\":{" + field("left", b.left) + "," + field("top", b.top) + "," +
+         field("width", b.width) + "," + field("height", b.height) + "},";
+    s += "\"ends\":{" + field("x1", cssPixels(c.x1)) + "," + field("y1", cssPixels(c.y1)) + "," +
+         field("x2", cssPixels(c.x2)) + "," + field("y2", cssPixels(c.y2)) + "}";
     return s + "}";
 }
 
@@ -114,6 +125,10 @@ std::string describeJson(const FormDesc& d) {
     s += field("back", d.back) + ",";
     s += field("picture", d.picture) + ",";
     s += field("pictureWidth", d.pictureWidth) + "," + field("pictureHeight", d.pictureHeight);
+    s += ",\"pixels\":{" + field("clientWidth", cssPixels(d.clientWidth)) + "," +
+         field("clientHeight", cssPixels(d.clientHeight)) + "," +
+         field("pictureWidth", cssPixels(d.pictureWidth)) + "," +
+         field("pictureHeight", cssPixels(d.pictureHeight)) + "}";
     s += ",\"tabOrder\":[";
     bool firstTab = true;
     for (const std::size_t i : forms::tabOrder(d)) {

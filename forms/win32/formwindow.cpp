@@ -171,12 +171,9 @@ RECT FormWindow::rectOf(const Item& item) const {
                     outer.top + px(std::max(d.y1, d.y2)) + pad + 1};
     }
     // A label's window is the part of it left seen, so that its text goes there.
-    const forms::Box& room = item.exposure.room;
-    if (d.kind == Kind::Label && !room.empty())
-        return RECT{outer.left + px(d.left + room.left), outer.top + px(d.top + room.top),
-                    outer.left + px(d.left + room.right), outer.top + px(d.top + room.bottom)};
-    const int left = outer.left + px(d.left), top = outer.top + px(d.top);
-    return RECT{left, top, left + px(d.width), top + px(d.height)};
+    const forms::PixelBox b = forms::placedBox(d, item.exposure, dpi_);
+    return RECT{outer.left + b.left, outer.top + b.top, outer.left + b.left + b.width,
+                outer.top + b.top + b.height};
 }
 
 const forms::Font& FormWindow::fontOf(const Item& item) const {
