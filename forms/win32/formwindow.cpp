@@ -283,8 +283,7 @@ void FormWindow::build() {
                 cls = kPictureClass;
                 break;
             case Kind::Timer:
-                SetTimer(hwnd_, i + 1, UINT(std::max(d.interval, 1)), nullptr);
-                continue;
+                continue;  // started once the window shows
             default:
                 continue;  // drawn by the form
         }
@@ -370,6 +369,11 @@ void FormWindow::present() {
                  area.top + (area.bottom - area.top - h) / 2, 0, 0, SWP_NOSIZE);
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
+    // Timers count from here: building the window (its fonts and pictures) can take a good part
+    // of a second under Wine, and the splash must be seen for its whole interval.
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (const ControlDesc& d = *items_[i].state->desc; d.kind == Kind::Timer)
+            SetTimer(hwnd_, i + 1, UINT(std::max(d.interval, 1)), nullptr);
     // The focus goes to the control with the lowest tab index.
     const auto order = tabOrder();
     SetFocus(order.empty() ? hwnd_ : order.front()->hwnd);
