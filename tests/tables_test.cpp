@@ -2,8 +2,10 @@
 // broken row planted in them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 #include "forms/layout.h"
 #include "forms/plan.h"
@@ -40,7 +42,24 @@ TEST(Tables, EveryFormOfTheProgramIsSound) {
     ASSERT_EQ(runtime.forms().size(), 6u);
     for (Form* form : runtime.forms()) {
         SCOPED_TRACE(std::string(form->name()));
-        EXPECT_EQ(tableFaults(form->description(), pictureExists), std::vector<std::string>{});
+        const FormDesc& d = form->description();
+        EXPECT_EQ(tableFaults(d, pictureExists), std::vector<std::string>{});
+        // Every display builds each control once, in a frame that is there.
+        std::vector<std::size_t> order = frontToBack(d);
+        std::sort(order.begin(), order.end());
+        EXPECT_EQ(order.size(), d.controls.size());
+        EXPECT_TRUE(std::adjacent_find(order.begin(), order.end()) == order.end());
+    }
+    // The control that has the focus when the window has just been shown: "Terminar" on the
+    // menu (Enter ends the program), "Cancelar" on each calculator.
+    const std::pair<const char*, std::string_view> first[] = {{"frmmain", "Command5"},
+                                                              {"frmduaspernas", "Command3"},
+                                                              {"frmtrespernas", "Command4"},
+                                                              {"frmquatropernas", "Command3"}};
+    for (const auto& [name, control] : first) {
+        const FormDesc& d = runtime.find(name)->description();
+        ASSERT_FALSE(tabOrder(d).empty());
+        EXPECT_EQ(d.controls[tabOrder(d).front()].name, control) << name;
     }
 }
 
