@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace forms {
 
@@ -27,6 +28,50 @@ std::vector<std::size_t> tabOrder(const FormDesc& form) {
         return form.controls[a].tabIndex < form.controls[b].tabIndex;
     });
     return order;
+}
+
+Groups groups(const FormDesc& form) {
+    const auto controls = form.controls;
+    const auto named = [&](std::string_view name) -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < controls.size(); ++i)
+            if (controls[i].name == name) return i;
+        return std::nullopt;
+    };
+    Groups g;
+    std::vector<bool> shownBySlider(controls.size(), false);
+    for (const std::size_t i : tabOrder(form)) {
+        const ControlDesc& c = controls[i];
+        if (c.kind == Kind::Slider) {
+            Groups::Slider s{i, std::nullopt, c.accessibleName, {}};
+            if (c.name.starts_with("hsb"))
+                if (const auto r = named("txt" + std::string(c.name.substr(3)));
+                    r && controls[*r].kind == Kind::Readout) {
+                    s.readout = r;
+                    s.unit = controls[*r].unit;
+                    shownBySlider[*r] = true;
+                }
+            g.sliders.push_back(s);
+        } else if (c.kind == Kind::Button) {
+            g.commands.push_back(i);
+        }
+    }
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const ControlDesc& c = controls[i];
+        if (c.kind == Kind::Readout && !shownBySlider[i]) g.results.push_back(i);
+        if (c.kind == Kind::Option) {
+            auto same = std::find_if(g.options.begin(), g.options.end(), [&](const auto& group) {
+                return controls[group.front()].container == c.container;
+            });
+            if (same == g.options.end())
+                g.options.push_back({i});
+            else
+                same->push_back(i);
+        }
+        const bool drawn =
+            c.kind == Kind::Line || c.kind == Kind::Oval || c.kind == Kind::Rectangle;
+        if (drawn && !g.drawing && !c.container.empty()) g.drawing = named(c.container);
+    }
+    return g;
 }
 
 std::string readoutDescription(const ControlState& readout) {

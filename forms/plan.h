@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,26 @@ std::vector<std::size_t> tabOrder(const FormDesc& form);
 // What a screen reader adds about a read-out's value: its unit, and the colour band in words
 // where it has one ("graus; banda amarela: ...").
 std::string readoutDescription(const ControlState& readout);
+
+// What a layout that reflows a window into one column (a phone's) sets together, as indices in
+// the table: each slider the user can move, with its heading (what a screen reader calls it)
+// and the read-out that shows its value (by the naming rule: hsbperna shows in txtperna), with
+// that read-out's unit; the result read-outs that belong to no movable slider; the option
+// buttons of each frame; the command buttons; and the drawing, the frame that holds the lines
+// and shapes. Sliders, results and commands come in tab order.
+struct Groups {
+    struct Slider {
+        std::size_t slider = 0;
+        std::optional<std::size_t> readout;
+        std::string_view heading, unit;
+    };
+    std::vector<Slider> sliders;
+    std::vector<std::size_t> results;
+    std::vector<std::vector<std::size_t>> options;
+    std::vector<std::size_t> commands;
+    std::optional<std::size_t> drawing;
+};
+Groups groups(const FormDesc& form);
 
 // The names the browser's page knows kinds, window styles and alignments by.
 std::string_view kindName(Kind kind);

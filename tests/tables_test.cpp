@@ -61,6 +61,32 @@ TEST(Tables, EveryFormOfTheProgramIsSound) {
         ASSERT_FALSE(tabOrder(d).empty());
         EXPECT_EQ(d.controls[tabOrder(d).front()].name, control) << name;
     }
+    // What a one-column layout sets together, by name.
+    const auto names = [](const FormDesc& d, const std::vector<std::size_t>& at) {
+        std::vector<std::string_view> out;
+        for (const std::size_t i : at) out.push_back(d.controls[i].name);
+        return out;
+    };
+    using Names = std::vector<std::string_view>;
+    const FormDesc& two = runtime.find("frmduaspernas")->description();
+    const Groups g = groups(two);
+    ASSERT_EQ(g.sliders.size(), 2u);  // the height and the angle are never moved by hand
+    EXPECT_EQ(two.controls[g.sliders[0].slider].name, "hsblcarga");  // the load comes first
+    EXPECT_EQ(two.controls[*g.sliders[0].readout].name, "txtlcarga");
+    EXPECT_EQ(g.sliders[0].heading, "Carga (medida a introduzir)");
+    EXPECT_EQ(g.sliders[0].unit, "metros");
+    EXPECT_EQ(two.controls[g.sliders[1].slider].name, "hsbperna");
+    EXPECT_EQ(two.controls[*g.sliders[1].readout].name, "txtperna");
+    EXPECT_EQ(names(two, g.results), (Names{"txtaltura", "txtangsup", "txtanginf"}));
+    EXPECT_EQ(names(two, g.commands), (Names{"Command3", "Command4"}));
+    ASSERT_TRUE(g.drawing.has_value());
+    EXPECT_EQ(two.controls[*g.drawing].name, "Frame1");
+    EXPECT_TRUE(g.options.empty());
+    const FormDesc& three = runtime.find("frmtrespernas")->description();
+    const Groups t = groups(three);
+    ASSERT_EQ(t.options.size(), 1u);
+    EXPECT_EQ(names(three, t.options[0]), (Names{"Option2", "Option1"}));
+    EXPECT_EQ(groups(runtime.find("frmquatropernas")->description()).sliders.size(), 3u);
 }
 
 TEST(Tables, APlantedFaultIsFound) {

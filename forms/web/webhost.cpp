@@ -112,6 +112,29 @@ std::string controlJson(const ControlDesc& c, const forms::Exposure& seen) {
     return s + "}";
 }
 
+// What a one-column layout sets together (forms::groups), by the controls' names.
+std::string groupsJson(const FormDesc& d) {
+    const auto name = [&](std::size_t i) { return jsonString(d.controls[i].name); };
+    const auto list = [&](const std::vector<std::size_t>& at) {
+        std::string s = "[";
+        for (std::size_t k = 0; k < at.size(); ++k) s += (k ? "," : "") + name(at[k]);
+        return s + "]";
+    };
+    const forms::Groups g = forms::groups(d);
+    std::string s = "{\"sliders\":[";
+    for (std::size_t k = 0; k < g.sliders.size(); ++k) {
+        const auto& slider = g.sliders[k];
+        s += std::string(k ? "," : "") + "{\"slider\":" + name(slider.slider) +
+             ",\"readout\":" + (slider.readout ? name(*slider.readout) : "null") + "," +
+             field("heading", slider.heading) + "," + field("unit", slider.unit) + "}";
+    }
+    s += "],\"results\":" + list(g.results) + ",\"options\":[";
+    for (std::size_t k = 0; k < g.options.size(); ++k) s += (k ? "," : "") + list(g.options[k]);
+    s += "],\"commands\":" + list(g.commands) +
+         ",\"drawing\":" + (g.drawing ? name(*g.drawing) : "null") + "}";
+    return s;
+}
+
 }  // namespace
 
 std::string describeJson(const FormDesc& d) {
@@ -136,6 +159,7 @@ std::string describeJson(const FormDesc& d) {
         firstTab = false;
     }
     s += "]";
+    s += ",\"groups\":" + groupsJson(d);
     s += ",\"controls\":[";
     const std::vector<forms::Exposure> seen = forms::exposures(d);
     for (std::size_t i = 0; i < d.controls.size(); ++i)
