@@ -80,10 +80,11 @@ std::optional<Verb> verbNamed(std::string_view word) {
 }
 
 std::string UserAction::line() const {
-    std::string s = std::string(verbWord(verb)) + " " + form;
-    if (namesControl(verb)) s += " " + control;
-    if (verb == Verb::Arrow || verb == Verb::Page) s += value < 0 ? " -" : " +";
-    if (verb == Verb::Drag) s += " " + std::to_string(value);
+    std::string s(verbWord(verb));
+    s.append(" ").append(form);
+    if (namesControl(verb)) s.append(" ").append(control);
+    if (verb == Verb::Arrow || verb == Verb::Page) s.append(value < 0 ? " -" : " +");
+    if (verb == Verb::Drag) s.append(" ").append(std::to_string(value));
     return s;
 }
 
