@@ -110,7 +110,8 @@ std::string Runner::perform(const std::string& cmd, const std::vector<std::strin
     for (Form* f : runtime_->loadedForms()) loaded.emplace_back(f->name());
     std::sort(loaded.begin(), loaded.end());
     out += ",\"loaded\":[";
-    for (std::size_t i = 0; i < loaded.size(); ++i) out += (i ? "," : "") + jsonString(loaded[i]);
+    for (std::size_t i = 0; i < loaded.size(); ++i)
+        out.append(i ? "," : "").append(jsonString(loaded[i]));
     return out + "]}";
 }
 
