@@ -243,13 +243,12 @@ forms::FormsRuntime& pageRuntime() {
 namespace {
 
 // One action of the page, as pw_act describes it: -1 for an action that names no such form or
-// control or that the form does not let a user do, else whether the model refused it.
+// control or that the form does not let a user do, else whether the model refused it. The
+// host's act brings the windows in line afterwards.
 int actOnce(const forms::UserAction& action) {
     auto& runtime = formsweb::pageRuntime();
     if (!forms::refusal(runtime, action).empty()) return -1;
-    const auto outcome = forms::perform(runtime, action);
-    formsweb::pageHost().syncAll();
-    return outcome ? 1 : 0;
+    return forms::perform(runtime, action) ? 1 : 0;
 }
 
 }  // namespace
@@ -276,7 +275,7 @@ EMSCRIPTEN_KEEPALIVE int pw_act(const char* action, const char* formName, const 
     if (*verb == forms::Verb::Arrow || *verb == forms::Verb::Page)
         host.pressStep(once);
     else
-        formsweb::pageRuntime().oneAtATime(once);
+        host.act(once);
     return done;
 }
 

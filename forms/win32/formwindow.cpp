@@ -470,7 +470,7 @@ void FormWindow::sync() {
                     info.nPos = c.value;
                     SetScrollInfo(item.hwnd, SB_CTL, &info, TRUE);
                 }
-                if (c.value != item.shownValue) {
+                if (Win32Host::tracing() && c.value != item.shownValue) {
                     item.shownValue = c.value;
                     Win32Host::trace(std::string(form_.name()) + "." + std::string(c.desc->name) +
                                      " " + std::to_string(c.value));

@@ -269,8 +269,13 @@ void Win32Host::formLoaded(forms::Form& form) {
 
 // Lets a check from outside see which windows came and went, in what order, and where, and
 // which boxes were shown.
+bool Win32Host::tracing() {
+    static const bool on = std::getenv("PERNADAS_TRACE_FORMS") != nullptr;
+    return on;
+}
+
 void Win32Host::trace(const std::string& what) {
-    if (!std::getenv("PERNADAS_TRACE_FORMS")) return;
+    if (!tracing()) return;
     // Each line says when, by the program's own clock, from its first line.
     static const ULONGLONG start = GetTickCount64();
     const std::string line =

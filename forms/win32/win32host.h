@@ -70,6 +70,7 @@ class Win32Host : public forms::DisplayHost {
     void noFormLoaded() override;
 
     // With PERNADAS_TRACE_FORMS set, a line on the standard error for a check from outside.
+    static bool tracing();
     static void trace(const std::string& what);
 
   private:
