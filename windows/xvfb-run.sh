@@ -1,6 +1,8 @@
 #!/bin/sh
 # Runs a command on a virtual display of its own: the first free one of :90 to :99 (Xvfb,
-# 1024x768, 24 bits), which ends with the command. DISPLAY names it for the command.
+# 1024x768, 24 bits), which ends with the command. DISPLAY names it for the command. The server
+# does not reset when its last client goes (-noreset): the tests stop Wine between steps, and a
+# program that connected while the server reset lost its display ("X connection broken").
 #   sh xvfb-run.sh COMMAND [ARGUMENT...]
 set -eu
 display=""
@@ -11,7 +13,7 @@ cleanup() {
 trap cleanup EXIT INT TERM
 for n in 90 91 92 93 94 95 96 97 98 99; do
     [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     # Ready when the display answers; gone when another run took the number first.
     for _ in $(seq 50); do
