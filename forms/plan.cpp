@@ -1,10 +1,19 @@
 #include "forms/plan.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 
 namespace forms {
+
+namespace {
+
+bool drawn(Kind kind) {
+    return kind == Kind::Line || kind == Kind::Oval || kind == Kind::Rectangle;
+}
+
+}  // namespace
 
 int twipsToPixels(int twips, double dotsPerInch) {
     return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
@@ -67,11 +76,101 @@ Groups groups(const FormDesc& form) {
             else
                 same->push_back(i);
         }
-        const bool drawn =
-            c.kind == Kind::Line || c.kind == Kind::Oval || c.kind == Kind::Rectangle;
-        if (drawn && !g.drawing && !c.container.empty()) g.drawing = named(c.container);
+        if (drawn(c.kind) && !g.drawing && !c.container.empty()) g.drawing = named(c.container);
     }
     return g;
+}
+
+namespace {
+
+Role roleOf(const FormDesc& form, const ControlDesc& c) {
+    switch (c.kind) {
+        case Kind::Slider:
+            return Role::Slider;
+        case Kind::Readout:
+            return Role::Readout;
+        case Kind::TextBox:
+            return Role::TextBox;
+        case Kind::Label:
+            return Role::Label;
+        case Kind::Frame:
+            for (const ControlDesc& inside : form.controls)
+                if (inside.container == c.name && drawn(inside.kind)) return Role::Drawing;
+            return Role::Group;
+        case Kind::Line:
+        case Kind::Oval:
+        case Kind::Rectangle:
+            return Role::Decoration;
+        case Kind::Button:
+            return Role::Button;
+        case Kind::Option:
+            return Role::Option;
+        case Kind::Image:
+        case Kind::Picture:
+            return Role::Picture;
+        case Kind::Timer:
+            return Role::None;
+    }
+    return Role::None;
+}
+
+}  // namespace
+
+Plan plan(const FormDesc& form, double dotsPerInch) {
+    const auto px = [&](int twips) { return twipsToPixels(twips, dotsPerInch); };
+    const std::vector<std::size_t> held = containers(form);
+    const std::vector<Exposure> seen = exposures(form);
+    Plan p;
+    p.dotsPerInch = dotsPerInch;
+    p.clientWidth = px(form.clientWidth);
+    p.clientHeight = px(form.clientHeight);
+    p.pictureWidth = px(form.pictureWidth);
+    p.pictureHeight = px(form.pictureHeight);
+    p.controls.resize(form.controls.size());
+    for (std::size_t i = 0; i < form.controls.size(); ++i) {
+        const ControlDesc& c = form.controls[i];
+        Plan::Control& planned = p.controls[i];
+        planned.index = i;
+        planned.container = held[i];
+        planned.box = placedBox(c, seen[i], dotsPerInch);
+        const Box& r = seen[i].room;
+        if (!r.empty() && c.kind != Kind::Line) {
+            const int left = px(c.left + r.left), top = px(c.top + r.top);
+            planned.room = {left - planned.box.left, top - planned.box.top,
+                            px(c.left + r.right) - left, px(c.top + r.bottom) - top};
+        }
+        planned.hidden = seen[i].hidden;
+        planned.role = roleOf(form, c);
+        for (std::size_t k = 0; k < form.controls.size() && !c.labelledBy.empty(); ++k)
+            if (form.controls[k].name == c.labelledBy) planned.labelledBy = k;
+        planned.x1 = px(c.x1);
+        planned.y1 = px(c.y1);
+        planned.x2 = px(c.x2);
+        planned.y2 = px(c.y2);
+    }
+    // Frames hold no circle (containers refused one), so each chain ends at the form.
+    for (Plan::Control& planned : p.controls) {
+        planned.inForm = planned.box;
+        for (std::size_t at = planned.container; at != kOnForm; at = held[at]) {
+            planned.inForm.left += p.controls[at].box.left;
+            planned.inForm.top += p.controls[at].box.top;
+        }
+    }
+    p.frontToBack = frontToBack(form);
+    for (std::size_t at = 0; at < p.frontToBack.size(); ++at)
+        p.controls[p.frontToBack[at]].stack = at;
+    std::vector<int> depth(held.size(), 0);
+    for (std::size_t i = 0; i < held.size(); ++i)
+        for (std::size_t at = held[i]; at != kOnForm; at = held[at]) ++depth[i];
+    for (std::size_t i = 0; i < held.size(); ++i) p.creationOrder.push_back(i);
+    const auto rank = [&](std::size_t i) {
+        return form.controls[i].kind == Kind::Frame ? depth[i] : INT_MAX;
+    };
+    std::stable_sort(p.creationOrder.begin(), p.creationOrder.end(),
+                     [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
+    p.tabOrder = tabOrder(form);
+    p.groups = groups(form);
+    return p;
 }
 
 std::string readoutDescription(const ControlState& readout) {
@@ -111,6 +210,34 @@ std::string_view kindName(Kind kind) {
             return "picture";
         case Kind::Timer:
             return "timer";
+    }
+    return {};
+}
+
+std::string_view roleName(Role role) {
+    switch (role) {
+        case Role::None:
+            return "none";
+        case Role::Slider:
+            return "slider";
+        case Role::Readout:
+            return "readout";
+        case Role::TextBox:
+            return "textbox";
+        case Role::Label:
+            return "label";
+        case Role::Group:
+            return "group";
+        case Role::Drawing:
+            return "drawing";
+        case Role::Decoration:
+            return "decoration";
+        case Role::Button:
+            return "button";
+        case Role::Option:
+            return "option";
+        case Role::Picture:
+            return "picture";
     }
     return {};
 }

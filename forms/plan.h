@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,8 +57,55 @@ struct Groups {
 };
 Groups groups(const FormDesc& form);
 
-// The names the browser's page knows kinds, window styles and alignments by.
+// What a screen reader is told a control is. A frame that holds lines or shapes is a drawing:
+// one picture, described, whose lines, shapes and letters are decoration; another frame is a
+// group. A timer is nothing on screen.
+enum class Role : std::uint8_t {
+    None,
+    Slider,
+    Readout,
+    TextBox,
+    Label,
+    Group,
+    Drawing,
+    Decoration,
+    Button,
+    Option,
+    Picture
+};
+
+// A form's window as every display builds it, at one scale: worked out once from the table, so
+// that no display decides any of it on its own.
+struct Plan {
+    struct Control {
+        std::size_t index = 0;            // in the table
+        std::size_t container = kOnForm;  // the frame that holds it, by index
+        // Where its window goes in its container (placedBox), and in the form's client area.
+        PixelBox box, inForm;
+        // The part of the window left for its text, in the window's own pixels; empty where
+        // nothing of it shows, and for a line.
+        PixelBox room;
+        bool hidden = false;  // wholly covered: neither drawn nor read
+        Role role = Role::None;
+        std::optional<std::size_t> labelledBy;  // the label that heads it
+        int x1 = 0, y1 = 0, x2 = 0, y2 = 0;     // a line's ends in its container, in pixels
+        std::size_t stack = 0;                  // its place in frontToBack: 0 in front of all
+    };
+    double dotsPerInch = 96;
+    int clientWidth = 0, clientHeight = 0, pictureWidth = 0, pictureHeight = 0;
+    std::vector<Control> controls;  // as the table lists them
+    std::vector<std::size_t> frontToBack, tabOrder;
+    // The order to make the controls in, so that each finds its container made: the frames,
+    // outer before inner, then the other controls, each in the table's order.
+    std::vector<std::size_t> creationOrder;
+    Groups groups;
+};
+// Throws std::invalid_argument for a control in no frame of the form (forms::containers).
+Plan plan(const FormDesc& form, double dotsPerInch);
+
+// The names the browser's page knows kinds, roles, window styles and alignments by.
 std::string_view kindName(Kind kind);
+std::string_view roleName(Role role);
 std::string_view styleName(WindowStyle style);
 std::string_view alignName(Align align);
 

@@ -49,25 +49,76 @@ TEST(Tables, EveryFormOfTheProgramIsSound) {
         std::sort(order.begin(), order.end());
         EXPECT_EQ(order.size(), d.controls.size());
         EXPECT_TRUE(std::adjacent_find(order.begin(), order.end()) == order.end());
+        // The window every display builds, at 96 and 144 dpi: each control made after its
+        // container, placed in it, its text's room inside its window; a frame that holds
+        // shapes is a drawing.
+        for (const double dpi : {96.0, 144.0}) {
+            SCOPED_TRACE(dpi);
+            const Plan p = plan(d, dpi);
+            std::vector<bool> made(d.controls.size(), false);
+            for (const std::size_t i : p.creationOrder) {
+                const std::size_t in = p.controls[i].container;
+                EXPECT_TRUE(in == kOnForm || made[in]) << d.controls[i].name;
+                made[i] = true;
+            }
+            EXPECT_EQ(std::count(made.begin(), made.end(), true), std::ptrdiff_t(made.size()));
+            for (const Plan::Control& c : p.controls) {
+                const ControlDesc& cd = d.controls[c.index];
+                SCOPED_TRACE(std::string(cd.name));
+                const PixelBox outer = c.container == kOnForm
+                                           ? PixelBox{0, 0, p.clientWidth, p.clientHeight}
+                                           : p.controls[c.container].inForm;
+                EXPECT_EQ(c.inForm.left, outer.left + c.box.left);
+                EXPECT_EQ(c.inForm.top, outer.top + c.box.top);
+                EXPECT_EQ(
+                    c.container == kOnForm ? std::string_view() : cd.container,
+                    c.container == kOnForm ? std::string_view() : d.controls[c.container].name);
+                EXPECT_LE(c.room.left + c.room.width, c.box.width);
+                EXPECT_LE(c.room.top + c.room.height, c.box.height);
+                const bool holdsShapes =
+                    std::any_of(d.controls.begin(), d.controls.end(), [&](const ControlDesc& o) {
+                        return o.container == cd.name &&
+                               (o.kind == Kind::Line || o.kind == Kind::Oval ||
+                                o.kind == Kind::Rectangle);
+                    });
+                EXPECT_EQ(c.role == Role::Drawing, cd.kind == Kind::Frame && holdsShapes);
+                if (!cd.labelledBy.empty()) {
+                    ASSERT_TRUE(c.labelledBy.has_value());
+                    EXPECT_EQ(d.controls[*c.labelledBy].name, cd.labelledBy);
+                }
+            }
+        }
     }
-    // The control that has the focus when the window has just been shown: "Terminar" on the
-    // menu (Enter ends the program), "Cancelar" on each calculator.
-    const std::pair<const char*, std::string_view> first[] = {{"frmmain", "Command5"},
-                                                              {"frmduaspernas", "Command3"},
-                                                              {"frmtrespernas", "Command4"},
-                                                              {"frmquatropernas", "Command3"}};
-    for (const auto& [name, control] : first) {
-        const FormDesc& d = runtime.find(name)->description();
-        ASSERT_FALSE(tabOrder(d).empty());
-        EXPECT_EQ(d.controls[tabOrder(d).front()].name, control) << name;
-    }
-    // What a one-column layout sets together, by name.
+    // Each form's tab order; the first has the focus when the window has just been shown:
+    // "Terminar" on the menu (Enter ends the program), "Cancelar" on each calculator, the
+    // system information button on the about dialog.
+    using Names = std::vector<std::string_view>;
     const auto names = [](const FormDesc& d, const std::vector<std::size_t>& at) {
-        std::vector<std::string_view> out;
+        Names out;
         for (const std::size_t i : at) out.push_back(d.controls[i].name);
         return out;
     };
-    using Names = std::vector<std::string_view>;
+    const std::pair<const char*, Names> tabs[] = {
+        {"frmsplashscreen", {}},
+        {"frmmain", {"Command5", "command1", "command2", "Command3", "Command6"}},
+        {"frmduaspernas",
+         {"Command3", "hsblcarga", "hsbperna", "txtperna", "txtaltura", "txtlcarga", "txtangsup",
+          "txtanginf", "Command4"}},
+        {"frmtrespernas",
+         {"Command4", "hsblcarga", "hsbperna", "txtperna", "txtaltura", "txtlcarga", "txtangsup",
+          "txtanginf", "Command2", "txtdiam", "Option1", "Option2"}},
+        {"frmquatropernas",
+         {"Command3", "txtanginf", "txtangsup", "txtlcarga", "txtaltura", "txtperna", "hsbperna",
+          "hsblcarga", "hsbccarga", "txtccarga", "Command4"}},
+        {"frmacerca",
+         {"cmdSysinfo", "cmdOk", "Text12", "Text11", "Text10", "Text9", "Text8", "Text7", "Text6",
+          "Text5", "Text4", "Text3", "Text2", "Text1", "Picture1", "Picture2", "Text13",
+          "Text14"}}};
+    for (const auto& [name, order] : tabs) {
+        const FormDesc& d = runtime.find(name)->description();
+        EXPECT_EQ(names(d, plan(d, 96).tabOrder), order) << name;
+    }
+    // What a one-column layout sets together, by name.
     const FormDesc& two = runtime.find("frmduaspernas")->description();
     const Groups g = groups(two);
     ASSERT_EQ(g.sliders.size(), 2u);  // the height and the angle are never moved by hand
@@ -132,6 +183,7 @@ TEST(Tables, APlantedFaultIsFound) {
         const FormDesc form{.name = "frmtest", .controls = broken};
         if (misplaced) {
             EXPECT_THROW(frontToBack(form), std::invalid_argument);
+            EXPECT_THROW(plan(form, 96), std::invalid_argument);
         }
     }
     // Frames inside each other in a circle.
