@@ -115,7 +115,8 @@ FormWindow::FormWindow(QtHost& host, forms::Form& form)
     setWindowTitle(qs(forms::windowTitle(d)));
     if (!d.accessibleName.empty()) setAccessibleName(qs(d.accessibleName));
     setFont(toQFont(d.font, font()));
-    const QSize client(px(d.clientWidth), px(d.clientHeight));
+    plan_ = forms::plan(d, dpi_);  // refuses a control in no frame of the form
+    const QSize client(plan_.clientWidth, plan_.clientHeight);
     if (d.style == forms::WindowStyle::Bare)
         resize(client);
     else
@@ -125,10 +126,7 @@ FormWindow::FormWindow(QtHost& host, forms::Form& form)
         setBackground(this, d.back, QPalette::Window);
     }
     if (!d.picture.empty())
-        background_ = picture(d.picture, QSize(px(d.pictureWidth), px(d.pictureHeight)));
-    const std::vector<forms::Exposure> exposures = forms::exposures(d);
-    for (std::size_t i = 0; i < d.controls.size(); ++i)
-        exposures_.emplace(d.controls[i].name, exposures[i]);
+        background_ = picture(d.picture, QSize(plan_.pictureWidth, plan_.pictureHeight));
     build();
 }
 
@@ -136,16 +134,15 @@ int FormWindow::px(int twips) const {
     return forms::twipsToPixels(twips, dpi_);
 }
 
+const forms::Plan::Control& FormWindow::planned(const ControlDesc& d) const {
+    return plan_.controls[std::size_t(&d - form_.description().controls.data())];
+}
+
 QRect FormWindow::room(std::string_view name) const {
-    const auto it = exposures_.find(name);
     const forms::ControlState* state = form_.find(name);
-    if (it == exposures_.end() || !state) return {};
-    const forms::ControlDesc& d = *state->desc;
-    const forms::Box& r = it->second.room;
-    if (r.empty()) return {};
-    const int left = px(d.left + r.left) - px(d.left), top = px(d.top + r.top) - px(d.top);
-    return QRect(QPoint(left, top), QPoint(px(d.left + r.right) - px(d.left) - 1,
-                                           px(d.top + r.bottom) - px(d.top) - 1));
+    if (!state) return {};
+    const forms::PixelBox& r = planned(*state->desc).room;
+    return QRect(r.left, r.top, r.width, r.height);
 }
 
 QWidget* FormWindow::control(std::string_view name) const {
@@ -153,45 +150,24 @@ QWidget* FormWindow::control(std::string_view name) const {
     return it == widgets_.end() ? nullptr : it->second;
 }
 
-QWidget* FormWindow::containerOf(const ControlDesc& d) const {
-    if (d.container.empty()) return const_cast<FormWindow*>(this);
-    QWidget* frame = control(d.container);
-    // A control must never turn up somewhere else without a word.
-    if (!frame)
-        throw std::logic_error("form " + std::string(form_.name()) + ": control " +
-                               std::string(d.name) + " lies in " + std::string(d.container) +
-                               ", which is not a frame of the form");
-    return frame;
-}
-
 void FormWindow::build() {
     auto& controls = form_.controls();
-    forms::containers(form_.description());  // refuses a control in no frame of the form
-    // Frames first, outer before inner, so that every control finds its container.
-    std::vector<ControlState*> pending;
-    for (ControlState& c : controls)
-        if (c.desc->kind == Kind::Frame) pending.push_back(&c);
-    while (!pending.empty()) {
-        const auto before = pending.size();
-        std::erase_if(pending, [&](ControlState* c) {
-            if (!c->desc->container.empty() && !control(c->desc->container)) return false;
-            widgets_[c->desc->name] = create(*c, containerOf(*c->desc));
-            return true;
-        });
-        if (pending.size() == before) containerOf(*pending.front()->desc);  // refuses it
+    // Each control in the container the plan resolved, containers first. A slider that is never
+    // shown gets no widget: nothing can reach it.
+    for (const std::size_t i : plan_.creationOrder) {
+        ControlState& c = controls[i];
+        const std::size_t in = plan_.controls[i].container;
+        QWidget* parent = in == forms::kOnForm ? this : control(controls[in].desc->name);
+        if (c.desc->kind == Kind::Timer)
+            create(c, this);
+        else if (!(c.desc->kind == Kind::Slider && !c.desc->visible))
+            widgets_[c.desc->name] = create(c, parent);
     }
-    // A slider that is never shown gets no widget: nothing can reach it.
-    for (ControlState& c : controls)
-        if (c.desc->kind != Kind::Frame && c.desc->kind != Kind::Timer &&
-            !(c.desc->kind == Kind::Slider && !c.desc->visible))
-            widgets_[c.desc->name] = create(c, containerOf(*c.desc));
     // The labels that head controls.
     for (ControlState& c : controls)
         if (!c.desc->labelledBy.empty())
             if (auto* label = qobject_cast<QLabel*>(control(c.desc->labelledBy)))
                 if (QWidget* w = control(c.desc->name)) label->setBuddy(w);
-    for (ControlState& c : controls)
-        if (c.desc->kind == Kind::Timer) create(c, this);
 
     // The table lists each container's controls front to back: raise them back to front.
     for (auto it = controls.rbegin(); it != controls.rend(); ++it)
@@ -199,7 +175,7 @@ void FormWindow::build() {
 
     // Tab order by tab index.
     std::vector<QWidget*> focusable;
-    for (const std::size_t i : forms::tabOrder(form_.description()))
+    for (const std::size_t i : plan_.tabOrder)
         if (QWidget* w = control(controls[i].desc->name)) focusable.push_back(w);
     for (std::size_t i = 1; i < focusable.size(); ++i) setTabOrder(focusable[i - 1], focusable[i]);
 
@@ -214,7 +190,8 @@ void FormWindow::build() {
 
 QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
     const ControlDesc& d = *state.desc;
-    const QRect box(px(d.left), px(d.top), px(d.width), px(d.height));
+    const forms::Plan::Control& plan = planned(d);
+    const QRect box(plan.box.left, plan.box.top, plan.box.width, plan.box.height);
     QWidget* w = nullptr;
     switch (d.kind) {
         case Kind::Slider: {
@@ -263,12 +240,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
         case Kind::Frame: {
             auto* frame = new FrameBox(parent);
             markControl(frame, state);
-            // A frame that holds lines or shapes is a drawing.
-            for (const ControlState& c : form_.controls())
-                if (c.desc->container == d.name &&
-                    (c.desc->kind == Kind::Line || c.desc->kind == Kind::Oval ||
-                     c.desc->kind == Kind::Rectangle))
-                    markDrawing(frame);
+            if (plan.role == forms::Role::Drawing) markDrawing(frame);
             frame->setTitle(qs(d.caption));
             // A frame hides what lies behind it, in its own colour or its container's.
             frame->setAutoFillBackground(true);
@@ -307,7 +279,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
         case Kind::Line:
         case Kind::Oval:
         case Kind::Rectangle: {
-            auto* shape = new ShapeWidget(d, parent, dpi_);
+            auto* shape = new ShapeWidget(d, plan, parent);
             shape->setObjectName(qs(d.name));
             return shape;
         }
@@ -355,7 +327,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
     fitCaption(w, d);
     // Nothing of a control wholly covered by those in front of it is seen, nor given to a
     // screen reader.
-    if (exposures_.at(d.name).hidden) w->hide();
+    if (plan.hidden) w->hide();
     if (!d.accessibleName.empty()) w->setAccessibleName(qs(d.accessibleName));
     if (!d.description.empty()) w->setAccessibleDescription(qs(d.description));
     if (d.kind == Kind::Label || d.kind == Kind::Frame || d.kind == Kind::Image)

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "forms/form.h"
-#include "forms/layout.h"
+#include "forms/plan.h"
 
 class QLineEdit;
 
@@ -46,7 +46,7 @@ class FormWindow : public QWidget {
   private:
     void build();
     QWidget* create(forms::ControlState& state, QWidget* parent);
-    QWidget* containerOf(const forms::ControlDesc& desc) const;
+    const forms::Plan::Control& planned(const forms::ControlDesc& desc) const;
     static void fitText(QLineEdit* edit, const QFont& described);
     void fitCaption(QWidget* w, const forms::ControlDesc& d) const;
     void syncOptions();
@@ -57,7 +57,7 @@ class FormWindow : public QWidget {
     double dpi_ = 96;
     bool unloaded_ = false;
     std::map<std::string_view, QWidget*> widgets_;
-    std::map<std::string_view, forms::Exposure> exposures_;
+    forms::Plan plan_;
     QPixmap background_;
 };
 

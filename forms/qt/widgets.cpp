@@ -115,19 +115,19 @@ void FrameBox::paintEvent(QPaintEvent*) {
     p.drawText(caption, flags, title());
 }
 
-ShapeWidget::ShapeWidget(const forms::ControlDesc& desc, QWidget* parent, double dpi)
+ShapeWidget::ShapeWidget(const forms::ControlDesc& desc, const forms::Plan::Control& plan,
+                         QWidget* parent)
     : QWidget(parent), desc_(desc) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    auto px = [dpi](int twips) { return forms::twipsToPixels(twips, dpi); };
     if (desc.kind == forms::Kind::Line) {
         const int pad = std::max(desc.lineWidth, 1);
-        const QPoint a(px(desc.x1), px(desc.y1)), b(px(desc.x2), px(desc.y2));
+        const QPoint a(plan.x1, plan.y1), b(plan.x2, plan.y2);
         const QRect box = QRect(a, b).normalized().adjusted(-pad, -pad, pad, pad);
         setGeometry(box);
         from_ = a - box.topLeft();
         to_ = b - box.topLeft();
     } else {
-        setGeometry(px(desc.left), px(desc.top), px(desc.width), px(desc.height));
+        setGeometry(plan.box.left, plan.box.top, plan.box.width, plan.box.height);
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "forms/description.h"
 #include "forms/form.h"
+#include "forms/plan.h"
 
 namespace formsqt {
 
@@ -46,7 +47,7 @@ class FrameBox : public QGroupBox {
 // A line, oval or rectangle of a form's drawing.
 class ShapeWidget : public QWidget {
   public:
-    ShapeWidget(const forms::ControlDesc& desc, QWidget* parent, double dpi);
+    ShapeWidget(const forms::ControlDesc& desc, const forms::Plan::Control& plan, QWidget* parent);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

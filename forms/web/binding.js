@@ -102,40 +102,22 @@ class FormWindow {
         win.addEventListener("keydown", (e) => this.onKey(e));
     }
 
-    // The table lists each container's controls front to back.
+    // Made in the model's order, each in the container the model resolved, stacked as the
+    // model has them front to back.
     build() {
         const containers = new Map([["", this.client]]);
-        const frames = this.desc.controls.filter((c) => c.kind === "frame");
-        let pending = frames;
-        while (pending.length) {
-            const rest = pending.filter((c) => !containers.has(c.container));
-            for (const c of pending)
-                if (containers.has(c.container)) containers.set(c.name, this.create(c, containers.get(c.container)));
-            if (rest.length === pending.length)
-                throw new Error(`form ${this.desc.name}: ${rest[0].name} lies in ${rest[0].container}, which is not a frame`);
-            pending = rest;
-        }
-        for (const c of this.desc.controls) {
-            if (c.kind === "frame") continue;
+        const byName = new Map(this.desc.controls.map((c) => [c.name, c]));
+        for (const name of this.desc.creationOrder) {
+            const c = byName.get(name);
             if (c.kind === "timer") {
                 this.timers.push(setInterval(() => this.page.act("tick", this.desc.name, c.name), c.interval));
                 continue;
             }
             if (c.kind === "slider" && !c.visible) continue;  // nothing can reach it
-            const parent = containers.get(c.container);
-            if (!parent)
-                throw new Error(`form ${this.desc.name}: ${c.name} lies in ${c.container}, which is not a frame`);
-            this.create(c, parent);
+            const el = this.create(c, containers.get(c.container));
+            if (c.kind === "frame") containers.set(c.name, el);
         }
-        // Front to back within a container.
-        const order = new Map();
-        for (const c of this.desc.controls) {
-            const rec = this.controls.get(c.name);
-            if (!rec) continue;
-            const n = order.get(c.container) || 0;
-            order.set(c.container, n + 1);
-            rec.el.style.zIndex = String(1000 - n);
-        }
+        for (const rec of this.controls.values()) rec.el.style.zIndex = String(1000 - rec.desc.stack);
         // Labels that head controls.
         for (const c of this.desc.controls) {
             if (!c.labelledBy) continue;
@@ -209,9 +191,7 @@ class FormWindow {
                 }
                 if (c.back !== -1) el.style.background = cssColour(c.back);
                 // A frame that holds lines or shapes is a drawing: one picture, described.
-                const drawing = this.desc.controls.some((o) => o.container === c.name &&
-                    ["line", "oval", "rectangle"].includes(o.kind));
-                if (drawing) {
+                if (c.role === "drawing") {
                     el.setAttribute("role", "img");
                     el.setAttribute("aria-label", c.accessibleName || c.caption || "Desenho");
                     if (c.description) el.setAttribute("aria-description", c.description);

@@ -62,24 +62,15 @@ std::string fontJson(const forms::Font& f) {
            field("bold", f.bold) + "}";
 }
 
-// What of the control shows: the part of it left seen (twips from its corner), and whether it
-// is wholly covered.
-std::string exposureJson(const forms::Exposure& e) {
-    const forms::Box& r = e.room;
-    return field("hidden", e.hidden) + ",\"room\":{" + field("left", r.left) + "," +
-           field("top", r.top) + "," + field("right", r.right) + "," + field("bottom", r.bottom) +
-           "}";
-}
-
 constexpr double kCssDotsPerInch = 96;
-int cssPixels(int twips) {
-    return forms::twipsToPixels(twips, kCssDotsPerInch);
-}
 
-std::string controlJson(const ControlDesc& c, const forms::Exposure& seen) {
+std::string controlJson(const FormDesc& form, const forms::Plan& plan, std::size_t i) {
+    const ControlDesc& c = form.controls[i];
+    const forms::Plan::Control& p = plan.controls[i];
     std::string s = "{";
     s += field("name", c.name) + ",";
     s += field("kind", forms::kindName(c.kind)) + ",";
+    s += field("role", forms::roleName(p.role)) + ",";
     s += field("container", c.container) + ",";
     s += field("left", c.left) + "," + field("top", c.top) + ",";
     s += field("width", c.width) + "," + field("height", c.height) + ",";
@@ -102,25 +93,26 @@ std::string controlJson(const ControlDesc& c, const forms::Exposure& seen) {
     s += field("smallChange", c.smallChange) + "," + field("largeChange", c.largeChange) + ",";
     s += field("interval", c.interval) + ",";
     s += field("picture", c.picture) + ",";
-    s += exposureJson(seen) + ",";
+    s += field("hidden", p.hidden) + "," + field("stack", p.stack) + ",";
     // Where the page puts it, in CSS pixels (96 to the inch), and a line's ends.
-    const forms::PixelBox b = forms::placedBox(c, seen, kCssDotsPerInch);
-    s += "\"box\":{" + field("left", b.left) + "," + field("top", b.top) + "," +
-         field("width", b.width) + "," + field("height", b.height) + "},";
-    s += "\"ends\":{" + field("x1", cssPixels(c.x1)) + "," + field("y1", cssPixels(c.y1)) + "," +
-         field("x2", cssPixels(c.x2)) + "," + field("y2", cssPixels(c.y2)) + "}";
+    const auto box = [](const forms::PixelBox& b) {
+        return "{" + field("left", b.left) + "," + field("top", b.top) + "," +
+               field("width", b.width) + "," + field("height", b.height) + "}";
+    };
+    s += "\"box\":" + box(p.box) + ",\"room\":" + box(p.room) + ",";
+    s += "\"ends\":{" + field("x1", p.x1) + "," + field("y1", p.y1) + "," + field("x2", p.x2) +
+         "," + field("y2", p.y2) + "}";
     return s + "}";
 }
 
 // What a one-column layout sets together (forms::groups), by the controls' names.
-std::string groupsJson(const FormDesc& d) {
+std::string groupsJson(const FormDesc& d, const forms::Groups& g) {
     const auto name = [&](std::size_t i) { return jsonString(d.controls[i].name); };
     const auto list = [&](const std::vector<std::size_t>& at) {
         std::string s = "[";
         for (std::size_t k = 0; k < at.size(); ++k) s += (k ? "," : "") + name(at[k]);
         return s + "]";
     };
-    const forms::Groups g = forms::groups(d);
     std::string s = "{\"sliders\":[";
     for (std::size_t k = 0; k < g.sliders.size(); ++k) {
         const auto& slider = g.sliders[k];
@@ -138,6 +130,7 @@ std::string groupsJson(const FormDesc& d) {
 }  // namespace
 
 std::string describeJson(const FormDesc& d) {
+    const forms::Plan plan = forms::plan(d, kCssDotsPerInch);
     std::string s = "{";
     s += field("name", d.name) + ",";
     s += field("caption", d.caption) + ",";
@@ -148,22 +141,24 @@ std::string describeJson(const FormDesc& d) {
     s += field("back", d.back) + ",";
     s += field("picture", d.picture) + ",";
     s += field("pictureWidth", d.pictureWidth) + "," + field("pictureHeight", d.pictureHeight);
-    s += ",\"pixels\":{" + field("clientWidth", cssPixels(d.clientWidth)) + "," +
-         field("clientHeight", cssPixels(d.clientHeight)) + "," +
-         field("pictureWidth", cssPixels(d.pictureWidth)) + "," +
-         field("pictureHeight", cssPixels(d.pictureHeight)) + "}";
+    s += ",\"pixels\":{" + field("clientWidth", plan.clientWidth) + "," +
+         field("clientHeight", plan.clientHeight) + "," + field("pictureWidth", plan.pictureWidth) +
+         "," + field("pictureHeight", plan.pictureHeight) + "}";
     s += ",\"tabOrder\":[";
     bool firstTab = true;
-    for (const std::size_t i : forms::tabOrder(d)) {
+    for (const std::size_t i : plan.tabOrder) {
         s += (firstTab ? "" : ",") + jsonString(d.controls[i].name);
         firstTab = false;
     }
     s += "]";
-    s += ",\"groups\":" + groupsJson(d);
+    s += ",\"creationOrder\":[";
+    for (std::size_t k = 0; k < plan.creationOrder.size(); ++k)
+        s += (k ? "," : "") + jsonString(d.controls[plan.creationOrder[k]].name);
+    s += "]";
+    s += ",\"groups\":" + groupsJson(d, plan.groups);
     s += ",\"controls\":[";
-    const std::vector<forms::Exposure> seen = forms::exposures(d);
     for (std::size_t i = 0; i < d.controls.size(); ++i)
-        s += (i ? "," : "") + controlJson(d.controls[i], seen[i]);
+        s += (i ? "," : "") + controlJson(d, plan, i);
     return s + "]}";
 }
 

@@ -95,6 +95,7 @@ FormWindow::FormWindow(Win32Host& host, forms::Form& form) : host_(host), form_(
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::windowProc));
     dpi_ = GetDpiForWindow(hwnd_);
     if (dpi_ == 0) dpi_ = 96;
+    plan_ = forms::plan(d, dpi_);  // refuses a control in no frame of the form
     // A window without a caption still has a name for screen readers.
     if (!d.accessibleName.empty()) annotate(hwnd_, PROPID_ACC_NAME, d.accessibleName);
     build();
@@ -154,26 +155,24 @@ const FormWindow::Item* FormWindow::find(std::string_view name) const {
 }
 
 RECT FormWindow::rectOfContainer(const Item& item) const {
-    const std::string_view container = item.state->desc->container;
-    if (const Item* frame = container.empty() ? nullptr : find(container)) return rectOf(*frame);
-    const forms::FormDesc& d = form_.description();
-    return RECT{0, 0, px(d.clientWidth), px(d.clientHeight)};
+    const std::size_t container = planned(item).container;
+    if (container == forms::kOnForm) return RECT{0, 0, plan_.clientWidth, plan_.clientHeight};
+    const forms::PixelBox& b = plan_.controls[container].inForm;
+    return RECT{b.left, b.top, b.left + b.width, b.top + b.height};
 }
 
 RECT FormWindow::rectOf(const Item& item) const {
-    const ControlDesc& d = *item.state->desc;
-    const RECT outer = rectOfContainer(item);
-    if (d.kind == Kind::Line) {
-        const int pad = std::max(d.lineWidth, 1);
-        return RECT{outer.left + px(std::min(d.x1, d.x2)) - pad,
-                    outer.top + px(std::min(d.y1, d.y2)) - pad,
-                    outer.left + px(std::max(d.x1, d.x2)) + pad + 1,
-                    outer.top + px(std::max(d.y1, d.y2)) + pad + 1};
+    const forms::Plan::Control& p = planned(item);
+    if (item.state->desc->kind == Kind::Line) {
+        const RECT outer = rectOfContainer(item);
+        const int pad = std::max(item.state->desc->lineWidth, 1);
+        return RECT{outer.left + std::min(p.x1, p.x2) - pad, outer.top + std::min(p.y1, p.y2) - pad,
+                    outer.left + std::max(p.x1, p.x2) + pad + 1,
+                    outer.top + std::max(p.y1, p.y2) + pad + 1};
     }
     // A label's window is the part of it left seen, so that its text goes there.
-    const forms::PixelBox b = forms::placedBox(d, item.exposure, dpi_);
-    return RECT{outer.left + b.left, outer.top + b.top, outer.left + b.left + b.width,
-                outer.top + b.top + b.height};
+    return RECT{p.inForm.left, p.inForm.top, p.inForm.left + p.inForm.width,
+                p.inForm.top + p.inForm.height};
 }
 
 const forms::Font& FormWindow::fontOf(const Item& item) const {
@@ -224,15 +223,12 @@ COLORREF FormWindow::backOf(const Item& item) const {
 void FormWindow::build() {
     // Front to back, a frame's own controls just in front of the frame; a table that puts a
     // control in no frame of the form is refused.
-    for (const std::size_t i : forms::frontToBack(form_.description())) {
+    for (const std::size_t i : plan_.frontToBack) {
         Item item;
         item.state = &form_.controls()[i];
+        item.index = i;
         items_.push_back(item);
     }
-    const forms::FormDesc& form = form_.description();
-    const std::vector<forms::Exposure> seen = forms::exposures(form);
-    for (Item& item : items_)
-        item.exposure = seen[std::size_t(item.state->desc - form.controls.data())];
 
     for (std::size_t i = 0; i < items_.size(); ++i) {
         Item& item = items_[i];
@@ -240,7 +236,7 @@ void FormWindow::build() {
         const std::wstring caption = widen(d.caption);
         // Nothing of a control wholly covered by those in front of it is seen, nor given to a
         // screen reader.
-        const bool shown = d.visible && !item.exposure.hidden;
+        const bool shown = d.visible && !planned(item).hidden;
         DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (shown ? WS_VISIBLE : 0);
         DWORD exStyle = 0;
         const wchar_t* cls = nullptr;
@@ -328,8 +324,7 @@ void FormWindow::build() {
 }
 
 void FormWindow::layout() {
-    const forms::FormDesc& d = form_.description();
-    RECT frame{0, 0, px(d.clientWidth), px(d.clientHeight)};
+    RECT frame{0, 0, plan_.clientWidth, plan_.clientHeight};
     AdjustWindowRectExForDpi(&frame, DWORD(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
                              DWORD(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -338,7 +333,7 @@ void FormWindow::layout() {
     // still gets its exact size.
     RECT client;
     GetClientRect(hwnd_, &client);
-    const int dw = px(d.clientWidth) - client.right, dh = px(d.clientHeight) - client.bottom;
+    const int dw = plan_.clientWidth - client.right, dh = plan_.clientHeight - client.bottom;
     if (dw != 0 || dh != 0)
         SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left + dw,
                      frame.bottom - frame.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

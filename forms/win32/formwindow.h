@@ -32,7 +32,6 @@ class FormWindow {
     // Where a control lies in the window's client area, in pixels at the window's resolution.
     RECT controlRect(std::string_view name) const;
     UINT dpi() const { return dpi_; }
-    int px(int twips) const { return forms::twipsToPixels(twips, dpi_); }
 
     // Shows the model's values: slider positions, read-out texts and colours, options.
     void sync();
@@ -62,8 +61,11 @@ class FormWindow {
         forms::Colour shownBack = forms::kDefaultColour;  // read-outs: the colour on screen
         std::string_view shownNote;                       // read-outs: the meaning told
         int shownValue = INT_MIN;                         // sliders: the value last traced
-        forms::Exposure exposure;  // what of it the controls in front leave seen
+        std::size_t index = 0;                            // in the form's table and in plan_
     };
+    const forms::Plan::Control& planned(const Item& item) const {
+        return plan_.controls[item.index];
+    }
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
@@ -107,6 +109,7 @@ class FormWindow {
     forms::Form& form_;
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;
+    forms::Plan plan_;  // worked out anew when the window moves to a screen of another dpi
     bool unloaded_ = false;
     int wheelRest_ = 0;
     HWND focus_ = nullptr;       // where the focus was when the window was last active

@@ -282,6 +282,7 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_DPICHANGED: {
             dpi_ = LOWORD(wp);
+            plan_ = forms::plan(form_.description(), dpi_);
             const RECT* suggested = reinterpret_cast<const RECT*>(lp);
             layout();
             SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,

@@ -41,11 +41,10 @@ void FormWindow::drawFocus(const Item& item) {
     // toolkit's own focus frame goes round a caption, and the option buttons have none.
     RECT r;
     GetClientRect(item.hwnd, &r);
-    const forms::Box& room = item.exposure.room;
-    const ControlDesc& d = *item.state->desc;
-    if (!room.empty()) {
-        r.right = std::min<LONG>(r.right, px(d.left + room.right) - px(d.left));
-        r.bottom = std::min<LONG>(r.bottom, px(d.top + room.bottom) - px(d.top));
+    const forms::PixelBox& room = planned(item).room;
+    if (room.width > 0 && room.height > 0) {
+        r.right = std::min<LONG>(r.right, room.left + room.width);
+        r.bottom = std::min<LONG>(r.bottom, room.top + room.height);
     }
     HDC dc = GetDC(item.hwnd);
     FrameRect(dc, &r, brush(GetSysColor(COLOR_HIGHLIGHT)));
@@ -65,7 +64,7 @@ const Pixels& FormWindow::pictureAt(const std::string& key, std::string_view nam
 void FormWindow::paintSurface(HDC dc, const RECT& view) {
     if (!surface_) {
         const forms::FormDesc& d = form_.description();
-        const int w = px(d.clientWidth), h = px(d.clientHeight);
+        const int w = plan_.clientWidth, h = plan_.clientHeight;
         HDC screen = GetDC(hwnd_);
         surface_ = CreateCompatibleBitmap(screen, std::max(w, 1), std::max(h, 1));
         ReleaseDC(hwnd_, screen);
@@ -75,7 +74,7 @@ void FormWindow::paintSurface(HDC dc, const RECT& view) {
         FillRect(memory, &all, brush(toColorRef(d.back, GetSysColor(COLOR_BTNFACE))));
         if (!d.picture.empty()) {
             // At its natural size from the corner, cut off at the right and bottom edges.
-            blend(memory, pictureAt("@form", d.picture, px(d.pictureWidth), px(d.pictureHeight)), 0,
+            blend(memory, pictureAt("@form", d.picture, plan_.pictureWidth, plan_.pictureHeight), 0,
                   0);
         }
         for (auto it = items_.rbegin(); it != items_.rend(); ++it) paintItem(memory, *it);
@@ -115,8 +114,9 @@ void FormWindow::paintItem(HDC dc, const Item& item) {
                                                          : GetStockObject(NULL_PEN));
     if (d.kind == Kind::Line) {
         const RECT outer = rectOfContainer(item);
-        MoveToEx(dc, outer.left + px(d.x1), outer.top + px(d.y1), nullptr);
-        LineTo(dc, outer.left + px(d.x2), outer.top + px(d.y2));
+        const forms::Plan::Control& p = planned(item);
+        MoveToEx(dc, outer.left + p.x1, outer.top + p.y1, nullptr);
+        LineTo(dc, outer.left + p.x2, outer.top + p.y2);
     } else {
         SelectObject(dc, d.filled ? static_cast<HGDIOBJ>(brush(toColorRef(d.back, 0)))
                                   : GetStockObject(NULL_BRUSH));

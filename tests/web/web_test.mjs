@@ -111,10 +111,9 @@ async function textFaults(page, form) {
             if (!el || !(el.value ?? el.textContent).trim()) continue;
             if (isCut(el)) faults.push(`${c.name} cut off`);
             // A label's text lies in the part of it that the controls in front leave seen.
-            const seen = (t) => Math.round(t / 15);
-            if (c.kind === "label" && c.room.right > c.room.left &&
-                (el.offsetLeft + el.offsetWidth > seen(c.left + c.room.right) ||
-                 el.offsetTop + el.offsetHeight > seen(c.top + c.room.bottom)))
+            if (c.kind === "label" && c.room.width > 0 &&
+                (el.offsetLeft + el.offsetWidth > c.box.left + c.room.left + c.room.width ||
+                 el.offsetTop + el.offsetHeight > c.box.top + c.room.top + c.room.height))
                 faults.push(`${c.name} reaches under a control in front of it`);
             const want = tablePx(c), got = parseFloat(getComputedStyle(el).fontSize);
             if (got > want + 0.05) faults.push(`${c.name} at ${got}px, larger than its table's ${want}px`);

@@ -316,15 +316,16 @@ class QtBindingTest : public QtProgramTest {
         QVERIFY_THROWS_EXCEPTION(std::logic_error, FormWindow(*host, broken));
     }
 
-    void geometryFollowsTheDescription() {
+    // Each widget where the model's plan of the window puts it.
+    void geometryFollowsThePlan() {
         const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
-        auto px = [dpi](int twips) { return forms::twipsToPixels(twips, dpi); };
         for (const char* name : {"frmsplashscreen", "frmmain", "frmduaspernas", "frmtrespernas",
                                  "frmquatropernas", "frmacerca"}) {
             FormWindow* w = open(name);
             QVERIFY2(w, name);
             const auto& d = form(name).description();
-            QCOMPARE(w->size(), QSize(px(d.clientWidth), px(d.clientHeight)));
+            const forms::Plan plan = forms::plan(d, dpi);
+            QCOMPARE(w->size(), QSize(plan.clientWidth, plan.clientHeight));
             for (const auto& c : d.controls) {
                 QWidget* widget = w->control(c.name);
                 if (c.kind == forms::Kind::Timer || c.kind == forms::Kind::Line) continue;
@@ -333,8 +334,8 @@ class QtBindingTest : public QtProgramTest {
                     continue;
                 }
                 QVERIFY2(widget, c.name.data());
-                QCOMPARE(widget->geometry(),
-                         QRect(px(c.left), px(c.top), px(c.width), px(c.height)));
+                const forms::PixelBox& b = plan.controls[std::size_t(&c - d.controls.data())].box;
+                QCOMPARE(widget->geometry(), QRect(b.left, b.top, b.width, b.height));
             }
             if (dpi == 96) QCOMPARE(w->size(), QSize(d.clientWidth / 15, d.clientHeight / 15));
             runtime->close(form(name));

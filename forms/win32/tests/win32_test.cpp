@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/layout.h"
+#include "forms/plan.h"
 #include "forms/win32/formwindow.h"
 #include "forms/win32/win32host.h"
 #include "shell/shell.h"
@@ -125,10 +125,12 @@ TEST_F(Win32Binding, windowsAndControlsFollowTheirTables) {
                 break;
         }
 
-        const std::vector<forms::Exposure> seen = forms::exposures(d);
+        // Each control's window where the model's plan puts it.
+        const forms::Plan plan = forms::plan(d, 96);
         for (const ControlState& c : window.form().controls()) {
             const forms::ControlDesc& cd = *c.desc;
-            const forms::Exposure& exposure = seen[std::size_t(&cd - d.controls.data())];
+            const forms::Plan::Control& planned =
+                plan.controls[std::size_t(&cd - d.controls.data())];
             HWND control = window.control(cd.name);
             if (cd.kind == Kind::Line || cd.kind == Kind::Oval || cd.kind == Kind::Rectangle ||
                 cd.kind == Kind::Image || cd.kind == Kind::Timer) {
@@ -136,27 +138,16 @@ TEST_F(Win32Binding, windowsAndControlsFollowTheirTables) {
                 continue;
             }
             ASSERT_NE(control, nullptr) << cd.name;
-            // A label's window is the part of it that the controls in front leave seen.
-            forms::Box box{0, 0, cd.width, cd.height};
-            if (cd.kind == Kind::Label && !exposure.room.empty()) box = exposure.room;
-            int left = pixels(cd.left + box.left), top = pixels(cd.top + box.top);
-            const int right = pixels(cd.left + box.right), bottom = pixels(cd.top + box.bottom);
-            int dx = 0, dy = 0;
-            for (std::string_view in = cd.container; !in.empty();) {
-                const forms::ControlDesc& frame = *window.form().find(in)->desc;
-                dx += pixels(frame.left);
-                dy += pixels(frame.top);
-                in = frame.container;
-            }
             RECT r;
             GetWindowRect(control, &r);
             MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&r), 2);
-            EXPECT_EQ(r.left, left + dx) << cd.name;
-            EXPECT_EQ(r.top, top + dy) << cd.name;
-            EXPECT_EQ(r.right - r.left, right - left) << cd.name;
-            EXPECT_EQ(r.bottom - r.top, bottom - top) << cd.name;
+            const forms::PixelBox& b = planned.inForm;
+            EXPECT_EQ(r.left, b.left) << cd.name;
+            EXPECT_EQ(r.top, b.top) << cd.name;
+            EXPECT_EQ(r.right - r.left, b.width) << cd.name;
+            EXPECT_EQ(r.bottom - r.top, b.height) << cd.name;
             // One wholly covered is not shown, nor given to screen readers.
-            EXPECT_EQ(IsWindowVisible(control) != FALSE, cd.visible && !exposure.hidden) << cd.name;
+            EXPECT_EQ(IsWindowVisible(control) != FALSE, cd.visible && !planned.hidden) << cd.name;
             if (cd.kind == Kind::Label || cd.kind == Kind::Button || cd.kind == Kind::Frame) {
                 EXPECT_EQ(text(control), cd.caption) << cd.name;
             }
