@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "about/acerca.h"
+#include "calculators/duaspernas.h"
+#include "calculators/trespernas.h"
 #include "forms/plan.h"
 #include "forms/win32/formwindow.h"
 #include "forms/win32/win32host.h"
@@ -20,6 +23,10 @@ namespace {
 using forms::ControlState;
 using forms::Kind;
 using formswin32::FormWindow;
+using Menu = shell::frmmain;
+using Two = calculators::frmduaspernas;
+using Three = calculators::frmtrespernas;
+using About = about::frmacerca;
 
 void pump() {
     MSG msg;
@@ -242,7 +249,7 @@ TEST_F(Win32Binding, windowMessagesActAsTheScenarioRunnerDoes) {
     scroll("hsbperna", SB_PAGELEFT);
     twin.line("page frmduaspernas hsbperna -", bad);
     check("a track click on the leg");
-    SendMessageW(window.control("Command4"), BM_CLICK, 0, 0);
+    SendMessageW(window.control(Two::kSearchButton), BM_CLICK, 0, 0);
     twin.line("click frmduaspernas Command4", bad);
     check("the 90-degree search");
     EXPECT_EQ(state("frmduaspernas", "txtangsup").text, " 90");
@@ -263,23 +270,23 @@ TEST_F(Win32Binding, windowMessagesActAsTheScenarioRunnerDoes) {
 // button, access keys press theirs.
 TEST_F(Win32Binding, keyboardFollowsTheTabOrder) {
     FormWindow& menu = open("frmmain");
-    EXPECT_EQ(GetFocus(), menu.control("Command5"));  // "Terminar", tab index 0
+    EXPECT_EQ(GetFocus(), menu.control(Menu::kQuitButton));  // "Terminar", tab index 0
     SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_EQ(GetFocus(), menu.control("command1"));
+    EXPECT_EQ(GetFocus(), menu.control(Menu::kTwoLegsButton));
     SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
     SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
     SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_EQ(GetFocus(), menu.control("Command6"));  // "Acerca"
+    EXPECT_EQ(GetFocus(), menu.control(Menu::kAboutButton));  // "Acerca"
     SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_EQ(GetFocus(), menu.control("Command5"));  // round again
+    EXPECT_EQ(GetFocus(), menu.control(Menu::kQuitButton));  // round again
 
     // Enter on "Acerca" opens the about dialog beside the menu; its focus is on the system
     // information button, which Enter would press.
-    SendMessageW(menu.control("Command6"), WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageW(menu.control(Menu::kAboutButton), WM_KEYDOWN, VK_RETURN, 0);
     pump();
     FormWindow* about = host.window("frmacerca");
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(GetFocus(), about->control("cmdSysinfo"));
+    EXPECT_EQ(GetFocus(), about->control(About::kSysInfoButton));
     EXPECT_TRUE(runtime.find("frmmain")->loaded());
     // Alt+O: "&Ok".
     SendMessageW(GetFocus(), WM_SYSCHAR, L'o', 1 << 29);
@@ -289,7 +296,7 @@ TEST_F(Win32Binding, keyboardFollowsTheTabOrder) {
     // The calculator's sliders step with the keys the scroll bar turns into scroll messages, and
     // take no Tab character into the model.
     FormWindow& calc = open("frmduaspernas");
-    EXPECT_EQ(GetFocus(), calc.control("Command3"));  // "Cancelar", tab index 0
+    EXPECT_EQ(GetFocus(), calc.control(Two::kCancelButton));  // "Cancelar", tab index 0
     SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
     EXPECT_EQ(GetFocus(), calc.control("hsblcarga"));  // tab index 1
     const int before = state("frmduaspernas", "hsblcarga").value;
@@ -335,7 +342,8 @@ TEST_F(Win32Binding, aNewResolutionLaysTheWindowOutAgain) {
     EXPECT_EQ(r.left, at144(leg.left));
     EXPECT_EQ(r.right - r.left, at144(leg.width));
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.control("Command4"), WM_GETFONT, 0, 0)),
+    GetObjectW(reinterpret_cast<HFONT>(
+                   SendMessageW(window.control(Three::kCancelButton), WM_GETFONT, 0, 0)),
                sizeof font, &font);
     EXPECT_EQ(font.lfHeight, -static_cast<int>(std::lround(8.25 * 144 / 72)));
     // The layouts' bitmap face is asked for as its outline twin, which scales.
@@ -485,13 +493,13 @@ TEST_F(Win32Binding, aHandlersMessageBoxIsShownModalAndDismissed) {
 // other of the group.
 TEST_F(Win32Binding, optionButtonsShowTheModelsChoice) {
     FormWindow& window = open("frmtrespernas");
-    HWND one = window.control("Option1"), two = window.control("Option2");
+    HWND one = window.control(Three::kDiameterOption), two = window.control(Three::kDistanceOption);
     EXPECT_EQ(SendMessageW(one, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(SendMessageW(two, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     SendMessageW(two, BM_CLICK, 0, 0);
     pump();
-    EXPECT_TRUE(state("frmtrespernas", "Option2").selected);
-    EXPECT_FALSE(state("frmtrespernas", "Option1").selected);
+    EXPECT_TRUE(state("frmtrespernas", Three::kDistanceOption).selected);
+    EXPECT_FALSE(state("frmtrespernas", Three::kDiameterOption).selected);
     EXPECT_EQ(SendMessageW(one, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(SendMessageW(two, BM_GETCHECK, 0, 0), BST_CHECKED);
 }
@@ -499,7 +507,8 @@ TEST_F(Win32Binding, optionButtonsShowTheModelsChoice) {
 // The focus shows on an option button, though it has no caption to draw it around.
 TEST_F(Win32Binding, aFocusedOptionLooksFocused) {
     FormWindow& window = open("frmtrespernas");
-    HWND option = window.control("Option1");  // selected already: the focus changes nothing else
+    HWND option =
+        window.control(Three::kDiameterOption);  // selected already: the focus changes nothing else
     auto picture = [&] {
         pump();
         UpdateWindow(option);
@@ -558,7 +567,7 @@ TEST_F(Win32Binding, aHeldArrowStopsWhenABoxOpens) {
 // Closing a window is the user closing the form; the program's end follows the model's.
 TEST_F(Win32Binding, closingTheLastWindowEndsTheProgram) {
     FormWindow& menu = open("frmmain");
-    SendMessageW(menu.control("Command5"), BM_CLICK, 0, 0);  // "Terminar"
+    SendMessageW(menu.control(Menu::kQuitButton), BM_CLICK, 0, 0);  // "Terminar"
     EXPECT_FALSE(runtime.anyLoaded());
     MSG msg;
     bool quit = false;
