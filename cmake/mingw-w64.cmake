@@ -1,6 +1,6 @@
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-x86-64-posix).
 #
-#   cmake -S windows -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+#   cmake --preset windows      (CMakePresets.json: build-windows with this file)
 #
 # The posix thread model is named explicitly: with it the C++ thread library is complete
 # (std::thread, std::mutex, std::this_thread), and whichever variant the machine's alternatives

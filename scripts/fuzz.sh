@@ -11,10 +11,8 @@ seconds=${FUZZ_SECONDS:-60}
 jobs=$(nproc)
 
 echo "== Fuzz the user actions (${seconds} s) =="
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DPERNADAS_SANITIZE=ON -DPERNADAS_QT=OFF -DPERNADAS_TESTS=OFF -DPERNADAS_WERROR=ON \
-    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
-cmake --build build-fuzz -j"$jobs" --target actions_fuzzer
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$jobs"
 fuzzer=build-fuzz/bin/actions_fuzzer
 
 # Every kept input first, each run once as it is.

@@ -12,13 +12,9 @@ build=build-package
 
 echo "== Debian package =="
 # Only the program and its icons go into the package; the install step builds nothing else.
-# Hardened as Debian builds its own packages: checked buffers, a stack protector, and the
-# relocations made read-only at start-up.
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DPERNADAS_TESTS=OFF \
-      -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
-      -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
-      -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro -Wl,-z,now" >/dev/null
-cmake --build "$build" --target pernadas pernadas-replay pernadas_icons pernadas_docs -j2
+# Hardened as Debian builds its own packages (the package preset).
+cmake --preset package >/dev/null
+cmake --build --preset package -j2
 rm -f "$build"/pernadas_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 debs=("$build"/pernadas_*.deb)

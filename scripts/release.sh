@@ -22,7 +22,6 @@ export SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 export TZ=UTC LC_ALL=C.UTF-8
 commit=$(git rev-parse --short HEAD)
-version=$(sed -n 's/^project(pernadas VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix_map="-ffile-prefix-map=$root=. -ffile-prefix-map=$work=."
@@ -30,10 +29,10 @@ rm -rf "$dist"
 mkdir -p "$dist"
 
 echo "== Debian package ($commit) =="
-cmake -S . -B "$work/linux" -DCMAKE_BUILD_TYPE=Release -DPERNADAS_TESTS=OFF \
-      -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
-      -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2 -fstack-protector-strong $prefix_map" \
-      -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro -Wl,-z,now" >/dev/null
+# The package preset, in a folder of the release's own, the paths mapped away.
+cmake --preset package -B "$work/linux" -DCMAKE_CXX_FLAGS="$prefix_map" >/dev/null
+# The version, as the project sets it.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.txt")
 cmake --build "$work/linux" --target pernadas pernadas-replay pernadas_icons pernadas_docs -j2 \
       >"$work/linux.log" 2>&1 || { cat "$work/linux.log"; exit 1; }
 (cd "$work/linux" && cpack -G DEB >/dev/null)
@@ -41,9 +40,7 @@ cp "$work"/linux/pernadas_*.deb "$dist/"
 
 echo "== Windows program and installer ($commit) =="
 # The installer needs only the program: its packaging step builds nothing else.
-cmake -S windows -B "$work/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS="$prefix_map" \
-      -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+cmake --preset windows-release -B "$work/windows" -DCMAKE_CXX_FLAGS="$prefix_map" >/dev/null
 cmake --build "$work/windows" --target pernadas -j2 >"$work/windows.log" 2>&1 ||
     { cat "$work/windows.log"; exit 1; }
 (cd "$work/windows" && cpack -G NSIS >/dev/null)

@@ -12,19 +12,17 @@ unset PERNADAS_WINDOWS_BUILD_ONLY
 jobs=$(nproc)
 
 echo "== Build and test (RelWithDebInfo) =="
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERNADAS_WERROR=ON
-cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure --no-tests=error -j"$jobs"
+cmake --preset default
+cmake --build --preset default -j"$jobs"
+ctest --preset default -j"$jobs"
 
 echo "== The calculators in a browser (WebAssembly, headless Chromium) =="
 bash scripts/web.sh --test
 
 echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DPERNADAS_SANITIZE=ON \
-      -DPERNADAS_QT=OFF -DPERNADAS_WERROR=ON
-cmake --build build-sanitize -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j"$jobs"
+cmake --preset sanitize
+cmake --build --preset sanitize -j"$jobs"
+ctest --preset sanitize -j"$jobs"
 
 bash scripts/package.sh
 

@@ -25,9 +25,8 @@ if [ -n "$missing" ] && [ -z "${PERNADAS_WINDOWS_BUILD_ONLY:-}" ]; then
 fi
 
 echo "== Windows build (MinGW-w64) =="
-cmake -S windows -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERNADAS_WERROR=ON >/dev/null
-cmake --build "$build" -j"$jobs"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j"$jobs"
 echo "== Windows installer (CPack, NSIS) =="
 (cd "$build" && cpack -G NSIS >/dev/null && ls -l pernadas-*-win64.exe)
 
@@ -56,4 +55,4 @@ fi
 
 # Wine's server outlives its last program for a few seconds; wait for it, whatever the outcome.
 trap 'WINEPREFIX="$PWD/$prefix" wineserver -w || true' EXIT
-ctest --test-dir "$build" --output-on-failure --no-tests=error -j"$jobs"
+ctest --preset windows -j"$jobs"
