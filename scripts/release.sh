@@ -98,16 +98,8 @@ for deb in "$dist"/*.deb; do
     fi
 done
 # A single program that needs only the system's own libraries.
-imports=$(x86_64-w64-mingw32-objdump -p "$dist/pernadas.exe" | sed -n 's/^\tDLL Name: //p')
-echo "pernadas.exe imports: $(echo $imports)"
-for dll in $imports; do
-    case "${dll,,}" in
-        kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | advapi32.dll | shell32.dll | \
-            ole32.dll | oleaut32.dll | oleacc.dll | msvcrt.dll | uxtheme.dll | msimg32.dll | \
-            shlwapi.dll | ws2_32.dll | api-ms-win-*) ;;
-        *) echo "release.sh: pernadas.exe needs $dll, which Windows does not bring"; exit 1 ;;
-    esac
-done
+sh windows/imports_test.sh x86_64-w64-mingw32-objdump "$dist/pernadas.exe" ||
+    { echo "release.sh: pernadas.exe needs a DLL that Windows does not bring"; exit 1; }
 # The installer as a user runs it, under Wine: installed silently, the program started where it
 # was installed, uninstalled without a trace; cancelled and installed over an earlier version
 # (packed from the release's Windows build). Without Wine or Xvfb that fails, unless
