@@ -130,10 +130,6 @@ FormWindow::FormWindow(QtHost& host, forms::Form& form)
     build();
 }
 
-int FormWindow::px(int twips) const {
-    return forms::twipsToPixels(twips, dpi_);
-}
-
 const forms::Plan::Control& FormWindow::planned(const ControlDesc& d) const {
     return plan_.controls[std::size_t(&d - form_.description().controls.data())];
 }
@@ -468,7 +464,7 @@ void FormWindow::fitText(QLineEdit* edit, const QFont& described) {
 }
 
 void FormWindow::focusFirst() {
-    for (const std::size_t i : forms::tabOrder(form_.description()))
+    for (const std::size_t i : plan_.tabOrder)
         if (QWidget* w = control(form_.controls()[i].desc->name)) {
             w->setFocus(Qt::OtherFocusReason);
             return;

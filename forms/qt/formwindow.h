@@ -24,8 +24,8 @@ class FormWindow : public QWidget {
     forms::Form& form() const { return form_; }
     // The widget of a control, by its name in the form's table.
     QWidget* control(std::string_view name) const;
-    // Twips to pixels on this window's screen.
-    int px(int twips) const;
+    // The window as the model plans it on this window's screen.
+    const forms::Plan& plan() const { return plan_; }
     // The part of a control that no opaque control in front of it covers, in its own pixels:
     // where its text goes.
     QRect room(std::string_view name) const;

@@ -33,7 +33,7 @@ wchar_t accessLetter(std::string_view caption) {
 
 std::vector<FormWindow::Item*> FormWindow::tabOrder() {
     std::vector<Item*> order;
-    for (const std::size_t i : forms::tabOrder(form_.description()))
+    for (const std::size_t i : plan_.tabOrder)
         for (Item& item : items_)
             if (item.state == &form_.controls()[i] && item.hwnd) order.push_back(&item);
     return order;

@@ -92,8 +92,8 @@ class DisplayTest : public QtProgramTest {
                     if (line.kind != Kind::Line || line.container != label.container) continue;
                     const QColor ink = colourOf(line.fore);
                     if (colourOf(label.fore) == ink) continue;  // the letter itself has that colour
-                    const QPointF a(w->px(line.x1), w->px(line.y1)),
-                        b(w->px(line.x2), w->px(line.y2));
+                    const forms::Plan::Control& ends = w->plan().controls[j];
+                    const QPointF a(ends.x1, ends.y1), b(ends.x2, ends.y2);
                     int inside = 0, seen = 0;
                     for (int k = 0; k <= 200; ++k) {
                         const QPointF p = a + (b - a) * (k / 200.0);
@@ -132,7 +132,10 @@ class DisplayTest : public QtProgramTest {
                 const QImage image = picture(container);
                 const double r = ratio(image);
                 const QColor ink = colourOf(line.fore);
-                const QPoint a(w->px(line.x1), w->px(line.y1)), b(w->px(line.x2), w->px(line.y2));
+                const forms::Plan::Control& ends =
+                    w->plan()
+                        .controls[std::size_t(&line - form(name).description().controls.data())];
+                const QPoint a(ends.x1, ends.y1), b(ends.x2, ends.y2);
                 // Some point along the line, clear of the labels in front of it and of the
                 // lines that cross it, shows a clean cross-section.
                 bool clean = false, examined = false;
