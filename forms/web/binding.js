@@ -369,7 +369,14 @@ class FormWindow {
         head.textContent = group.heading.replace(/\s+/g, " ");
         box.setAttribute("aria-labelledby", head.id);
         box.append(head);
-        if (readout) this.phoneReadout(readout, box, "pw-result pw-slider-value");
+        // The read-out beside a slider may show another length worked out from it (on the
+        // three-leg calculator, the distance between the legs from the piece's diameter): it
+        // says its own name unless that is the heading's.
+        if (readout) {
+            const row = this.phoneReadout(readout, box, "pw-result pw-slider-value");
+            const name = row.querySelector(".pw-result-name");
+            name.hidden = name.textContent === head.textContent;
+        }
 
         const rec = {desc: c};
         const track = document.createElement("div");
@@ -880,6 +887,8 @@ class FormWindow {
                     const banded = s.back >= 0 && !!s.note;
                     rec.band.hidden = !banded;
                     rec.swatch.style.background = banded ? cssColour(s.back) : "";
+                    // A colour without words (the white of an empty read-out) shows as it is.
+                    el.style.backgroundColor = banded ? "" : cssColour(s.back);
                     rec.words.textContent = s.note;
                     el.dataset.back = colourName(s.back) ?? "";
                     if (rec.about.textContent !== s.description) rec.about.textContent = s.description;
