@@ -52,6 +52,7 @@ const browser = await puppeteer.launch({
     args: ["--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage", "--no-first-run"],
 });
 const phone = {width: 360, height: 740, deviceScaleFactor: 2, isMobile: true, hasTouch: true};
+const phoneScreen = phone;
 const desktop = {width: 1024, height: 768};
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
@@ -138,12 +139,16 @@ async function dumpForm(page, form) {
         const win = document.querySelector(`section.pw-window[data-form="${form}"]`);
         if (!win) return null;
         const sliders = {}, readouts = {}, options = {};
+        // On a phone, a read-out's colour shows in its band, where it has one.
+        const colourOf = (el) => {
+            const band = el.closest(".pw-result")?.querySelector(".pw-band");
+            return getComputedStyle(band && !band.hidden ? band.querySelector(".pw-swatch") : el).backgroundColor;
+        };
         for (const el of win.querySelectorAll("[data-control]")) {
             const name = el.dataset.control;
             if (el.classList.contains("pw-slider")) sliders[name] = Number(el.getAttribute("aria-valuenow"));
             else if (el.classList.contains("pw-readout"))
-                readouts[name] = {text: el.value, back: el.dataset.back || null,
-                                  shown: getComputedStyle(el).backgroundColor};
+                readouts[name] = {text: el.value, back: el.dataset.back || null, shown: colourOf(el)};
             else if (el.classList.contains("pw-option")) options[name] = el.querySelector("input").checked;
         }
         return {sliders, readouts, options};
@@ -278,6 +283,51 @@ async function perform(page, words, touch) {
     return {messages, errors, loaded: await loadedForms(page)};
 }
 
+// One scenario line through the phone layout's controls; what none of them does (showing a form,
+// a timer's tick, a close box, a control of a window that waits behind another) is fed in.
+let phoneHooked = 0;
+async function performPhone(page, words) {
+    const [verb, form, control, arg] = words;
+    const win = `section.pw-window[data-form="${form}"]`;
+    const group = `${win} .pw-group:has(.pw-ptrack[data-control="${control}"])`;
+    const act = (...a) => page.evaluate((a) => { window.pernadas.act(...a); }, a);
+    const seen = (sel) => page.$eval(sel, (e) => !e.closest("[hidden]") && e.getBoundingClientRect().width > 0).catch(() => false);
+    const direct = () => { ++phoneHooked; return () => act(verb, form, control, verb === "drag" ? Number(arg) : arg === "-" ? -1 : 1); };
+    let input;
+    if (verb === "show" || verb === "tick" || verb === "close") {
+        input = () => { ++phoneHooked; return act(verb, form, control); };
+    } else if (verb === "arrow" || verb === "page") {
+        const sel = `${group} [data-step="${verb}${arg}"]`;
+        input = await seen(sel) ? () => tap(page, sel, true) : direct();
+    } else if (verb === "drag") {
+        const sel = `${group} input.pw-number`;
+        const v = Number(arg), text = `${v < 0 ? "-" : ""}${Math.floor(Math.abs(v) / 100)},${String(Math.abs(v) % 100).padStart(2, "0")}`;
+        input = await seen(sel) ? async () => {
+            await tap(page, sel, true);
+            await page.$eval(sel, (e) => e.select());
+            await page.keyboard.press("Backspace");
+            await page.keyboard.type(text);
+            await page.keyboard.press("Enter");
+        } : direct();
+    } else if (verb === "click") {
+        const sel = `${win} button[data-control="${control}"]`;
+        input = await seen(sel) ? () => tap(page, sel, true) : direct();
+    } else if (verb === "select") {
+        const sel = `${win} .pw-segment[data-control="${control}"]`;
+        input = await seen(sel) ? () => tap(page, sel, true) : direct();
+    } else {
+        return null;
+    }
+    const boxes = await withBoxes(page, input);
+    const messages = [], errors = [];
+    for (const b of boxes) {
+        const m = /\(Erro de execução (\d+): /.exec(b.text);
+        if (b.critical && m) errors.push(Number(m[1]));
+        else messages.push({style: b.critical ? 16 : b.info ? 64 : 0, title: b.title, text: b.text});
+    }
+    return {messages, errors, loaded: await loadedForms(page)};
+}
+
 // A page of its own, with nothing kept from another; the browser's own profile (a fresh one) for
 // the new user, since a private window cannot install a site.
 // The classic layout unless `layout` says "telemovel" (a phone-sized screen would get the phone's).
@@ -297,14 +347,16 @@ async function freshPage(viewport, query = "", own = false, layout = "classica")
 }
 
 // Every scenario, replayed on a phone-sized page by touch, and compared line by line.
-async function scenario(file) {
-    const name = path.basename(file, ".txt");
+// On the phone's layout (`phone`), through its own controls: + and − for arrows, −10 and +10
+// for pages, the number field for drags, the segments for options.
+async function scenario(file, phone = false) {
+    const name = path.basename(file, ".txt") + (phone ? " (phone)" : "");
     const run = spawnSync(replay, [file], {encoding: "utf8"});
     const expected = run.stdout.split("\n").filter(Boolean).map((l) => JSON.parse(l));
     const lines = fs.readFileSync(file, "utf8").split("\n")
         .map((l) => l.trim().split(/\s+/).filter(Boolean)).filter((w) => w.length && !w[0].startsWith("#"));
     check(lines.length === expected.length, `${name}: the runner answered every line`);
-    const {page, context, errors} = await freshPage(phone, "?abrir=nada");
+    const {page, context, errors} = await freshPage(phoneScreen, "?abrir=nada", false, phone ? "telemovel" : "classica");
     let skipped = 0;
     for (let i = 0; i < lines.length && i < expected.length; ++i) {
         const want = expected[i], words = lines[i], where = `${name}:${i + 1} "${want.cmd}"`;
@@ -318,6 +370,9 @@ async function scenario(file) {
             check(got !== null, `${where}: the window is open`);
             if (!got) continue;
             const wantSliders = await shownSliders(page, words[1], want.sliders);
+            // In the order of the runner's table, whatever the order of the page.
+            got.sliders = Object.fromEntries(Object.keys(wantSliders).map((k) => [k, got.sliders[k]]));
+            got.options = Object.fromEntries(Object.keys(want.options).map((k) => [k, got.options[k]]));
             check(JSON.stringify(got.sliders) === JSON.stringify(wantSliders), `${where}: sliders`,
                   `page ${JSON.stringify(got.sliders)}\n    want ${JSON.stringify(wantSliders)}`);
             for (const [r, w] of Object.entries(want.readouts)) {
@@ -330,7 +385,7 @@ async function scenario(file) {
                   `page ${JSON.stringify(got.options)}\n    want ${JSON.stringify(want.options)}`);
             continue;
         }
-        const got = await perform(page, words, true);
+        const got = phone ? await performPhone(page, words) : await perform(page, words, true);
         if (!got) { ++skipped; continue; }
         check(JSON.stringify(got.messages) === JSON.stringify(want.messages), `${where}: messages`,
               `page ${JSON.stringify(got.messages)}\n    want ${JSON.stringify(want.messages)}`);
@@ -590,6 +645,46 @@ function sizeFaults(page) {
     });
 }
 
+// Pictures of every window of the phone's layout, written to SCREENS as phone-WIDTH-WINDOW.png,
+// each measured as phoneFaults does.
+async function phonePictures(viewport) {
+    const {page, context, errors} = await freshPage(viewport, "", false, "telemovel");
+    const tag = `phone-${viewport.width}`;
+    const picture = async (what) => {
+        await page.evaluate(() => scrollTo(0, 0));
+        await page.screenshot({path: path.join(screens, `${tag}-${what}.png`), fullPage: what !== "message"});
+        const faults = await sizeFaults(page);
+        check(faults.length === 0, `phone layout at ${viewport.width}×${viewport.height}: ${what} fits`, faults.join("; "));
+    };
+    const act = (...a) => withBoxes(page, () => page.evaluate((a) => { window.pernadas.act(...a); }, a));
+    await waitFor("the splash", () => page.$('section[data-form="frmsplashscreen"]'));
+    await picture("splash");
+    await waitFor("the menu", () => page.$('section[data-form="frmmain"]'), 10000);
+    await picture("menu");
+    for (const form of ["frmduaspernas", "frmtrespernas", "frmquatropernas"]) {
+        await act("show", form);
+        // The load, then the leg, as a rigger sets them, so that every result shows.
+        const sliders = await page.evaluate((f) => window.pernadas.windows.get(f).desc.groups.sliders.map((s) => s.slider), form);
+        for (const s of [...sliders].reverse()) await act("drag", form, s, 250);
+        await picture(form);
+        await act("close", form);
+        if (!(await page.$('section[data-form="frmmain"]'))) await act("show", "frmmain");
+    }
+    await act("show", "frmacerca");
+    await picture("frmacerca");
+    await act("close", "frmacerca");
+    await act("show", "frmduaspernas");
+    page.evaluate(() => { window.pernadas.act("arrow", "frmduaspernas", "hsbperna", 1); });
+    await waitFor("the box", () => page.$("dialog.pw-message[open]"));
+    await picture("message");
+    await withBoxes(page, async () => {});
+    for (const form of await loadedForms(page)) await act("close", form);
+    await waitFor("the end", () => page.$(".pw-ended"));
+    await picture("ended");
+    check(errors.length === 0, `phone layout at ${viewport.width}: no script errors`, errors.join("\n    "));
+    await context.close();
+}
+
 // The phone's layout, by touch at 360 by 640: the sizes of every window, the typed value, the
 // held + and −, what is announced, the switch between the layouts, and a new start after the end.
 async function phoneLayout() {
@@ -759,7 +854,12 @@ let figures = null;
 try {
     figures = await newUser();
     await phoneLayout();
-    for (const file of scenarioFiles) await scenario(file);
+    await phonePictures({width: 360, height: 640, deviceScaleFactor: 2, isMobile: true, hasTouch: true});
+    await phonePictures({width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true});
+    for (const file of scenarioFiles) {
+        await scenario(file);
+        await scenario(file, true);
+    }
 } catch (e) {
     check(false, "the page could be driven", e.stack);
 }
@@ -768,6 +868,6 @@ server.close();
 if (figures)
     console.log(`Figures: first visit ${figures.firstVisitBytes} bytes; first window drawn ` +
                 `${Math.round(figures.inPage)} ms after the page's loading began; ${realDrags} drags by the thumb or Home/End, ${hookedDrags} by ` +
-                `value; ${((Date.now() - began) / 1000).toFixed(1)} s in all.`);
+                `value; on the phone's layout ${phoneHooked} lines fed in; ${((Date.now() - began) / 1000).toFixed(1)} s in all.`);
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed || !passed ? 1 : 0);
