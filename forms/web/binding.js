@@ -144,7 +144,14 @@ class FormWindow {
         const bar = document.createElement("header");
         bar.className = "pw-bar";
         const cancel = desc.controls.find((c) => c.kind === "button" && c.cancel && c.visible);
-        if (cancel) bar.append(this.phoneButton(cancel, "pw-back"));
+        if (cancel) {
+            const back = this.phoneButton(cancel, "pw-back");
+            const arrow = document.createElement("span");
+            arrow.setAttribute("aria-hidden", "true");
+            arrow.textContent = "\u2039 ";
+            back.prepend(arrow);
+            bar.append(back);
+        }
         const h = document.createElement("h2");
         h.className = "pw-bar-title";
         h.id = `pw-${desc.name}-title`;
@@ -333,6 +340,9 @@ class FormWindow {
         about.className = "pw-hidden";
         about.id = id + "-about";
         el.setAttribute("aria-describedby", about.id);
+        // The field is named and described by these; they are not read again on their own.
+        about.setAttribute("aria-hidden", "true");
+        name.setAttribute("aria-hidden", "true");
         const unit = document.createElement("span");
         unit.className = "pw-unit";
         unit.textContent = c.unit;
