@@ -655,6 +655,14 @@ async function phonePictures(viewport) {
         await page.screenshot({path: path.join(screens, `${tag}-${what}.png`), fullPage: what !== "message"});
         const faults = await sizeFaults(page);
         check(faults.length === 0, `phone layout at ${viewport.width}×${viewport.height}: ${what} fits`, faults.join("; "));
+        // A screen reader finds no letter on its own, and each slider says its value in metres.
+        const stray = [];
+        (function walk(n) { if (n.name && n.name.trim().length === 1) stray.push(n.role + " " + n.name); (n.children || []).forEach(walk); })(
+            await page.accessibility.snapshot({interestingOnly: true}));
+        const unsaid = await page.$$eval("section.pw-phone:not([hidden]) .pw-ptrack", (els) => els.filter((e) =>
+            e.getAttribute("role") !== "slider" || !/^\d+,\d\d metros?$/.test(e.getAttribute("aria-valuetext"))).map((e) => e.dataset.control));
+        check(stray.length === 0 && unsaid.length === 0, `phone layout at ${viewport.width}: ${what} reads no stray letter, each slider in metres`,
+              stray.join(", ") + " " + unsaid.join(", "));
     };
     const act = (...a) => withBoxes(page, () => page.evaluate((a) => { window.pernadas.act(...a); }, a));
     await waitFor("the splash", () => page.$('section[data-form="frmsplashscreen"]'));
