@@ -1218,6 +1218,13 @@ export class Page {
         const scale = Math.min(1, room / natural);
         win.scale = scale;
         win.el.style.zoom = scale < 1 ? String(scale) : "";
+        // The switch to the phone's layout is read and tapped at its own size, however small
+        // the window is shown.
+        const other = win.el.querySelector(":scope > .pw-switch");
+        if (other) {
+            other.style.fontSize = scale < 1 ? 14 / scale + "px" : "";
+            other.style.minHeight = scale < 1 ? 48 / scale + "px" : "";
+        }
         // Texts measured at the window's scale: a font's widths do not scale exactly.
         win.fitTexts();
     }
