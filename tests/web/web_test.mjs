@@ -775,6 +775,19 @@ async function phoneLayout() {
     check(await said() === before, "phone layout: nothing is announced when nothing changed");
     await agrees(lines, "refused values");
 
+    // + held down once the load is set: it repeats, each step one arrow.
+    const load = await slider("hsblcarga");
+    const more = await centre(page, `${win} .pw-group:has([data-control="hsblcarga"]) [data-step="arrow+"]`);
+    await page.mouse.move(more.x, more.y);
+    await page.mouse.down();
+    await sleep(1200);
+    await page.mouse.up();
+    await waitFor("the last step", () => page.evaluate(() => !window.pernadas.busy));
+    const steps = (await slider("hsblcarga")) - load;
+    check(steps > 1, "phone layout: a held + repeats", `${steps} steps`);
+    for (let i = 0; i < steps; ++i) lines.push(`arrow ${form} hsblcarga +`);
+    await agrees(lines, "a held +");
+
     // The steps: + and −10, as an arrow and a page.
     await withBoxes(page, () => tap(page, `${win} .pw-group:has([data-control="hsblcarga"]) [data-step="arrow+"]`, true));
     await withBoxes(page, () => tap(page, `${win} .pw-group:has([data-control="hsbperna"]) [data-step="page-"]`, true));
