@@ -1009,7 +1009,8 @@ export class Page {
         // A screen that turns or narrows follows, unless the user chose a layout.
         this.narrow = matchMedia("(max-width: 600px), (pointer: coarse)");
         this.narrow.addEventListener("change", () => {
-            if (!this.chosen() && this.phoneWanted() !== this.phone) this.setLayout(this.phoneWanted(), false);
+            // Not while a box waits for its answer: the next change of the screen brings it.
+            if (!this.busy && !this.chosen() && this.phoneWanted() !== this.phone) this.setLayout(this.phoneWanted(), false);
         });
     }
 
