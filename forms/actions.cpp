@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <utility>
 
 namespace forms {
@@ -140,6 +141,62 @@ FormsRuntime::Outcome perform(FormsRuntime& runtime, const UserAction& action) {
             return runtime.tick(*control);
     }
     return {};
+}
+
+namespace {
+
+// "2,50": metres with a comma, as they are written in Portugal.
+std::string metresText(int centimetres) {
+    const int whole = centimetres / 100, hundredths = centimetres % 100;
+    std::string s = centimetres < 0 ? "-" : "";
+    s += std::to_string(whole < 0 ? -whole : whole) + ",";
+    const int h = hundredths < 0 ? -hundredths : hundredths;
+    s += static_cast<char>('0' + h / 10);
+    s += static_cast<char>('0' + h % 10);
+    return s;
+}
+
+}  // namespace
+
+std::variant<int, std::string> typedMetres(std::string_view text, int min, int max) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    const std::string notNumber = "Escreva os metros em algarismos, por exemplo 2,50.";
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    long long whole = 0;
+    int wholeDigits = 0, decimals = 0, hundredths = 0;
+    bool separator = false;
+    for (const char c : text) {
+        if (c == ',' || c == '.') {
+            if (separator) return notNumber;
+            separator = true;
+        } else if (c >= '0' && c <= '9') {
+            if (!separator) {
+                whole = std::min(whole * 10 + (c - '0'), 1000000LL);
+                ++wholeDigits;
+            } else if (++decimals <= 2) {
+                hundredths += (c - '0') * (decimals == 1 ? 10 : 1);
+            }
+        } else {
+            return notNumber;
+        }
+    }
+    if (wholeDigits + decimals == 0) return notNumber;
+    if (decimals > 2) return std::string("No máximo duas casas decimais: ao centímetro.");
+    long long centimetres = whole * 100 + hundredths;
+    if (negative) centimetres = -centimetres;
+    if (centimetres < min || centimetres > max)
+        return "Fora dos limites: de " + metresText(min) + " a " + metresText(max) + " metros.";
+    return static_cast<int>(centimetres);
+}
+
+std::string metresInWords(int centimetres) {
+    return metresText(centimetres) + (centimetres == 100 ? " metro" : " metros");
 }
 
 }  // namespace forms

@@ -50,4 +50,14 @@ std::variant<UserAction, std::string_view> readAction(const FormsRuntime& runtim
 // Performs an action that refusal() lets through, as one event of the event loop.
 FormsRuntime::Outcome perform(FormsRuntime& runtime, const UserAction& action);
 
+// A slider's value typed in metres, as a phone's number field takes it: digits with "," or "."
+// before at most two decimals ("2,5", "2.50", "12"), blanks around them ignored. The
+// centimetres it means, which are then dragged to as a thumb is, or why it is refused, in
+// Portuguese, for the field to show: not a number, more than two decimals, or outside
+// `min`..`max` (centimetres).
+std::variant<int, std::string> typedMetres(std::string_view text, int min, int max);
+
+// Centimetres as a screen reader says a slider's value: 250 is "2,50 metros".
+std::string metresInWords(int centimetres);
+
 }  // namespace forms

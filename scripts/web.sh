@@ -59,7 +59,7 @@ em++ "${flags[@]}" "${objects[@]}" -o "$site/pernadas.js" \
     -sMODULARIZE=1 -sEXPORT_NAME=createPernadas -sENVIRONMENT=web \
     -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=16777216 -sTOTAL_STACK=16777216 \
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 \
-    -sEXPORTED_FUNCTIONS=_pw_start,_pw_act,_main -sEXPORTED_RUNTIME_METHODS=ccall \
+    -sEXPORTED_FUNCTIONS=_pw_start,_pw_act,_pw_typed,_main -sEXPORTED_RUNTIME_METHODS=ccall \
     -sDISABLE_EXCEPTION_CATCHING=0
 
 cp forms/web/index.html forms/web/binding.js forms/web/binding.css forms/web/app.js \

@@ -53,12 +53,27 @@ function mnemonic(caption) {
     return {fragment, key, text: caption.replace(/&(.)/g, "$1")};
 }
 
+// The switch between the phone's layout and the classic one, on every window.
+function switchButton(page, text) {
+    const b = document.createElement("button");
+    b.type = "button";
+    b.className = "pw-switch";
+    b.textContent = text;
+    b.addEventListener("click", () => { if (!page.busy) page.setLayout(!page.phone); });
+    return b;
+}
+
 class FormWindow {
-    constructor(page, desc) {
+    constructor(page, desc, phone = false) {
         this.page = page;
         this.desc = desc;
+        this.phone = phone;
         this.controls = new Map();  // name -> {desc, el, ...}
         this.timers = [];
+        if (phone) {
+            this.buildPhone();
+            return;
+        }
         const w = desc.pixels.clientWidth, h = desc.pixels.clientHeight;
 
         const win = document.createElement("section");
@@ -96,10 +111,411 @@ class FormWindow {
             client.style.backgroundSize = `${desc.pixels.pictureWidth}px ${desc.pixels.pictureHeight}px`;
         }
         win.append(client);
+        win.append(switchButton(page, "Vista de telemóvel"));
         this.client = client;
         this.naturalWidth = w;
         this.build();
+        this.startTimers();
         win.addEventListener("keydown", (e) => this.onKey(e));
+    }
+
+    startTimers() {
+        for (const c of this.desc.controls)
+            if (c.kind === "timer") this.timers.push(setInterval(() => this.page.act("tick", this.desc.name, c.name), c.interval));
+    }
+
+    // The phone's layout of the same table: one column as wide as the screen, read and reached
+    // from top to bottom. A bar with the title (and the form's cancel button as the way back);
+    // the drawing, scaled to the width; each slider the user can move as a group of its own
+    // (heading, value, track, steps of one and of a page, a field to type metres in); the
+    // option buttons as one segmented choice; the results, large, with their colour band in
+    // words; what else the form shows; its commands, full width, at the foot.
+    buildPhone() {
+        const desc = this.desc, page = this.page;
+        const byName = new Map(desc.controls.map((c) => [c.name, c]));
+        const g = desc.groups;
+        const win = document.createElement("section");
+        win.className = "pw-window pw-phone pw-style-" + desc.style;
+        win.dataset.form = desc.name;
+        win.setAttribute("role", desc.style === "dialog" ? "dialog" : "region");
+        const title = desc.caption || desc.accessibleName || "Pernadas";
+        this.el = win;
+
+        const bar = document.createElement("header");
+        bar.className = "pw-bar";
+        const cancel = desc.controls.find((c) => c.kind === "button" && c.cancel && c.visible);
+        if (cancel) {
+            const back = this.phoneButton(cancel, "pw-back");
+            const arrow = document.createElement("span");
+            arrow.setAttribute("aria-hidden", "true");
+            arrow.textContent = "\u2039 ";
+            back.prepend(arrow);
+            bar.append(back);
+        }
+        const h = document.createElement("h2");
+        h.className = "pw-bar-title";
+        h.id = `pw-${desc.name}-title`;
+        h.textContent = title;
+        bar.append(h);
+        win.setAttribute("aria-labelledby", h.id);
+        win.append(bar);
+
+        const body = document.createElement("div");
+        body.className = "pw-body";
+        win.append(body);
+        this.client = body;
+
+        // The drawing: the frame and what lies in it as the classic window draws them, scaled.
+        if (g.drawing) {
+            const frame = byName.get(g.drawing);
+            const figure = document.createElement("div");
+            figure.className = "pw-drawing";
+            const inner = document.createElement("div");
+            inner.className = "pw-client pw-drawing-inner";
+            inner.style.width = frame.box.width + "px";
+            inner.style.height = frame.box.height + "px";
+            inner.style.font = cssFont(desc.font, "8.25pt sans-serif");
+            figure.append(inner);
+            body.append(figure);
+            const el = this.create(frame, inner);
+            el.style.left = el.style.top = "0px";
+            const within = new Map([[frame.name, el]]);
+            for (const c of desc.controls) {
+                if (c.kind === "timer" || !within.has(c.container) || (c.kind === "slider" && !c.visible)) continue;
+                const made = this.create(c, within.get(c.container));
+                if (c.kind === "frame") within.set(c.name, made);
+            }
+            this.drawing = {figure, inner, width: frame.box.width, height: frame.box.height};
+        }
+        const inDrawing = (c) => {
+            for (let x = c; x; x = byName.get(x.container)) if (x.name === g.drawing) return true;
+            return false;
+        };
+
+        for (const s of g.sliders) this.phoneSlider(byName.get(s.slider), s.readout && byName.get(s.readout), s, body);
+
+        for (const group of g.options) {
+            const first = byName.get(group[0]);
+            const frame = byName.get(first.container);
+            const choice = document.createElement("div");
+            choice.className = "pw-choice";
+            choice.setAttribute("role", "radiogroup");
+            choice.setAttribute("aria-label", frame?.caption || frame?.accessibleName || "Escolha");
+            for (const name of group) {
+                const c = byName.get(name);
+                const rec = {desc: c};
+                const el = document.createElement("label");
+                el.className = "pw-option pw-segment";
+                el.dataset.control = c.name;
+                const radio = document.createElement("input");
+                radio.type = "radio";
+                radio.name = `pw-${desc.name}-${c.container || "form"}`;
+                radio.addEventListener("click", (e) => {
+                    e.preventDefault();
+                    page.act("select", desc.name, c.name);
+                });
+                const text = document.createElement("span");
+                text.textContent = c.accessibleName || mnemonic(c.caption).text;
+                el.append(radio, text);
+                if (!c.visible) el.style.display = "none";
+                choice.append(el);
+                Object.assign(rec, {el, radio, focus: radio});
+                this.controls.set(c.name, rec);
+            }
+            body.append(choice);
+        }
+
+        if (g.results.length) {
+            const list = document.createElement("div");
+            list.className = "pw-results";
+            for (const name of g.results) this.phoneReadout(byName.get(name), list, "pw-result");
+            body.append(list);
+        }
+
+        // What else the form shows (a splash's texts, an about box's), top to bottom as it
+        // lies. Where the form has sliders, results or options, its labels only say again what
+        // their headings, names and units say, and are left out.
+        const grouped = g.sliders.length || g.results.length || g.options.length;
+        const rest = desc.controls.filter((c) => c.visible && !c.hidden && !inDrawing(c) &&
+            (["textbox", "image", "picture"].includes(c.kind) || (c.kind === "label" && !grouped)));
+        const at = (c) => {
+            let left = c.box.left, top = c.box.top;
+            for (let x = byName.get(c.container); x; x = byName.get(x.container)) { left += x.box.left; top += x.box.top; }
+            return {left, top};
+        };
+        rest.sort((a, b) => at(a).top - at(b).top || at(a).left - at(b).left);
+        if (rest.length) {
+            const more = document.createElement("div");
+            more.className = "pw-texts";
+            for (const c of rest) {
+                let el;
+                const rec = {desc: c};
+                if (c.kind === "label") {
+                    el = document.createElement("p");
+                    el.className = "pw-text";
+                    el.textContent = c.caption.trim();
+                } else if (c.kind === "textbox") {
+                    el = document.createElement("input");
+                    el.type = "text";
+                    el.readOnly = true;
+                    el.className = "pw-textbox pw-text";
+                    el.tabIndex = c.takesFocus ? 0 : -1;
+                    if (c.accessibleName) el.setAttribute("aria-label", c.accessibleName);
+                    rec.about = document.createElement("span");
+                    rec.focus = c.takesFocus ? el : null;
+                } else {
+                    el = document.createElement("div");
+                    el.className = "pw-picture-row";
+                    const img = document.createElement("img");
+                    img.src = `pictures/${c.picture}.svg`;
+                    img.alt = c.accessibleName || "";
+                    img.style.aspectRatio = `${c.box.width} / ${c.box.height}`;
+                    img.style.width = Math.min(c.box.width * 1.5, 320) + "px";
+                    el.append(img);
+                    if (c.kind === "picture" && c.takesFocus) {
+                        el.tabIndex = 0;
+                        el.setAttribute("role", "img");
+                        el.setAttribute("aria-label", c.accessibleName || "");
+                        img.alt = "";
+                        rec.focus = el;
+                    }
+                }
+                el.dataset.control = c.name;
+                rec.el = el;
+                more.append(el);
+                this.controls.set(c.name, rec);
+            }
+            body.append(more);
+        }
+
+        const commands = g.commands.map((n) => byName.get(n)).filter((c) => c.visible && c !== cancel);
+        if (commands.length) {
+            const foot = document.createElement("div");
+            foot.className = "pw-commands";
+            for (const c of commands) foot.append(this.phoneButton(c, "pw-command"));
+            body.append(foot);
+        }
+        const foot = document.createElement("div");
+        foot.className = "pw-foot";
+        foot.append(switchButton(page, "Vista clássica"));
+        body.append(foot);
+
+        this.tabOrder = [...win.querySelectorAll("button, input, [tabindex]")].filter((e) => e.tabIndex >= 0);
+        win.addEventListener("keydown", (e) => this.onKey(e));
+        this.startTimers();
+    }
+
+    phoneButton(c, className) {
+        const el = document.createElement("button");
+        el.type = "button";
+        el.className = "pw-button " + className;
+        const m = mnemonic(c.caption);
+        el.append(m.fragment);
+        if (m.key) el.accessKey = m.key;
+        el.dataset.control = c.name;
+        el.addEventListener("click", () => this.page.act("click", this.desc.name, c.name));
+        this.controls.set(c.name, {desc: c, el, focus: el});
+        return el;
+    }
+
+    // A read-out as a large row: its name, its value, its unit, and its colour band, where it
+    // has one, as a strip of the colour with the band's words beside it.
+    phoneReadout(c, parent, className) {
+        const row = document.createElement("div");
+        row.className = className;
+        row.dataset.control = c.name;
+        const id = `pw-${this.desc.name}-${c.name}`;
+        const name = document.createElement("span");
+        name.className = "pw-result-name";
+        name.id = id + "-name";
+        name.textContent = (c.accessibleName || c.name).replace(/\s+/g, " ");
+        const el = document.createElement("input");
+        el.type = "text";
+        el.readOnly = true;
+        el.className = "pw-readout";
+        el.dataset.control = c.name;
+        el.tabIndex = c.takesFocus ? 0 : -1;
+        el.setAttribute("aria-labelledby", name.id);
+        const about = document.createElement("span");
+        about.className = "pw-hidden";
+        about.id = id + "-about";
+        el.setAttribute("aria-describedby", about.id);
+        // The field is named and described by these; they are not read again on their own.
+        about.setAttribute("aria-hidden", "true");
+        name.setAttribute("aria-hidden", "true");
+        const unit = document.createElement("span");
+        unit.className = "pw-unit";
+        unit.textContent = c.unit;
+        unit.setAttribute("aria-hidden", "true");
+        const band = document.createElement("div");
+        band.className = "pw-band";
+        band.setAttribute("aria-hidden", "true");
+        const swatch = document.createElement("span");
+        swatch.className = "pw-swatch";
+        const words = document.createElement("span");
+        words.className = "pw-band-words";
+        band.append(swatch, words);
+        const value = document.createElement("div");
+        value.className = "pw-value";
+        value.append(el, unit);
+        row.append(name, value, band, about);
+        parent.append(row);
+        this.controls.set(c.name, {desc: c, el, about, band, swatch, words, focus: el.tabIndex === 0 ? el : null});
+        return row;
+    }
+
+    // A slider the user can move, as a phone's group of controls: its heading and value; a
+    // track whose thumb drags; − and + (one small step, as an arrow), −10 and +10 (one large
+    // step, as a page), which repeat while held; and a field to type the value in metres, which
+    // is one drag to it.
+    phoneSlider(c, readout, group, body) {
+        const page = this.page, form = this.desc.name;
+        const box = document.createElement("div");
+        box.className = "pw-group";
+        box.setAttribute("role", "group");
+        const head = document.createElement("h3");
+        head.className = "pw-heading";
+        head.id = `pw-${form}-${c.name}-heading`;
+        head.textContent = group.heading.replace(/\s+/g, " ");
+        box.setAttribute("aria-labelledby", head.id);
+        box.append(head);
+        // The read-out beside a slider may show another length worked out from it (on the
+        // three-leg calculator, the distance between the legs from the piece's diameter): it
+        // says its own name unless that is the heading's.
+        if (readout) {
+            const row = this.phoneReadout(readout, box, "pw-result pw-slider-value");
+            const name = row.querySelector(".pw-result-name");
+            name.hidden = name.textContent === head.textContent;
+        }
+
+        const rec = {desc: c};
+        const track = document.createElement("div");
+        track.className = "pw-slider pw-ptrack";
+        track.dataset.control = c.name;
+        track.tabIndex = 0;
+        track.setAttribute("role", "slider");
+        track.setAttribute("aria-labelledby", head.id);
+        track.setAttribute("aria-valuemin", c.min);
+        track.setAttribute("aria-valuemax", c.max);
+        const thumb = document.createElement("div");
+        thumb.className = "pw-thumb";
+        thumb.setAttribute("aria-hidden", "true");
+        track.append(thumb);
+        box.append(track);
+        Object.assign(rec, {el: track, focus: track, track, thumb});
+        this.sliderMoves(c, rec, track, track, thumb, () => 48);
+
+        const steps = document.createElement("div");
+        steps.className = "pw-steps";
+        const step = (verb, direction, text, label) => {
+            const b = document.createElement("button");
+            b.type = "button";
+            b.className = "pw-button pw-step";
+            b.textContent = text;
+            b.dataset.step = `${verb}${direction > 0 ? "+" : "-"}`;
+            b.setAttribute("aria-label", label);
+            this.holdToRepeat(b, () => [verb, direction]);
+            steps.append(b);
+        };
+        step("page", -1, "\u2212" + c.largeChange, `Menos ${c.largeChange}`);
+        step("arrow", -1, "\u2212", `Menos ${c.smallChange}`);
+        step("arrow", +1, "+", `Mais ${c.smallChange}`);
+        step("page", +1, "+" + c.largeChange, `Mais ${c.largeChange}`);
+        box.append(steps);
+
+        const entry = document.createElement("div");
+        entry.className = "pw-entry";
+        const field = document.createElement("input");
+        field.type = "text";
+        field.inputMode = "decimal";
+        field.enterKeyHint = "done";
+        field.autocomplete = "off";
+        field.className = "pw-number";
+        field.dataset.control = c.name;
+        field.setAttribute("aria-label", `${head.textContent}, em metros`);
+        const unit = document.createElement("span");
+        unit.className = "pw-unit";
+        unit.textContent = "metros";
+        unit.setAttribute("aria-hidden", "true");
+        const refusal = document.createElement("p");
+        refusal.className = "pw-refusal";
+        refusal.id = `pw-${form}-${c.name}-refusal`;
+        refusal.setAttribute("role", "alert");
+        field.setAttribute("aria-describedby", refusal.id);
+        entry.append(field, unit);
+        box.append(entry, refusal);
+        rec.field = field;
+        rec.refusal = refusal;
+        // Confirmed by the keyboard's Enter (or Done), or by leaving a field that was changed.
+        const confirm = async () => {
+            if (page.busy) return;
+            const answer = JSON.parse(page.module.ccall("pw_typed", "string", ["string", "string", "string"],
+                                                        [form, c.name, field.value]));
+            if (answer.refusal !== undefined) {
+                refusal.textContent = answer.refusal;
+                field.setAttribute("aria-invalid", "true");
+                return;
+            }
+            refusal.textContent = "";
+            field.removeAttribute("aria-invalid");
+            field.dataset.dirty = "";
+            await page.act("drag", form, c.name, answer.value);
+            this.showField(rec);
+        };
+        field.addEventListener("input", () => { field.dataset.dirty = "1"; });
+        field.addEventListener("change", () => { if (field.dataset.dirty) confirm(); });
+        field.addEventListener("keydown", (e) => {
+            if (e.key !== "Enter") return;
+            e.preventDefault();
+            confirm();
+        });
+        body.append(box);
+        this.controls.set(c.name, rec);
+    }
+
+    showField(rec) {
+        if (rec.field.dataset.dirty && document.activeElement === rec.field) return;
+        rec.field.dataset.dirty = "";
+        rec.field.value = rec.words ? rec.words.split(" ")[0] : "";
+    }
+
+    // A button that steps a slider: one step when pressed, then, while it is held, one step
+    // after another, until it is let go or a step has met a message box (one press, one step).
+    holdToRepeat(button, what) {
+        const page = this.page, form = this.desc.name;
+        let timer = null;
+        const stop = () => { clearTimeout(timer); timer = null; };
+        const name = () => button.closest(".pw-group").querySelector(".pw-ptrack").dataset.control;
+        const press = async (held) => {
+            const [verb, direction] = what();
+            const boxes = page.messages.length;
+            const done = await page.act(verb, form, name(), direction, held);
+            return done !== -2 && page.messages.length === boxes;
+        };
+        button.addEventListener("pointerdown", async (e) => {
+            if (e.button !== 0 || page.busy) return;
+            e.preventDefault();
+            button.setPointerCapture?.(e.pointerId);
+            stop();
+            const going = {};
+            timer = going;
+            if (!(await press(false))) { if (timer === going) stop(); return; }
+            const again = async () => {
+                if (timer === null) return;
+                if (!(await press(true))) { stop(); return; }
+                if (timer !== null) timer = setTimeout(again, 90);
+            };
+            if (timer === going) timer = setTimeout(again, 450);
+        });
+        for (const end of ["pointerup", "pointercancel", "lostpointercapture"]) button.addEventListener(end, stop);
+        // The keyboard: Enter or Space, held, repeats as a key does.
+        button.addEventListener("keydown", (e) => {
+            if (e.key !== "Enter" && e.key !== " ") return;
+            e.preventDefault();
+            const [verb, direction] = what();
+            page.act(verb, form, name(), direction, e.repeat);
+        });
+        button.addEventListener("click", (e) => e.preventDefault());
     }
 
     // Made in the model's order, each in the container the model resolved, stacked as the
@@ -109,10 +525,7 @@ class FormWindow {
         const byName = new Map(this.desc.controls.map((c) => [c.name, c]));
         for (const name of this.desc.creationOrder) {
             const c = byName.get(name);
-            if (c.kind === "timer") {
-                this.timers.push(setInterval(() => this.page.act("tick", this.desc.name, c.name), c.interval));
-                continue;
-            }
+            if (c.kind === "timer") continue;  // started with the window
             if (c.kind === "slider" && !c.visible) continue;  // nothing can reach it
             const el = this.create(c, containers.get(c.container));
             if (c.kind === "frame") containers.set(c.name, el);
@@ -350,6 +763,19 @@ class FormWindow {
         const page = this.page;
 
         const thumbWidth = () => Math.max(8, Math.min(h, track.clientWidth / 3));
+        const act = (what, value) => page.act(what, form, c.name, value);
+        less.addEventListener("pointerdown", (e) => { e.preventDefault(); el.focus(); act("arrow", -1); });
+        more.addEventListener("pointerdown", (e) => { e.preventDefault(); el.focus(); act("arrow", +1); });
+        this.sliderMoves(c, rec, el, track, thumb, thumbWidth);
+        return el;
+    }
+
+    // What moves a slider, in either layout: a tap on its track beside the thumb is one large
+    // step; the thumb drags, and its release is one assignment; the keys and the wheel step it.
+    sliderMoves(c, rec, el, track, thumb, thumbWidth) {
+        const form = this.desc.name;
+        const page = this.page;
+        const act = (what, value, held = false) => page.act(what, form, c.name, value, held);
         rec.positionOf = (value) => {
             const room = track.clientWidth - thumbWidth();
             return c.max === c.min ? 0 : (value - c.min) / (c.max - c.min) * room;
@@ -364,9 +790,6 @@ class FormWindow {
             thumb.style.left = rec.positionOf(value) + "px";
         };
 
-        const act = (what, value, held = false) => page.act(what, form, c.name, value, held);
-        less.addEventListener("pointerdown", (e) => { e.preventDefault(); el.focus(); act("arrow", -1); });
-        more.addEventListener("pointerdown", (e) => { e.preventDefault(); el.focus(); act("arrow", +1); });
         track.addEventListener("pointerdown", (e) => {
             e.preventDefault();
             el.focus();
@@ -427,7 +850,6 @@ class FormWindow {
             wheel = 0;
             act("arrow", direction);
         }, {passive: false});
-        return el;
     }
 
     sync(state) {
@@ -439,13 +861,30 @@ class FormWindow {
                 rec.value = s.value;
                 rec.el.setAttribute("aria-valuenow", s.value);
                 if (!rec.thumb.classList.contains("pw-dragging")) rec.show(s.value);
+                if (this.phone) {
+                    rec.words = s.words;
+                    rec.el.setAttribute("aria-valuetext", s.words);
+                    this.showField(rec);
+                }
             } else if (c.kind === "readout" || c.kind === "textbox") {
                 const el = rec.el;
                 if (el.value !== s.text) {
                     el.value = s.text;
-                    this.fit(el);
+                    if (!this.phone) this.fit(el);
                 }
-                el.style.backgroundColor = cssColour(s.back);
+                if (rec.band) {
+                    // The colour is never alone: its band's words go beside it.
+                    const banded = s.back >= 0 && !!s.note;
+                    rec.band.hidden = !banded;
+                    rec.swatch.style.background = banded ? cssColour(s.back) : "";
+                    // A colour without words (the white of an empty read-out) shows as it is.
+                    el.style.backgroundColor = banded ? "" : cssColour(s.back);
+                    rec.words.textContent = s.note;
+                    el.dataset.back = colourName(s.back) ?? "";
+                    if (rec.about.textContent !== s.description) rec.about.textContent = s.description;
+                    continue;
+                }
+                if (!this.phone) el.style.backgroundColor = cssColour(s.back);
                 el.dataset.back = colourName(s.back) ?? "";
                 el.title = s.note;
                 if (rec.about.textContent !== s.description) rec.about.textContent = s.description;
@@ -486,7 +925,7 @@ class FormWindow {
                 e.preventDefault();
                 this.page.act("click", this.desc.name, cancel.name);
             }
-        } else if (e.key === "Tab" && this.tabOrder.length) {
+        } else if (e.key === "Tab" && this.tabOrder.length && !this.phone) {
             // Tab goes round the window's controls in their tab order.
             e.preventDefault();
             const i = this.tabOrder.indexOf(document.activeElement);
@@ -497,7 +936,25 @@ class FormWindow {
     }
 
     focusFirst() {
-        if (this.tabOrder.length) this.tabOrder[0].focus({preventScroll: true});
+        // On a phone the window's title takes the focus: a field would bring up the keyboard.
+        if (this.phone) {
+            const title = this.el.querySelector(".pw-bar-title");
+            title.tabIndex = -1;
+            title.focus({preventScroll: true});
+        } else if (this.tabOrder.length) {
+            this.tabOrder[0].focus({preventScroll: true});
+        }
+    }
+
+    // The drawing of a phone's window as wide as the screen allows (less where that would take
+    // more than half of its height).
+    fitDrawing() {
+        const d = this.drawing;
+        if (!d) return;
+        const room = d.figure.clientWidth;
+        const scale = Math.max(0.5, Math.min(room / d.width, (innerHeight * 0.45) / d.height));
+        d.inner.style.transform = `scale(${scale})`;
+        d.figure.style.height = Math.ceil(d.height * scale) + "px";
     }
 
     remove() {
@@ -516,9 +973,72 @@ export class Page {
         this.busy = false;
         this.queue = Promise.resolve();
         this.messages = [];  // every box shown, in order: for the tests
+        this.announced = [];  // every announcement made, in order: for the tests
         this.onMessage = null;
+        this.states = new Map();  // each window's last state, to build it again in the other layout
         module.pernadasPage = this;
+        // What changed after an action, said once to a screen reader.
+        this.live = document.createElement("div");
+        this.live.className = "pw-hidden";
+        this.live.setAttribute("role", "status");
+        this.live.setAttribute("aria-live", "polite");
+        document.body.append(this.live);
+        this.phone = this.phoneWanted();
+        document.body.classList.toggle("pw-phone-mode", this.phone);
         window.addEventListener("resize", () => this.fitAll());
+        // A screen that turns or narrows follows, unless the user chose a layout.
+        this.narrow = matchMedia("(max-width: 600px), (pointer: coarse)");
+        this.narrow.addEventListener("change", () => {
+            // Not while a box waits for its answer: the next change of the screen brings it.
+            if (!this.busy && !this.chosen() && this.phoneWanted() !== this.phone) this.setLayout(this.phoneWanted(), false);
+        });
+    }
+
+    // The layout the user chose ("?vista=telemovel" or "?vista=classica", else the last one
+    // chosen with the switch), or null.
+    chosen() {
+        const asked = new URLSearchParams(location.search).get("vista");
+        if (asked === "telemovel" || asked === "classica") return asked;
+        try {
+            return localStorage.getItem("pernadas-vista");
+        } catch (e) {
+            return null;
+        }
+    }
+
+    // The phone's layout on a narrow or touch screen (narrower than the widest window), the
+    // classic one on a wide screen, unless the user chose.
+    phoneWanted() {
+        const chosen = this.chosen();
+        if (chosen) return chosen === "telemovel";
+        return matchMedia("(max-width: 600px), (pointer: coarse)").matches;
+    }
+
+    // Every window built again in the other layout, in the same order, from the state it shows.
+    setLayout(phone, remember = true) {
+        if (remember) {
+            try {
+                localStorage.setItem("pernadas-vista", phone ? "telemovel" : "classica");
+            } catch (e) { /* not kept: the page goes on */ }
+        }
+        this.phone = phone;
+        document.body.classList.toggle("pw-phone-mode", phone);
+        const order = [...this.windows.values()];
+        for (const old of order) {
+            const win = new FormWindow(this, old.desc, phone);
+            old.remove();
+            this.windows.set(old.desc.name, win);
+            this.desktop.append(win.el);
+            const state = this.states.get(old.desc.name);
+            if (state) win.sync(state);
+        }
+        for (const w of this.windows.values()) this.fit(w);
+        const top = order.length ? this.windows.get(order[order.length - 1].desc.name) : null;
+        if (top) {
+            this.raise(top);
+            const back = top.el.querySelector(".pw-switch");
+            if (back) back.focus({preventScroll: true}); else top.focusFirst();
+        }
     }
 
     start(open = true) {
@@ -531,8 +1051,44 @@ export class Page {
     // of a press has met a message box, its repeats do nothing).
     act(action, form, control = "", value = 0, held = false) {
         if (this.busy) return Promise.resolve(null);
+        const before = this.readouts();
         return this.run(() => this.module.ccall("pw_act", "number", ["string", "string", "string", "number", "number"],
-                                                [action, form, control, value, held ? 1 : 0], {async: true}));
+                                                [action, form, control, value, held ? 1 : 0], {async: true}))
+            .then((done) => { this.announce(before); return done; });
+    }
+
+    // The read-outs' texts in every window, by window and name.
+    readouts() {
+        const texts = new Map();
+        for (const [form, state] of this.states)
+            for (const [name, s] of Object.entries(state.controls))
+                if (s.text !== undefined) texts.set(form + "\n" + name, s);
+        return texts;
+    }
+
+    // The results an action changed, said once through the live region: "Comprimento da
+    // Pernada 2.55 metros; Ângulo superior 95 graus, banda amarela: ...". Nothing when nothing
+    // changed.
+    announce(before) {
+        const said = [], notes = new Set();
+        for (const [key, s] of this.readouts()) {
+            const was = before.get(key);
+            if (was && was.text === s.text && was.note === s.note) continue;
+            const [form, name] = key.split("\n");
+            const c = this.windows.get(form)?.controls.get(name)?.desc;
+            if (!c || c.kind !== "readout" || !s.text.trim()) continue;
+            const unit = c.unit ? " " + c.unit : "";
+            // A band that several read-outs share is said once, after the first.
+            const note = s.note && !notes.has(s.note) ? ", " + s.note : "";
+            notes.add(s.note);
+            said.push(`${c.accessibleName.replace(/\s+/g, " ")} ${s.text.trim()}${unit}${note}`);
+        }
+        if (!said.length) return;
+        const text = said.join("; ");
+        this.announced.push(text);
+        // Emptied first, so that the same words, said again after another action, are said.
+        this.live.textContent = "";
+        setTimeout(() => { this.live.textContent = text; }, 50);
     }
 
     async run(call) {
@@ -546,9 +1102,10 @@ export class Page {
 
     formLoaded(desc, state) {
         for (const ended of this.desktop.querySelectorAll(".pw-ended")) ended.remove();
-        const win = new FormWindow(this, desc);
+        const win = new FormWindow(this, desc, this.phone);
         this.windows.set(desc.name, win);
         this.desktop.prepend(win.el);
+        this.states.set(desc.name, state);
         win.sync(state);
         this.fit(win);
         this.raise(win);
@@ -568,21 +1125,50 @@ export class Page {
         const win = this.windows.get(name);
         if (!win) return;
         this.windows.delete(name);
+        this.states.delete(name);
         win.remove();
         const top = [...this.windows.values()].pop();
-        if (top) top.focusFirst();
+        if (top) {
+            this.current();
+            top.focusFirst();
+        }
     }
 
+    // Where the program has ended, it can be started again, from the splash, as a new start
+    // of the program would.
     noFormLoaded() {
-        const end = document.createElement("p");
+        const end = document.createElement("div");
         end.className = "pw-ended";
-        end.textContent = "O programa terminou. Recarregue a página para recomeçar.";
+        end.setAttribute("role", "region");
+        end.setAttribute("aria-label", "Fim");
+        const p = document.createElement("p");
+        p.textContent = "O programa terminou.";
+        const again = document.createElement("button");
+        again.type = "button";
+        again.className = "pw-button pw-restart";
+        again.textContent = "Recomeçar";
+        again.addEventListener("click", () => {
+            if (!this.busy && !this.windows.size) this.start(true);
+        });
+        end.append(p, again);
         this.desktop.append(end);
+        again.focus({preventScroll: true});
     }
 
     sync(state) {
+        this.states.set(state.form, state);
         const win = this.windows.get(state.form);
         if (win) win.sync(state);
+    }
+
+    // On a phone only the active window shows, filling the screen; the others wait behind it.
+    current() {
+        const top = [...this.windows.values()].pop();
+        for (const w of this.windows.values()) {
+            w.el.classList.toggle("pw-current", w === top);
+            if (this.phone) w.el.hidden = w !== top;
+            else w.el.hidden = false;
+        }
     }
 
     // The windows lie one under the other, the active one first: on a phone's narrow screen no
@@ -596,17 +1182,30 @@ export class Page {
             if (focused) focused.focus();
         }
         for (const w of this.windows.values()) w.el.classList.toggle("pw-active", w === win);
-        win.el.scrollIntoView({block: "nearest"});
+        this.current();
+        if (this.phone) scrollTo(0, 0);
+        else win.el.scrollIntoView({block: "nearest"});
     }
 
     // A window wider than the screen (a phone's 360 CSS pixels) is scaled down to fit its width;
     // on a desktop it keeps its natural size.
     fit(win) {
+        if (win.phone) {
+            win.fitDrawing();
+            return;
+        }
         const room = Math.max(200, document.documentElement.clientWidth - 8);
         const natural = win.naturalWidth + 4;  // and its border
         const scale = Math.min(1, room / natural);
         win.scale = scale;
         win.el.style.zoom = scale < 1 ? String(scale) : "";
+        // The switch to the phone's layout is read and tapped at its own size, however small
+        // the window is shown.
+        const other = win.el.querySelector(":scope > .pw-switch");
+        if (other) {
+            other.style.fontSize = scale < 1 ? 14 / scale + "px" : "";
+            other.style.minHeight = scale < 1 ? 48 / scale + "px" : "";
+        }
         // Texts measured at the window's scale: a font's widths do not scale exactly.
         win.fitTexts();
     }
@@ -622,6 +1221,7 @@ export class Page {
             const dialog = document.createElement("dialog");
             dialog.className = "pw-message";
             dialog.setAttribute("aria-label", title);
+            dialog.setAttribute("aria-describedby", "pw-message-text");
             const head = document.createElement("header");
             head.className = "pw-titlebar";
             head.textContent = title;
@@ -632,6 +1232,7 @@ export class Page {
             icon.setAttribute("aria-hidden", "true");
             icon.textContent = style === 16 ? "\u2716" : style === 64 ? "i" : "";
             const p = document.createElement("p");
+            p.id = "pw-message-text";
             p.textContent = text;
             body.append(icon, p);
             const ok = document.createElement("button");

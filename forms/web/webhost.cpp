@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <type_traits>
+#include <variant>
 
 #include "forms/actions.h"
 #include "forms/json.h"
@@ -169,7 +170,8 @@ std::string stateJson(const Form& form) {
         std::string entry;
         switch (c.desc->kind) {
             case forms::Kind::Slider:
-                entry = field("value", c.value);
+                entry =
+                    field("value", c.value) + "," + field("words", forms::metresInWords(c.value));
                 break;
             case forms::Kind::Readout:
             case forms::Kind::TextBox:
@@ -272,6 +274,26 @@ EMSCRIPTEN_KEEPALIVE int pw_act(const char* action, const char* formName, const 
     else
         host.act(once);
     return done;
+}
+
+// A value typed into a slider's number field on a phone, in metres: {"value":250}, the
+// centimetres to drag the slider to, or {"refusal":"..."}, what the field says instead (the
+// model is left as it was). The text lives until the next call.
+EMSCRIPTEN_KEEPALIVE const char* pw_typed(const char* formName, const char* control,
+                                          const char* text) {
+    static std::string answer;
+    forms::Form* form = formsweb::pageRuntime().find(formName);
+    const forms::ControlState* slider = form ? form->find(control) : nullptr;
+    if (!slider || slider->desc->kind != forms::Kind::Slider) {
+        answer = "{\"refusal\":\"\"}";
+        return answer.c_str();
+    }
+    const auto typed = forms::typedMetres(text, slider->desc->min, slider->desc->max);
+    if (const int* value = std::get_if<int>(&typed))
+        answer = "{" + formsweb::field("value", *value) + "}";
+    else
+        answer = "{" + formsweb::field("refusal", std::get<std::string>(typed)) + "}";
+    return answer.c_str();
 }
 
 }  // extern "C"

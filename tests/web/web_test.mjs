@@ -52,6 +52,7 @@ const browser = await puppeteer.launch({
     args: ["--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage", "--no-first-run"],
 });
 const phone = {width: 360, height: 740, deviceScaleFactor: 2, isMobile: true, hasTouch: true};
+const phoneScreen = phone;
 const desktop = {width: 1024, height: 768};
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
@@ -137,12 +138,16 @@ async function dumpForm(page, form) {
         const win = document.querySelector(`section.pw-window[data-form="${form}"]`);
         if (!win) return null;
         const sliders = {}, readouts = {}, options = {};
+        // On a phone, a read-out's colour shows in its band, where it has one.
+        const colourOf = (el) => {
+            const band = el.closest(".pw-result")?.querySelector(".pw-band");
+            return getComputedStyle(band && !band.hidden ? band.querySelector(".pw-swatch") : el).backgroundColor;
+        };
         for (const el of win.querySelectorAll("[data-control]")) {
             const name = el.dataset.control;
             if (el.classList.contains("pw-slider")) sliders[name] = Number(el.getAttribute("aria-valuenow"));
             else if (el.classList.contains("pw-readout"))
-                readouts[name] = {text: el.value, back: el.dataset.back || null,
-                                  shown: getComputedStyle(el).backgroundColor};
+                readouts[name] = {text: el.value, back: el.dataset.back || null, shown: colourOf(el)};
             else if (el.classList.contains("pw-option")) options[name] = el.querySelector("input").checked;
         }
         return {sliders, readouts, options};
@@ -180,6 +185,8 @@ async function withBoxes(page, input) {
 }
 
 async function centre(page, selector) {
+    // Where a person would scroll to first, if it lies off the screen.
+    await page.$eval(selector, (e) => e.scrollIntoView({block: "nearest"}));
     const box = await (await page.$(selector)).boundingBox();
     return {x: box.x + box.width / 2, y: box.y + box.height / 2, box};
 }
@@ -275,15 +282,63 @@ async function perform(page, words, touch) {
     return {messages, errors, loaded: await loadedForms(page)};
 }
 
+// One scenario line through the phone layout's controls; what none of them does (showing a form,
+// a timer's tick, a close box, a control of a window that waits behind another) is fed in.
+let phoneHooked = 0;
+async function performPhone(page, words) {
+    const [verb, form, control, arg] = words;
+    const win = `section.pw-window[data-form="${form}"]`;
+    const group = `${win} .pw-group:has(.pw-ptrack[data-control="${control}"])`;
+    const act = (...a) => page.evaluate((a) => { window.pernadas.act(...a); }, a);
+    const seen = (sel) => page.$eval(sel, (e) => !e.closest("[hidden]") && e.getBoundingClientRect().width > 0).catch(() => false);
+    const direct = () => { ++phoneHooked; return () => act(verb, form, control, verb === "drag" ? Number(arg) : arg === "-" ? -1 : 1); };
+    let input;
+    if (verb === "show" || verb === "tick" || verb === "close") {
+        input = () => { ++phoneHooked; return act(verb, form, control); };
+    } else if (verb === "arrow" || verb === "page") {
+        const sel = `${group} [data-step="${verb}${arg}"]`;
+        input = await seen(sel) ? () => tap(page, sel, true) : direct();
+    } else if (verb === "drag") {
+        const sel = `${group} input.pw-number`;
+        const v = Number(arg), text = `${v < 0 ? "-" : ""}${Math.floor(Math.abs(v) / 100)},${String(Math.abs(v) % 100).padStart(2, "0")}`;
+        input = await seen(sel) ? async () => {
+            await tap(page, sel, true);
+            await page.$eval(sel, (e) => e.select());
+            await page.keyboard.press("Backspace");
+            await page.keyboard.type(text);
+            await page.keyboard.press("Enter");
+        } : direct();
+    } else if (verb === "click") {
+        const sel = `${win} button[data-control="${control}"]`;
+        input = await seen(sel) ? () => tap(page, sel, true) : direct();
+    } else if (verb === "select") {
+        const sel = `${win} .pw-segment[data-control="${control}"]`;
+        input = await seen(sel) ? () => tap(page, sel, true) : direct();
+    } else {
+        return null;
+    }
+    const boxes = await withBoxes(page, input);
+    const messages = [], errors = [];
+    for (const b of boxes) {
+        const m = /\(Erro de execução (\d+): /.exec(b.text);
+        if (b.critical && m) errors.push(Number(m[1]));
+        else messages.push({style: b.critical ? 16 : b.info ? 64 : 0, title: b.title, text: b.text});
+    }
+    return {messages, errors, loaded: await loadedForms(page)};
+}
+
 // A page of its own, with nothing kept from another; the browser's own profile (a fresh one) for
 // the new user, since a private window cannot install a site.
-async function freshPage(viewport, query = "", own = false) {
+// The classic layout unless `layout` says "telemovel" (a phone-sized screen would get the phone's).
+async function freshPage(viewport, query = "", own = false, layout = "classica") {
     const context = own ? browser.defaultBrowserContext() : await browser.createBrowserContext();
     const page = await context.newPage();
     await page.setViewport(viewport);
     const errors = [];
     page.on("pageerror", (e) => errors.push(String(e)));
-    await page.goto(base + query, {waitUntil: "load"});
+    const search = new URLSearchParams(query);
+    if (layout) search.set("vista", layout);
+    await page.goto(base + "?" + search, {waitUntil: "load"});
     await waitFor("the model", () => page.evaluate(() => window.pernadas && !window.pernadas.busy || window.pernadasError));
     const error = await page.evaluate(() => window.pernadasError);
     if (error) throw new Error("the page did not start: " + error);
@@ -291,14 +346,16 @@ async function freshPage(viewport, query = "", own = false) {
 }
 
 // Every scenario, replayed on a phone-sized page by touch, and compared line by line.
-async function scenario(file) {
-    const name = path.basename(file, ".txt");
+// On the phone's layout (`phone`), through its own controls: + and − for arrows, −10 and +10
+// for pages, the number field for drags, the segments for options.
+async function scenario(file, phone = false) {
+    const name = path.basename(file, ".txt") + (phone ? " (phone)" : "");
     const run = spawnSync(replay, [file], {encoding: "utf8"});
     const expected = run.stdout.split("\n").filter(Boolean).map((l) => JSON.parse(l));
     const lines = fs.readFileSync(file, "utf8").split("\n")
         .map((l) => l.trim().split(/\s+/).filter(Boolean)).filter((w) => w.length && !w[0].startsWith("#"));
     check(lines.length === expected.length, `${name}: the runner answered every line`);
-    const {page, context, errors} = await freshPage(phone, "?abrir=nada");
+    const {page, context, errors} = await freshPage(phoneScreen, "?abrir=nada", false, phone ? "telemovel" : "classica");
     let skipped = 0;
     for (let i = 0; i < lines.length && i < expected.length; ++i) {
         const want = expected[i], words = lines[i], where = `${name}:${i + 1} "${want.cmd}"`;
@@ -312,6 +369,9 @@ async function scenario(file) {
             check(got !== null, `${where}: the window is open`);
             if (!got) continue;
             const wantSliders = await shownSliders(page, words[1], want.sliders);
+            // In the order of the runner's table, whatever the order of the page.
+            got.sliders = Object.fromEntries(Object.keys(wantSliders).map((k) => [k, got.sliders[k]]));
+            got.options = Object.fromEntries(Object.keys(want.options).map((k) => [k, got.options[k]]));
             check(JSON.stringify(got.sliders) === JSON.stringify(wantSliders), `${where}: sliders`,
                   `page ${JSON.stringify(got.sliders)}\n    want ${JSON.stringify(wantSliders)}`);
             for (const [r, w] of Object.entries(want.readouts)) {
@@ -324,7 +384,7 @@ async function scenario(file) {
                   `page ${JSON.stringify(got.options)}\n    want ${JSON.stringify(want.options)}`);
             continue;
         }
-        const got = await perform(page, words, true);
+        const got = phone ? await performPhone(page, words) : await perform(page, words, true);
         if (!got) { ++skipped; continue; }
         check(JSON.stringify(got.messages) === JSON.stringify(want.messages), `${where}: messages`,
               `page ${JSON.stringify(got.messages)}\n    want ${JSON.stringify(want.messages)}`);
@@ -523,11 +583,303 @@ async function newUser() {
     return {firstWindow, inPage, firstVisitBytes};
 }
 
+// What breaks the phone's layout at 360 by 640 where it is shown now (the open message box, else
+// the page): a target (button, field, slider, option) smaller than 48 by 48 pixels or less than 8
+// from another, a slider's thumb under 44, text under 16 pixels (but in the drawing, a picture
+// whose letters the results name again), scrolling sideways, anything cut off or past the
+// screen's edge. Sizes as they are seen on the screen, by getBoundingClientRect.
+async function phoneFaults(page, where) {
+    const faults = await sizeFaults(page);
+    check(faults.length === 0, `phone layout: ${where} fits a finger and the eye at 360×640`, faults.join("; "));
+}
+function sizeFaults(page) {
+    return page.evaluate(() => {
+        const faults = [];
+        const scope = document.querySelector("dialog.pw-message[open]") || document.body;
+        const seen = (e) => { const r = e.getBoundingClientRect(); return r.width > 0 && r.height > 0 && !e.closest("[hidden], .pw-hidden"); };
+        const name = (e) => e.dataset.control || e.dataset.step || e.className || e.tagName;
+        if (document.documentElement.scrollWidth > innerWidth + 0.5)
+            faults.push(`the page scrolls sideways (${document.documentElement.scrollWidth} wide)`);
+        let targets = [...scope.querySelectorAll("button, input, select, textarea, a[href], [role=slider], [tabindex]")]
+            .filter((e) => e.tabIndex >= 0 && seen(e));
+        // An option's radio button fills its segment: the segment is the target.
+        targets = targets.map((e) => e.closest(".pw-segment") || e);
+        targets = [...new Set(targets)].filter((t) => !targets.some((o) => o !== t && o.contains(t)));
+        const boxes = targets.map((t) => [t, t.getBoundingClientRect()]);
+        for (const [t, r] of boxes) {
+            if (r.width < 47.5 || r.height < 47.5) faults.push(`${name(t)} is ${r.width.toFixed(1)}×${r.height.toFixed(1)}`);
+            if (r.left < -0.5 || r.right > innerWidth + 0.5) faults.push(`${name(t)} goes past the screen's edge`);
+        }
+        for (let i = 0; i < boxes.length; ++i)
+            for (let j = i + 1; j < boxes.length; ++j) {
+                const [a, ra] = boxes[i], [b, rb] = boxes[j];
+                const gap = Math.max(ra.left - rb.right, rb.left - ra.right, ra.top - rb.bottom, rb.top - ra.bottom);
+                if (gap < 7.5) faults.push(`${name(a)} and ${name(b)} ${gap.toFixed(1)} apart`);
+            }
+        for (const thumb of scope.querySelectorAll(".pw-ptrack .pw-thumb")) {
+            const r = thumb.getBoundingClientRect();
+            if (seen(thumb) && (r.width < 44 || r.height < 44)) faults.push(`a thumb is ${r.width}×${r.height}`);
+        }
+        const walker = document.createTreeWalker(scope, NodeFilter.SHOW_TEXT);
+        const small = new Set();
+        for (let n = walker.nextNode(); n; n = walker.nextNode()) {
+            const el = n.parentElement;
+            if (!n.textContent.trim() || !seen(el) || el.closest(".pw-drawing, script, style")) continue;
+            const r = el.getBoundingClientRect();
+            // The font's size as seen: its own, times whatever scales the element.
+            const size = parseFloat(getComputedStyle(el).fontSize) * (el.offsetHeight ? r.height / el.offsetHeight : 1);
+            if (size < 15.95) small.add(`"${n.textContent.trim().slice(0, 20)}" at ${size.toFixed(1)}px`);
+            if (r.left < -0.5 || r.right > innerWidth + 0.5) faults.push(`"${n.textContent.trim().slice(0, 20)}" goes past the screen's edge`);
+        }
+        for (const el of scope.querySelectorAll("input")) {
+            if (!seen(el) || el.type === "radio") continue;
+            const size = parseFloat(getComputedStyle(el).fontSize);
+            if (el.value && size < 15.95) small.add(`"${el.value}" at ${size}px`);
+        }
+        faults.push(...small);
+        for (const el of scope.querySelectorAll("button, input, h2, h3, p, .pw-result-name, .pw-band-words, .pw-segment span"))
+            if (seen(el) && (el.scrollWidth > el.clientWidth + 1 || el.scrollHeight > el.clientHeight + 1) && el.clientWidth)
+                faults.push(`${name(el)} cut off`);
+        return faults;
+    });
+}
+
+// Pictures of every window of the phone's layout, written to SCREENS as phone-WIDTH-WINDOW.png,
+// each measured as phoneFaults does.
+async function phonePictures(viewport) {
+    const {page, context, errors} = await freshPage(viewport, "", false, "telemovel");
+    const tag = `phone-${viewport.width}`;
+    const picture = async (what) => {
+        await page.evaluate(() => scrollTo(0, 0));
+        await page.screenshot({path: path.join(screens, `${tag}-${what}.png`), fullPage: what !== "message"});
+        const faults = await sizeFaults(page);
+        check(faults.length === 0, `phone layout at ${viewport.width}×${viewport.height}: ${what} fits`, faults.join("; "));
+        // A screen reader finds no letter on its own, and each slider says its value in metres.
+        const stray = [];
+        (function walk(n) { if (n.name && n.name.trim().length === 1) stray.push(n.role + " " + n.name); (n.children || []).forEach(walk); })(
+            await page.accessibility.snapshot({interestingOnly: true}));
+        const unsaid = await page.$$eval("section.pw-phone:not([hidden]) .pw-ptrack", (els) => els.filter((e) =>
+            e.getAttribute("role") !== "slider" || !/^\d+,\d\d metros?$/.test(e.getAttribute("aria-valuetext"))).map((e) => e.dataset.control));
+        check(stray.length === 0 && unsaid.length === 0, `phone layout at ${viewport.width}: ${what} reads no stray letter, each slider in metres`,
+              stray.join(", ") + " " + unsaid.join(", "));
+    };
+    const act = (...a) => withBoxes(page, () => page.evaluate((a) => { window.pernadas.act(...a); }, a));
+    await waitFor("the splash", () => page.$('section[data-form="frmsplashscreen"]'));
+    await picture("splash");
+    await waitFor("the menu", () => page.$('section[data-form="frmmain"]'), 10000);
+    await picture("menu");
+    for (const form of ["frmduaspernas", "frmtrespernas", "frmquatropernas"]) {
+        await act("show", form);
+        // The load, then the leg, as a rigger sets them, so that every result shows.
+        const sliders = await page.evaluate((f) => window.pernadas.windows.get(f).desc.groups.sliders.map((s) => s.slider), form);
+        for (const s of [...sliders].reverse()) await act("drag", form, s, 250);
+        await picture(form);
+        await act("close", form);
+        if (!(await page.$('section[data-form="frmmain"]'))) await act("show", "frmmain");
+    }
+    await act("show", "frmacerca");
+    await picture("frmacerca");
+    await act("close", "frmacerca");
+    await act("show", "frmduaspernas");
+    page.evaluate(() => { window.pernadas.act("arrow", "frmduaspernas", "hsbperna", 1); });
+    await waitFor("the box", () => page.$("dialog.pw-message[open]"));
+    await picture("message");
+    await withBoxes(page, async () => {});
+    for (const form of await loadedForms(page)) await act("close", form);
+    await waitFor("the end", () => page.$(".pw-ended"));
+    await picture("ended");
+    check(errors.length === 0, `phone layout at ${viewport.width}: no script errors`, errors.join("\n    "));
+    await context.close();
+}
+
+// The phone's layout, by touch at 360 by 640: the sizes of every window, the typed value, the
+// held + and −, what is announced, the switch between the layouts, and a new start after the end.
+async function phoneLayout() {
+    const small = {width: 360, height: 640, deviceScaleFactor: 2, isMobile: true, hasTouch: true};
+    const {page, context, errors} = await freshPage(small, "", false, null);
+    const form = "frmduaspernas";
+    const win = `section.pw-window[data-form="${form}"]`;
+    const ctl = (name) => `${win} [data-control="${name}"]`;
+    const replayed = (lines) => spawnSync(replay, [], {input: lines.join("\n") + "\n", encoding: "utf8"})
+        .stdout.split("\n").filter(Boolean).map((l) => JSON.parse(l));
+    const readouts = (f = form) => page.evaluate((f) => Object.fromEntries(
+        [...document.querySelectorAll(`section[data-form="${f}"] input.pw-readout`)].map((e) => [e.dataset.control, e.value])), f);
+    const slider = (name) => page.$eval(ctl(name), (e) => Number(e.getAttribute("aria-valuenow")));
+    const agrees = async (lines, what) => {
+        const want = replayed([...lines, `dump ${form}`]).pop();
+        const got = await readouts();
+        const bad = Object.entries(want.readouts).filter(([r, w]) => got[r] !== w.text);
+        for (const [name, v] of Object.entries(await shownSliders(page, form, want.sliders)))
+            if ((await slider(name)) !== v) bad.push([name, v]);
+        check(bad.length === 0, `phone layout: ${what} agrees with pernadas-replay`, JSON.stringify(bad) + " " + JSON.stringify(got));
+    };
+
+    await waitFor("the splash", () => page.$('section.pw-phone[data-form="frmsplashscreen"]'));
+    await phoneFaults(page, "the splash");
+    await waitFor("the menu", () => page.$('section.pw-phone[data-form="frmmain"]'), 10000);
+    await phoneFaults(page, "the menu");
+    const lines = ["show frmmain", "click frmmain command1"];
+    await withBoxes(page, () => tap(page, 'section[data-form="frmmain"] [data-control="command1"]', true));
+    check(await page.$(`${win}.pw-phone`) !== null, "phone layout: a phone's screen gets it of itself");
+
+    // + held down before the load is set: one box, and no step after it however long it is held.
+    const plus = `${win} .pw-group:has([data-control="hsbperna"]) [data-step="arrow+"]`;
+    const at = await centre(page, plus);
+    await page.mouse.move(at.x, at.y);
+    await page.mouse.down();
+    await waitFor("the box", () => page.$("dialog.pw-message[open]"));
+    await phoneFaults(page, "a message box");
+    const described = await page.$eval("dialog.pw-message[open]", (d) =>
+        document.getElementById(d.getAttribute("aria-describedby"))?.textContent);
+    await page.keyboard.press("Enter");
+    await sleep(1500);
+    const boxes = await page.evaluate(() => window.pernadas.messages.length);
+    await page.mouse.up();
+    lines.push(`arrow ${form} hsbperna +`);
+    check(boxes === 1 && !(await page.$("dialog.pw-message[open]")) && /carga/.test(described),
+          "phone layout: a held + meets one box, which says its message", `${boxes} boxes; "${described}"`);
+    await agrees(lines, "a held + before the load");
+
+    // Values typed in metres: one drag each; what the model refuses is said beside the field.
+    const type = async (name, text) => {
+        const field = `${win} input.pw-number[data-control="${name}"]`;
+        await tap(page, field, true);
+        await page.$eval(field, (e) => e.select());
+        await page.keyboard.press("Backspace");
+        await page.keyboard.type(text);
+        await withBoxes(page, () => page.keyboard.press("Enter"));
+        return page.$eval(`${win} .pw-group:has(input.pw-number[data-control="${name}"]) .pw-refusal`, (e) => e.textContent);
+    };
+    const said = () => page.evaluate(() => window.pernadas.announced.length);
+    let before = await said();
+    check(await type("hsblcarga", "2,00") === "", "phone layout: 2,00 is taken");
+    lines.push(`drag ${form} hsblcarga 200`);
+    check(await said() === before + 1, "phone layout: an action's results are announced once");
+    before = await said();
+    check(await type("hsbperna", "2.5") === "", "phone layout: 2.5 is taken");
+    lines.push(`drag ${form} hsbperna 250`);
+    await sleep(120);
+    const live = await page.$eval('[role="status"][aria-live="polite"]', (e) => e.textContent);
+    check(await said() === before + 1 && /Comprimento da Pernada 2\.50 metros/.test(live),
+          "phone layout: the live region says what changed", live);
+    await agrees(lines, "values typed in metres");
+    check(await page.$eval(ctl("hsbperna"), (e) => e.getAttribute("role") === "slider" && e.getAttribute("aria-valuetext")) === "2,50 metros",
+          "phone layout: a slider says its value in metres");
+    before = await said();
+    for (const [text, refusal] of [["2,505", /duas casas decimais/], ["abc", /algarismos/], ["30", /de 0,50 a 20,00 metros/], ["", /algarismos/]]) {
+        const got = await type("hsbperna", text);
+        check(refusal.test(got), `phone layout: "${text}" is refused beside the field`, got);
+    }
+    check(await type("hsbperna", "2,50") === "", "phone layout: the value it has is taken");
+    check(await said() === before, "phone layout: nothing is announced when nothing changed");
+    await agrees(lines, "refused values");
+
+    // + held down once the load is set: it repeats, each step one arrow.
+    const load = await slider("hsblcarga");
+    const more = await centre(page, `${win} .pw-group:has([data-control="hsblcarga"]) [data-step="arrow+"]`);
+    await page.mouse.move(more.x, more.y);
+    await page.mouse.down();
+    await sleep(1200);
+    await page.mouse.up();
+    await waitFor("the last step", () => page.evaluate(() => !window.pernadas.busy));
+    const steps = (await slider("hsblcarga")) - load;
+    check(steps > 1, "phone layout: a held + repeats", `${steps} steps`);
+    for (let i = 0; i < steps; ++i) lines.push(`arrow ${form} hsblcarga +`);
+    await agrees(lines, "a held +");
+
+    // The steps: + and −10, as an arrow and a page.
+    await withBoxes(page, () => tap(page, `${win} .pw-group:has([data-control="hsblcarga"]) [data-step="arrow+"]`, true));
+    await withBoxes(page, () => tap(page, `${win} .pw-group:has([data-control="hsbperna"]) [data-step="page-"]`, true));
+    lines.push(`arrow ${form} hsblcarga +`, `page ${form} hsbperna -`);
+    await agrees(lines, "+ and −10");
+    await page.evaluate(() => scrollTo(0, 0));
+    await phoneFaults(page, "the two-leg calculator");
+    // A screen reader reads no letter of the drawing on its own.
+    const tree = await page.accessibility.snapshot({interestingOnly: true});
+    const stray = [];
+    (function walk(n) { if (n.name && n.name.trim().length === 1) stray.push(n.role + " " + n.name); (n.children || []).forEach(walk); })(tree);
+    check(stray.length === 0, "phone layout: no stray letters are read", stray.join(", "));
+    await withBoxes(page, () => tap(page, `${win} .pw-command`, true));
+    lines.push(`click ${form} Command4`);
+    await agrees(lines, "the 90-degree search");
+
+    // The switch: the same window in the classic layout, and back, with what it shows.
+    const shown = await readouts();
+    await tap(page, `${win} .pw-switch`, true);
+    check(await page.$(`${win} .pw-client [data-control="hsbperna"].pw-slider`) !== null && !(await page.$(`${win}.pw-phone`)),
+          "phone layout: the switch shows the classic window");
+    // Where the measure finds the classic window's small targets and text.
+    const classic = (await sizeFaults(page)).join("; ");
+    check(/hsbperna is/.test(classic) && /at \d/.test(classic), "phone layout: the measure finds what is too small", classic);
+    await tap(page, `${win} .pw-switch`, false);
+    check(await page.$(`${win}.pw-phone`) !== null && JSON.stringify(await readouts()) === JSON.stringify(shown),
+          "phone layout: and back, with the same values");
+
+    // A thumb resting at an end drags by touch (the three-leg calculator starts there).
+    await withBoxes(page, () => tap(page, `${win} .pw-back`, true));
+    if (!(await page.$('section[data-form="frmmain"]'))) await page.evaluate(() => window.pernadas.act("show", "frmmain"));
+    await withBoxes(page, () => tap(page, 'section[data-form="frmmain"] [data-control="command2"]', true));
+    const three = 'section[data-form="frmtrespernas"]';
+    const thumb = await centre(page, `${three} [data-control="hsblcarga"] .pw-thumb`);
+    const start = await page.$eval(`${three} [data-control="hsblcarga"]`, (e) => Number(e.getAttribute("aria-valuenow")));
+    await withBoxes(page, async () => {
+        const touch = await page.touchscreen.touchStart(thumb.x, thumb.y);
+        await touch.move(thumb.x + 40, thumb.y);
+        await touch.move(thumb.x + 80, thumb.y);
+        await touch.end();
+    });
+    const dragged = await page.$eval(`${three} [data-control="hsblcarga"]`, (e) => Number(e.getAttribute("aria-valuenow")));
+    check(dragged > start, "phone layout: a thumb at the end of its track drags by touch", `${start} to ${dragged}`);
+    await withBoxes(page, () => tap(page, `${three} .pw-segment:not(:has(input:checked))`, true));
+    await page.evaluate(() => scrollTo(0, 0));
+    await phoneFaults(page, "the three-leg calculator");
+    await withBoxes(page, () => tap(page, `${three} .pw-back`, true));
+    if (!(await page.$('section[data-form="frmmain"]'))) await page.evaluate(() => window.pernadas.act("show", "frmmain"));
+    await withBoxes(page, () => tap(page, 'section[data-form="frmmain"] [data-control="Command3"]', true));
+    await phoneFaults(page, "the four-leg calculator");
+    await withBoxes(page, () => tap(page, 'section[data-form="frmquatropernas"] .pw-back', true));
+    if (!(await page.$('section[data-form="frmmain"]'))) await page.evaluate(() => window.pernadas.act("show", "frmmain"));
+
+    // The about box's two buttons, which lie outside its classic window, are there to tap.
+    await withBoxes(page, () => tap(page, 'section[data-form="frmmain"] [data-control="Command6"]', true));
+    await phoneFaults(page, "the about box");
+    const info = await withBoxes(page, () => tap(page, 'section[data-form="frmacerca"] [data-control="cmdSysinfo"]', true));
+    check(info.length === 1, "phone layout: the about box's system information is there to tap");
+    await withBoxes(page, () => tap(page, 'section[data-form="frmacerca"] [data-control="cmdOk"]', true));
+    check(await page.$('section[data-form="frmacerca"]') === null, "phone layout: the about box's Ok closes it");
+
+    // After the end, a new start from the splash, as fresh as the first.
+    await withBoxes(page, () => tap(page, 'section[data-form="frmmain"] [data-control="Command5"]', true));
+    await waitFor("the end", () => page.$(".pw-ended .pw-restart"));
+    await phoneFaults(page, "the end");
+    await tap(page, ".pw-ended .pw-restart", true);
+    check(await waitFor("the splash again", () => page.$('section[data-form="frmsplashscreen"]'), 3000) !== null,
+          "phone layout: Recomeçar starts again from the splash");
+    await waitFor("the menu again", () => page.$('section[data-form="frmmain"]'), 10000);
+    await withBoxes(page, () => tap(page, 'section[data-form="frmmain"] [data-control="command1"]', true));
+    await agrees(["show frmmain", "click frmmain command1"], "a calculator after Recomeçar");
+    check(errors.length === 0, "phone layout: no script errors", errors.join("\n    "));
+    await context.close();
+
+    // A desktop's screen keeps the classic layout of itself.
+    const d = await freshPage({width: 1024, height: 768}, "", false, null);
+    await waitFor("the splash", () => d.page.$('section[data-form="frmsplashscreen"]'));
+    check(await d.page.$("section.pw-phone") === null && await d.page.$("section .pw-switch") !== null,
+          "a desktop's screen gets the classic layout, with the switch");
+    await d.context.close();
+}
+
 const began = Date.now();
 let figures = null;
 try {
     figures = await newUser();
-    for (const file of scenarioFiles) await scenario(file);
+    await phoneLayout();
+    await phonePictures({width: 360, height: 640, deviceScaleFactor: 2, isMobile: true, hasTouch: true});
+    await phonePictures({width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true});
+    for (const file of scenarioFiles) {
+        await scenario(file);
+        await scenario(file, true);
+    }
 } catch (e) {
     check(false, "the page could be driven", e.stack);
 }
@@ -536,6 +888,6 @@ server.close();
 if (figures)
     console.log(`Figures: first visit ${figures.firstVisitBytes} bytes; first window drawn ` +
                 `${Math.round(figures.inPage)} ms after the page's loading began; ${realDrags} drags by the thumb or Home/End, ${hookedDrags} by ` +
-                `value; ${((Date.now() - began) / 1000).toFixed(1)} s in all.`);
+                `value; on the phone's layout ${phoneHooked} lines fed in; ${((Date.now() - began) / 1000).toFixed(1)} s in all.`);
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed || !passed ? 1 : 0);

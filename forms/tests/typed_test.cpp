@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <variant>
+
+#include "forms/actions.h"
+
+using namespace forms;
+
+namespace {
+
+// The leg's range on the two-leg calculator: 0,50 to 20,00 metres.
+constexpr int kMin = 50, kMax = 2000;
+
+}  // namespace
+
+TEST(TypedMetres, TakesEitherSeparatorAndUpToTwoDecimals) {
+    const struct {
+        const char* typed;
+        int centimetres;
+    } cases[] = {{"2,50", 250},   {"2.50", 250},     {"2,5", 250},   {"2.", 200},
+                 {"2", 200},      {" 12,34 ", 1234}, {"0,5", 50},    {",75", 75},
+                 {"20,00", 2000}, {"+3", 300},       {"007,07", 707}};
+    for (const auto& c : cases) {
+        const auto got = typedMetres(c.typed, kMin, kMax);
+        ASSERT_TRUE(std::holds_alternative<int>(got)) << c.typed << ": " << std::get<1>(got);
+        EXPECT_EQ(std::get<int>(got), c.centimetres) << c.typed;
+    }
+}
+
+TEST(TypedMetres, RefusesWithAShortMessageInPortuguese) {
+    const struct {
+        const char* typed;
+        const char* refusal;
+    } cases[] = {
+        {"", "Escreva os metros em algarismos, por exemplo 2,50."},
+        {"  ", "Escreva os metros em algarismos, por exemplo 2,50."},
+        {"abc", "Escreva os metros em algarismos, por exemplo 2,50."},
+        {"2,5m", "Escreva os metros em algarismos, por exemplo 2,50."},
+        {"1.250,00", "Escreva os metros em algarismos, por exemplo 2,50."},
+        {"2 50", "Escreva os metros em algarismos, por exemplo 2,50."},
+        {",", "Escreva os metros em algarismos, por exemplo 2,50."},
+        {"2,505", "No máximo duas casas decimais: ao centímetro."},
+        {"2,500", "No máximo duas casas decimais: ao centímetro."},
+        {"0,49", "Fora dos limites: de 0,50 a 20,00 metros."},
+        {"20,01", "Fora dos limites: de 0,50 a 20,00 metros."},
+        {"-1", "Fora dos limites: de 0,50 a 20,00 metros."},
+        // Far too large for a slider: refused, not wrapped round.
+        {"99999999999999999999", "Fora dos limites: de 0,50 a 20,00 metros."},
+    };
+    for (const auto& c : cases) {
+        const auto got = typedMetres(c.typed, kMin, kMax);
+        ASSERT_TRUE(std::holds_alternative<std::string>(got)) << '"' << c.typed << '"';
+        EXPECT_EQ(std::get<std::string>(got), c.refusal) << '"' << c.typed << '"';
+    }
+}
+
+TEST(MetresInWords, SaysTheValueAsItIsWrittenInPortugal) {
+    EXPECT_EQ(metresInWords(250), "2,50 metros");
+    EXPECT_EQ(metresInWords(100), "1,00 metro");
+    EXPECT_EQ(metresInWords(5), "0,05 metros");
+    EXPECT_EQ(metresInWords(2000), "20,00 metros");
+    EXPECT_EQ(metresInWords(-50), "-0,50 metros");
+}
