@@ -78,6 +78,32 @@ Groups groups(const FormDesc& form) {
         }
         if (drawn(c.kind) && !g.drawing && !c.container.empty()) g.drawing = named(c.container);
     }
+    const std::vector<std::size_t> held = containers(form);
+    const std::vector<Exposure> seen = exposures(form);
+    const bool grouped = !g.sliders.empty() || !g.results.empty() || !g.options.empty();
+    struct Place {
+        std::size_t index;
+        int top, left;
+    };
+    std::vector<Place> others;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const ControlDesc& c = controls[i];
+        const bool shown = c.kind == Kind::TextBox || c.kind == Kind::Image ||
+                           c.kind == Kind::Picture || (c.kind == Kind::Label && !grouped);
+        if (!shown || !c.visible || seen[i].hidden) continue;
+        Place at{i, c.top, c.left};
+        bool inDrawing = false;
+        for (std::size_t f = held[i]; f != kOnForm; f = held[f]) {
+            inDrawing = inDrawing || (g.drawing && f == *g.drawing);
+            at.top += controls[f].top;
+            at.left += controls[f].left;
+        }
+        if (!inDrawing) others.push_back(at);
+    }
+    std::stable_sort(others.begin(), others.end(), [](const Place& a, const Place& b) {
+        return a.top != b.top ? a.top < b.top : a.left < b.left;
+    });
+    for (const Place& at : others) g.others.push_back(at.index);
     return g;
 }
 

@@ -41,8 +41,11 @@ std::string readoutDescription(const ControlState& readout);
 // the table: each slider the user can move, with its heading (what a screen reader calls it)
 // and the read-out that shows its value (by the naming rule: hsbperna shows in txtperna), with
 // that read-out's unit; the result read-outs that belong to no movable slider; the option
-// buttons of each frame; the command buttons; and the drawing, the frame that holds the lines
-// and shapes. Sliders, results and commands come in tab order.
+// buttons of each frame; the command buttons; the drawing, the frame that holds the lines and
+// shapes; and what else shows, outside the drawing, top to bottom and then left to right: text
+// boxes and pictures, and labels where the form has no sliders, results or options (where it
+// has, its labels only say again what headings, names and units say). Sliders, results and
+// commands come in tab order.
 struct Groups {
     struct Slider {
         std::size_t slider = 0;
@@ -54,6 +57,7 @@ struct Groups {
     std::vector<std::vector<std::size_t>> options;
     std::vector<std::size_t> commands;
     std::optional<std::size_t> drawing;
+    std::vector<std::size_t> others;
 };
 Groups groups(const FormDesc& form);
 

@@ -138,6 +138,12 @@ TEST(Tables, EveryFormOfTheProgramIsSound) {
     ASSERT_EQ(t.options.size(), 1u);
     EXPECT_EQ(names(three, t.options[0]), (Names{"Option2", "Option1"}));
     EXPECT_EQ(groups(runtime.find("frmquatropernas")->description()).sliders.size(), 3u);
+    // What else shows, top to bottom: the splash's texts; nothing on a calculator, whose labels
+    // only head its sliders and read-outs.
+    const FormDesc& splash = runtime.find("frmsplashscreen")->description();
+    EXPECT_EQ(names(splash, groups(splash).others),
+              (Names{"Image1", "Label1", "Label2", "C", "Label4", "Label5"}));
+    EXPECT_TRUE(g.others.empty());
 }
 
 TEST(Tables, APlantedFaultIsFound) {

@@ -180,18 +180,13 @@ class FormWindow {
             const el = this.create(frame, inner);
             el.style.left = el.style.top = "0px";
             const within = new Map([[frame.name, el]]);
-            for (const c of desc.controls) {
+            for (const c of desc.creationOrder.map((n) => byName.get(n))) {
                 if (c.kind === "timer" || !within.has(c.container) || (c.kind === "slider" && !c.visible)) continue;
                 const made = this.create(c, within.get(c.container));
                 if (c.kind === "frame") within.set(c.name, made);
             }
             this.drawing = {figure, inner, width: frame.box.width, height: frame.box.height};
         }
-        const inDrawing = (c) => {
-            for (let x = c; x; x = byName.get(x.container)) if (x.name === g.drawing) return true;
-            return false;
-        };
-
         for (const s of g.sliders) this.phoneSlider(byName.get(s.slider), s.readout && byName.get(s.readout), s, body);
 
         for (const group of g.options) {
@@ -232,18 +227,8 @@ class FormWindow {
             body.append(list);
         }
 
-        // What else the form shows (a splash's texts, an about box's), top to bottom as it
-        // lies. Where the form has sliders, results or options, its labels only say again what
-        // their headings, names and units say, and are left out.
-        const grouped = g.sliders.length || g.results.length || g.options.length;
-        const rest = desc.controls.filter((c) => c.visible && !c.hidden && !inDrawing(c) &&
-            (["textbox", "image", "picture"].includes(c.kind) || (c.kind === "label" && !grouped)));
-        const at = (c) => {
-            let left = c.box.left, top = c.box.top;
-            for (let x = byName.get(c.container); x; x = byName.get(x.container)) { left += x.box.left; top += x.box.top; }
-            return {left, top};
-        };
-        rest.sort((a, b) => at(a).top - at(b).top || at(a).left - at(b).left);
+        // What else the form shows (a splash's texts, an about box's), as the model orders it.
+        const rest = g.others.map((n) => byName.get(n));
         if (rest.length) {
             const more = document.createElement("div");
             more.className = "pw-texts";

@@ -124,7 +124,8 @@ std::string groupsJson(const FormDesc& d, const forms::Groups& g) {
     s += "],\"results\":" + list(g.results) + ",\"options\":[";
     for (std::size_t k = 0; k < g.options.size(); ++k) s += (k ? "," : "") + list(g.options[k]);
     s += "],\"commands\":" + list(g.commands) +
-         ",\"drawing\":" + (g.drawing ? name(*g.drawing) : "null") + "}";
+         ",\"drawing\":" + (g.drawing ? name(*g.drawing) : "null") +
+         ",\"others\":" + list(g.others) + "}";
     return s;
 }
 
