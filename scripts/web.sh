@@ -65,6 +65,30 @@ em++ "${flags[@]}" "${objects[@]}" -o "$site/pernadas.js" \
 cp forms/web/index.html forms/web/binding.js forms/web/binding.css forms/web/app.js \
    forms/web/manifest.webmanifest forms/web/sw.js "$site/"
 cp resources/*.svg "$site/pictures/"
+
+# The icons of the installed site, rendered from the program's icon: 192 and 512 pixels as it is;
+# a maskable 512, which the phone crops to a shape of its own, with the icon inside the central
+# 80 % (the circle every crop keeps) on a filled background; and the 180-pixel one iOS puts on its
+# home screen, which it wants opaque. librsvg writes no time stamp into a PNG: the same SVG gives
+# the same bytes. It reads the icon that a framing SVG names only from beside that SVG.
+rsvg-convert --width=192 --height=192 --output="$site/pictures/pernadas-192.png" resources/pernadas.svg
+rsvg-convert --width=512 --height=512 --output="$site/pictures/pernadas-512.png" resources/pernadas.svg
+mkdir -p "$out/obj/icon"
+cp resources/pernadas.svg "$out/obj/icon/"
+framed() {  # framed NAME SCALE SIZE: the 256-unit icon at SCALE times its size, in the middle
+    local at size
+    at=$(awk -v k="$2" 'BEGIN { print 256 - 128 * k }')
+    size=$(awk -v k="$2" 'BEGIN { print 256 * k }')
+    printf '%s\n' '<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" width="512" height="512" viewBox="0 0 512 512">' \
+        '<rect width="512" height="512" fill="#e3f1f1"/>' \
+        "<image x=\"$at\" y=\"$at\" width=\"$size\" height=\"$size\" xlink:href=\"pernadas.svg\"/>" \
+        '</svg>' >"$out/obj/icon/$1.svg"
+    rsvg-convert --width="$3" --height="$3" --output="$site/pictures/$1.png" "$out/obj/icon/$1.svg"
+}
+# Seen from its middle, the icon reaches 157 of its 256 units (the load's lower corners): at 1.25
+# times that is 196 pixels, within the safe circle's 205.
+framed pernadas-maskable-512 1.25 512
+framed apple-touch-icon 1.5 180
 # The service worker keeps the files of this build under a name of their own, so that a new
 # build replaces them.
 stamp=$(cd "$site" && find . -type f ! -name sw.js -print0 | sort -z | xargs -0 sha256sum | sha256sum | cut -c1-16)
