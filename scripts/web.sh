@@ -5,7 +5,8 @@
 # nothing: scripts/deps.sh does (scripts/packages/web.txt).
 #
 #   bash scripts/web.sh           build the site
-#   bash scripts/web.sh --serve   build it, then serve it on http://127.0.0.1:8015/ (PORT to change)
+#   bash scripts/web.sh --serve   build it, then serve it on http://127.0.0.1:8015/ (PORT to change),
+#                                 compressed for browsers that take it (scripts/serve.py)
 #   bash scripts/web.sh --test    build it, then test it in headless Chromium
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -62,6 +63,8 @@ em++ "${flags[@]}" "${objects[@]}" -o "$site/pernadas.js" \
     -sEXPORTED_FUNCTIONS=_pw_start,_pw_act,_main -sEXPORTED_RUNTIME_METHODS=ccall \
     -sDISABLE_EXCEPTION_CATCHING=0
 
+# The compressed files of an earlier build go: they are made anew below, from this build's.
+find "$site" -type f \( -name '*.br' -o -name '*.gz' \) -delete
 cp forms/web/index.html forms/web/binding.js forms/web/binding.css forms/web/app.js \
    forms/web/manifest.webmanifest forms/web/sw.js "$site/"
 cp resources/*.svg "$site/pictures/"
@@ -95,13 +98,22 @@ stamp=$(cd "$site" && find . -type f ! -name sw.js -print0 | sort -z | xargs -0 
 files=$(cd "$site" && find . -type f ! -name sw.js | sed 's|^\./||' | sort | sed 's/.*/"&"/' | paste -sd, -)
 sed -i -e "s/pernadas-dev/pernadas-$stamp/" -e "s|^const FILES = .*|const FILES = [\"./\", $files];|" \
     "$site/sw.js"
-echo "Site in $site/ ($(du -sb "$site" | cut -f1) bytes; pernadas.wasm $(stat -c %s "$site/pernadas.wasm") bytes)"
+
+# Every file that compresses (all but the PNGs) also as NAME.br and NAME.gz beside it, for servers
+# that send those to browsers that take them (scripts/serve.py does). Neither holds a name or a
+# date: the same file gives the same bytes.
+find "$site" -type f ! -name '*.png' -print0 | sort -z | while IFS= read -r -d '' f; do
+    gzip -9 -n -c "$f" >"$f.gz"
+    brotli -q 11 -n -f -o "$f.br" "$f"
+done
+plain() { find "$site" -type f ! -name '*.br' ! -name '*.gz' -printf '%s\n' | awk '{ n += $1 } END { print n }'; }
+brotlied() { find "$site" -type f \( -name '*.br' -o -name '*.png' \) -printf '%s\n' | awk '{ n += $1 } END { print n }'; }
+echo "Site in $site/ ($(plain) bytes, $(brotlied) with brotli; pernadas.wasm $(stat -c %s "$site/pernadas.wasm") bytes)"
 
 case "$mode" in
     --serve)
         port=${PORT:-8015}
-        echo "Serving on http://127.0.0.1:$port/ (Ctrl-C stops)"
-        exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$site"
+        exec python3 scripts/serve.py "$site" "$port"
         ;;
     --test)
         bash tests/web/run.sh

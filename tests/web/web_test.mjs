@@ -1,13 +1,17 @@
-// The browser tests: the built site (build-web/site) served on 127.0.0.1, opened in Debian's
-// headless Chromium at a phone's size, and driven through real taps, clicks and keys. What the
-// page shows (read-outs' texts and colours, sliders, option buttons, message boxes, refusals,
-// open windows) is compared with what pernadas-replay prints for the same actions.
+// The browser tests: the built site (build-web/site) served on 127.0.0.1 by scripts/serve.py, as
+// scripts/web.sh --serve serves it, opened in Debian's headless Chromium at a phone's size, and
+// driven through real taps, clicks and keys. What the page shows (read-outs' texts and colours,
+// sliders, option buttons, message boxes, refusals, open windows) is compared with what
+// pernadas-replay prints for the same actions.
 //
 //   node tests/web/web_test.mjs SITE REPLAY SCREENS [SCENARIO...]
-import {spawnSync} from "node:child_process";
+import {spawn, spawnSync} from "node:child_process";
 import fs from "node:fs";
 import http from "node:http";
+import os from "node:os";
 import path from "node:path";
+import readline from "node:readline";
+import zlib from "node:zlib";
 import puppeteer from "puppeteer-core";
 
 const [site, replay, screens, ...scenarioFiles] = process.argv.slice(2);
@@ -23,28 +27,37 @@ function check(ok, what, detail = "") {
     console.log("FAIL " + what + (detail ? "\n    " + detail : ""));
 }
 
-// A static server on the loopback only; it counts the bytes it sends and can go "offline".
-const types = {".html": "text/html; charset=utf-8", ".js": "text/javascript", ".mjs": "text/javascript",
-               ".css": "text/css", ".wasm": "application/wasm", ".svg": "image/svg+xml",
-               ".webmanifest": "application/manifest+json", ".png": "image/png"};
-let sentBytes = 0, offline = false;
-const server = http.createServer((req, res) => {
-    if (offline) { req.socket.destroy(); return; }
-    const url = new URL(req.url, "http://x");
-    const root = path.resolve(site);
-    let file = path.join(root, decodeURIComponent(url.pathname));
-    if (!file.startsWith(root)) { res.writeHead(403).end(); return; }
-    if (file.endsWith("/")) file += "index.html";
-    fs.readFile(file, (err, data) => {
-        if (err) { res.writeHead(404).end(); return; }
-        sentBytes += data.length;
-        res.writeHead(200, {"Content-Type": types[path.extname(file)] || "application/octet-stream",
-                            "Cache-Control": "no-cache"});
-        res.end(data);
+// The site's server on the loopback, compressed for a browser that takes it. Its lines say what
+// it sent ("GET /pernadas.wasm 200 br 60611 186": the body's and the headers' bytes); stopping it
+// takes the site off the network. It serves SITE through a link of its own, so that a test can put
+// another build in its place at the same address.
+const serveScript = new URL("../../scripts/serve.py", import.meta.url).pathname;
+const work = fs.mkdtempSync(path.join(os.tmpdir(), "pernadas-web-"));
+const served = path.join(work, "site");
+fs.symlinkSync(path.resolve(site), served);
+let server = null, base = null, port = 0;
+const sent = [];  // what the server sent, one {method, path, status, encoding, bytes} a response
+async function startServer() {
+    server = spawn("python3", [serveScript, served, String(port)], {stdio: ["ignore", "pipe", "inherit"]});
+    const lines = readline.createInterface({input: server.stdout});
+    base = await new Promise((resolve, reject) => {
+        server.once("exit", (code) => reject(new Error(`scripts/serve.py stopped (${code})`)));
+        lines.on("line", (line) => {
+            const url = /^Serving on (http:\S+)/.exec(line);
+            if (url) { resolve(url[1]); return; }
+            if (!/^[A-Z]+ \S+ \d+ \S+ \d+ \d+$/.test(line)) { check(false, "server: its log is read", line); return; }
+            const [method, path, status, encoding, body, headers] = line.split(" ");
+            sent.push({method, path, status: Number(status), encoding, bytes: Number(body) + Number(headers)});
+        });
     });
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-const base = `http://127.0.0.1:${server.address().port}/`;
+    port = Number(new URL(base).port);  // the same address when started again
+}
+async function stopServer() {
+    const stopped = new Promise((resolve) => server.once("exit", resolve));
+    server.kill();
+    await stopped;
+}
+await startServer();
 
 const browser = await puppeteer.launch({
     executablePath: chromium,
@@ -278,10 +291,11 @@ async function perform(page, words, touch) {
 
 // A page of its own, with nothing kept from another; the browser's own profile (a fresh one) for
 // the new user, since a private window cannot install a site.
-async function freshPage(viewport, query = "", own = false) {
+async function freshPage(viewport, query = "", own = false, prepare = async () => {}) {
     const context = own ? browser.defaultBrowserContext() : await browser.createBrowserContext();
     const page = await context.newPage();
     await page.setViewport(viewport);
+    await prepare(page);
     const errors = [];
     page.on("pageerror", (e) => errors.push(String(e)));
     await page.goto(base + query, {waitUntil: "load"});
@@ -343,9 +357,16 @@ async function scenario(file) {
 // A new user on a phone: the splash, the menu, a calculator, a slider, the search; every window
 // pictured at the phone's width and at a desktop's; then the same page again without a network.
 async function newUser() {
-    sentBytes = 0;
+    sent.length = 0;
+    // What the browser says it received for the page, request by request, headers included.
+    const pageBytes = new Map();
+    const watch = async (page) => {
+        const cdp = await page.createCDPSession();
+        await cdp.send("Network.enable");
+        cdp.on("Network.loadingFinished", (e) => pageBytes.set(e.requestId, e.encodedDataLength));
+    };
     const started = Date.now();
-    const {page, errors} = await freshPage(phone, "", true);
+    const {page, errors} = await freshPage(phone, "", true, watch);
     await waitFor("the splash", () => page.$('section[data-form="frmsplashscreen"]'));
     const firstWindow = Date.now() - started;
     const inPage = await waitFor("the first frame", () => page.evaluate(() => window.pernadas.firstWindowAt));
@@ -353,7 +374,23 @@ async function newUser() {
     await waitFor("the menu", () => page.$('section[data-form="frmmain"]'), 10000);
     await page.screenshot({path: path.join(screens, "phone-menu.png")});
     await checkTexts(page, "frmmain", "phone");
-    const firstVisitBytes = sentBytes;
+    // The first visit ends once the service worker has kept every file. Every file that
+    // compresses comes compressed.
+    await waitFor("the service worker", () => page.evaluate(() =>
+        navigator.serviceWorker.ready.then((r) => !!r.active)), 10000);
+    const firstVisit = sent.filter((r) => r.method === "GET");
+    const plain = firstVisit.filter((r) => r.status === 200 && r.encoding === "-" && !r.path.endsWith(".png"));
+    check(plain.length === 0, "first visit: every file but the PNGs comes compressed",
+          plain.map((r) => r.path).join(", "));
+    const firstVisitBytes = firstVisit.reduce((n, r) => n + r.bytes, 0);
+    // The same files as they are, for the figures.
+    const uncompressedBytes = firstVisit.reduce((n, r) => {
+        if (r.status !== 200 || r.encoding === "-") return n + r.bytes;
+        const file = path.join(site, r.path.replace(/\?.*/, "").replace(/\/$/, "/index.html"));
+        const size = (f) => fs.statSync(f).size;
+        return n + r.bytes - size(file + (r.encoding === "br" ? ".br" : ".gz")) + size(file);
+    }, 0);
+    const pageReceived = [...pageBytes.values()].reduce((a, b) => a + b, 0);
 
     // Each window fits the phone's width.
     const fits = () => page.$$eval("section.pw-window", (els) =>
@@ -472,15 +509,13 @@ async function newUser() {
     check(errors.length === 0, "phone: no script errors", errors.join("\n    "));
 
     // Without a network, the same page opens again from what the service worker kept.
-    await waitFor("the service worker", () => page.evaluate(() =>
-        navigator.serviceWorker.ready.then((r) => !!r.active)), 10000);
     // The browser finds nothing missing to add the page to a home screen.
     const cdp = await page.createCDPSession();
     const {installabilityErrors} = await cdp.send("Page.getInstallabilityErrors");
     check(installabilityErrors.length === 0, "the site can be installed", JSON.stringify(installabilityErrors));
     const {errors: manifestErrors} = await cdp.send("Page.getAppManifest");
     check(manifestErrors.length === 0, "the manifest has no errors", JSON.stringify(manifestErrors));
-    offline = true;
+    await stopServer();
     await page.setOfflineMode(true);
     await page.reload({waitUntil: "load"});
     let offlineOk = false;
@@ -495,7 +530,7 @@ async function newUser() {
         check(await page.$('section[data-form="frmduaspernas"]') !== null, "offline: a calculator opens");
     }
     await page.setOfflineMode(false);
-    offline = false;
+    await startServer();
     await page.close();
 
     // The desktop: every window at its natural size.
@@ -521,21 +556,55 @@ async function newUser() {
         await withBoxes(d.page, () => tap(d.page, `section[data-form="${form}"] .pw-close`, false));
     }
     await d.context.close();
-    return {firstWindow, inPage, firstVisitBytes};
+    return {firstWindow, inPage, firstVisitBytes, uncompressedBytes, pageReceived, requests: firstVisit.length};
+}
+
+// The server as other clients meet it: the encoding each Accept-Encoding gets, a file unchanged
+// since the client's copy, and a path outside the site.
+async function serverAnswers() {
+    const get = (file, headers = {}) => new Promise((resolve, reject) => {
+        http.get({host: "127.0.0.1", port, path: "/" + file, headers}, (res) => {
+            const chunks = [];
+            res.on("data", (c) => chunks.push(c));
+            res.on("end", () => resolve({status: res.statusCode, headers: res.headers, body: Buffer.concat(chunks)}));
+        }).on("error", reject);
+    });
+    const plain = fs.readFileSync(path.join(site, "binding.js"));
+    for (const [accept, want] of [["gzip, deflate, br", "br"], ["gzip", "gzip"], ["br;q=0, gzip;q=0.5", "gzip"],
+                                  ["*", "br"], ["identity", undefined], [undefined, undefined], ["br;q=0, *;q=0", undefined]]) {
+        const r = await get("binding.js", accept === undefined ? {} : {"Accept-Encoding": accept});
+        const body = want === "br" ? zlib.brotliDecompressSync(r.body) : want === "gzip" ? zlib.gunzipSync(r.body) : r.body;
+        check(r.status === 200 && r.headers["content-encoding"] === want && body.equals(plain) &&
+              r.headers["content-type"].startsWith("text/javascript") && r.headers.vary === "Accept-Encoding",
+              `server: Accept-Encoding "${accept}" gets ${want || "the file as it is"}`,
+              `${r.status} ${JSON.stringify(r.headers)}`);
+    }
+    const first = await get("pernadas.wasm", {"Accept-Encoding": "br"});
+    const again = await get("pernadas.wasm", {"Accept-Encoding": "br", "If-None-Match": first.headers.etag});
+    const other = await get("pernadas.wasm", {"Accept-Encoding": "gzip", "If-None-Match": first.headers.etag});
+    check(first.headers["content-type"] === "application/wasm" && again.status === 304 && again.body.length === 0 &&
+          other.status === 200 && other.headers["content-encoding"] === "gzip",
+          "server: a copy the client has is not sent again, one of another encoding is",
+          `${again.status} ${other.status}`);
+    check((await get("../../../../../etc/passwd")).status === 404 && (await get("%2e%2e/%2e%2e/%2e%2e/etc/passwd")).status === 404 &&
+          (await get("nothing.js")).status === 404, "server: nothing outside the site, nothing missing");
 }
 
 const began = Date.now();
 let figures = null;
 try {
+    await serverAnswers();
     figures = await newUser();
     for (const file of scenarioFiles) await scenario(file);
 } catch (e) {
     check(false, "the page could be driven", e.stack);
 }
 await browser.close();
-server.close();
+await stopServer();
+fs.rmSync(work, {recursive: true, force: true});
 if (figures)
-    console.log(`Figures: first visit ${figures.firstVisitBytes} bytes; first window drawn ` +
+    console.log(`Figures: first visit ${figures.firstVisitBytes} bytes in ${figures.requests} requests ` +
+                `(${figures.uncompressedBytes} uncompressed; the page's own ${figures.pageReceived} by Chromium's count); first window drawn ` +
                 `${Math.round(figures.inPage)} ms after the page's loading began; ${realDrags} drags by the thumb or Home/End, ${hookedDrags} by ` +
                 `value; ${((Date.now() - began) / 1000).toFixed(1)} s in all.`);
 console.log(`${passed} passed, ${failed} failed`);
