@@ -93,11 +93,13 @@ framed() {  # framed NAME SCALE SIZE: the 256-unit icon at SCALE times its size,
 framed pernadas-maskable-512 1.25 512
 framed apple-touch-icon 1.5 180
 # The service worker keeps the files of this build under a name of their own, so that a new
-# build replaces them.
-stamp=$(cd "$site" && find . -type f ! -name sw.js -print0 | sort -z | xargs -0 sha256sum | sha256sum | cut -c1-16)
-files=$(cd "$site" && find . -type f ! -name sw.js | sed 's|^\./||' | sort | sed 's/.*/"&"/' | paste -sd, -)
-sed -i -e "s/pernadas-dev/pernadas-$stamp/" -e "s|^const FILES = .*|const FILES = [\"./\", $files];|" \
-    "$site/sw.js"
+# build replaces them, and each with its SHA-256, so that it keeps no file of another build
+# (forms/web/sw.js says how): all but itself and the PNG icons, and "./" as index.html.
+kept=$(cd "$site" && find . -type f ! -name sw.js ! -name '*.png' -printf '%P\n' | LC_ALL=C sort)
+files="\"./\": \"$(sha256sum "$site/index.html" | cut -c1-64)\""
+for f in $kept; do files+=", \"$f\": \"$(sha256sum "$site/$f" | cut -c1-64)\""; done
+stamp=$(printf '%s' "$files" | sha256sum | cut -c1-16)
+sed -i -e "s/pernadas-dev/pernadas-$stamp/" -e "s|^const FILES = .*|const FILES = {$files};|" "$site/sw.js"
 
 # Every file that compresses (all but the PNGs) also as NAME.br and NAME.gz beside it, for servers
 # that send those to browsers that take them (scripts/serve.py does). Neither holds a name or a
