@@ -129,12 +129,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
         pass  # one line a response is printed by send_bytes
 
 
+class Server(http.server.ThreadingHTTPServer):
+    def handle_error(self, request, client_address):
+        if not isinstance(sys.exc_info()[1], ConnectionError):  # a browser that left mid-answer
+            super().handle_error(request, client_address)
+
+
 def main():
     if len(sys.argv) not in (2, 3):
         sys.exit(__doc__.split("\n\n")[1])
     Handler.root = os.path.abspath(sys.argv[1])
     port = int(sys.argv[2]) if len(sys.argv) == 3 else 8015
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
+    server = Server(("127.0.0.1", port), Handler)
     print(f"Serving on http://127.0.0.1:{server.server_address[1]}/ (Ctrl-C stops)", flush=True)
     try:
         server.serve_forever()
