@@ -20,7 +20,7 @@
 //
 // Taking over. A new worker neither skips waiting nor claims pages: it waits until no page of the
 // old build is open, and then serves pages of its own build only. A page is never served files of
-// two builds. The page of a first visit stays without a worker; it came whole from the server.
+// two builds by a worker. The page of a first visit has none: it loads from the server as it is.
 const VERSION = "pernadas-dev";
 const FILES = {"./": ""};  // scripts/web.sh writes every file the worker keeps, with its SHA-256
 
