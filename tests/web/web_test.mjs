@@ -521,6 +521,42 @@ async function newUser() {
     check(installabilityErrors.length === 0, "the site can be installed", JSON.stringify(installabilityErrors));
     const {errors: manifestErrors} = await cdp.send("Page.getAppManifest");
     check(manifestErrors.length === 0, "the manifest has no errors", JSON.stringify(manifestErrors));
+    // The PNG icons, each of the size it is said to be. The maskable one and iOS's are opaque, and
+    // the maskable one shows nothing but its background outside the central circle of 40 % of its
+    // width, which every shape a phone crops it to keeps.
+    const icons = await page.evaluate(async () => {
+        const look = async (src) => {
+            const img = new Image();
+            img.src = src;
+            await img.decode();
+            const w = img.naturalWidth, h = img.naturalHeight;
+            const g = Object.assign(document.createElement("canvas"), {width: w, height: h}).getContext("2d");
+            g.drawImage(img, 0, 0);
+            const d = g.getImageData(0, 0, w, h).data;
+            let transparent = 0, outside = 0;
+            for (let y = 0; y < h; ++y) for (let x = 0; x < w; ++x) {
+                const i = 4 * (y * w + x);
+                if (d[i + 3] !== 255) ++transparent;
+                if (Math.hypot(x + 0.5 - w / 2, y + 0.5 - h / 2) > 0.4 * w &&
+                    [0, 1, 2].some((k) => Math.abs(d[i + k] - d[k]) > 2)) ++outside;
+            }
+            return {size: `${w}x${h}`, transparent, outside};
+        };
+        const manifest = await (await fetch("manifest.webmanifest")).json();
+        const pngs = manifest.icons.filter((i) => i.type === "image/png");
+        const apple = document.querySelector('link[rel="apple-touch-icon"]').href;
+        return {pngs: await Promise.all(pngs.map(async (i) => ({...i, ...await look(i.src)}))),
+                apple: await look(apple)};
+    });
+    const has = (sizes, purpose) => icons.pngs.some((i) => i.sizes === sizes && i.purpose === purpose);
+    check(has("192x192", "any") && has("512x512", "any") && has("512x512", "maskable") &&
+          icons.pngs.every((i) => i.size === i.sizes), "the manifest lists PNG icons of 192 and 512, and a maskable 512",
+          JSON.stringify(icons.pngs));
+    const maskable = icons.pngs.find((i) => i.purpose === "maskable") || {};
+    check(maskable.transparent === 0 && maskable.outside === 0, "the maskable icon is opaque and keeps to its safe circle",
+          JSON.stringify(maskable));
+    check(icons.apple.size === "180x180" && icons.apple.transparent === 0, "iOS's icon is an opaque PNG of 180",
+          JSON.stringify(icons.apple));
     await stopServer();
     await page.setOfflineMode(true);
     await page.reload({waitUntil: "load"});
