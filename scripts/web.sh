@@ -72,9 +72,9 @@ cp resources/*.svg "$site/pictures/"
 # The icons of the installed site, rendered from the program's icon: 192 and 512 pixels as it is;
 # a maskable 512, which the phone crops to a shape of its own, with the icon inside the central
 # 80 % (the circle every crop keeps) on a filled background; and the 180-pixel one iOS puts on its
-# home screen, which it wants opaque. A phone fetches one of them on a first visit, so each is cut
-# to 256 colours (pngquant; a third of the bytes, and the eye sees no change). Neither tool
-# writes a time stamp into a PNG: the same SVG gives the same bytes.
+# home screen, which it wants opaque. A phone's browser may fetch one on a first visit, to offer
+# installing the site, so each is cut to 256 colours (pngquant: a third of the bytes, and no
+# change the eye can see). Neither tool writes a time stamp: the same SVG gives the same bytes.
 mkdir -p "$out/obj/icon"
 cp resources/pernadas.svg "$out/obj/icon/"
 icon() {  # icon NAME SIZE SVG
@@ -99,6 +99,7 @@ icon pernadas-512 512 resources/pernadas.svg
 # times that is 196 pixels, within the safe circle's 205.
 framed pernadas-maskable-512 1.25 512
 framed apple-touch-icon 1.5 180
+
 # The service worker keeps the files of this build under a name of their own, so that a new
 # build replaces them, and each with its SHA-256, so that it keeps no file of another build
 # (forms/web/sw.js says how): all but itself and the PNG icons, and "./" as index.html.
