@@ -5,7 +5,8 @@
 # nothing: scripts/deps.sh does (scripts/packages/web.txt).
 #
 #   bash scripts/web.sh           build the site
-#   bash scripts/web.sh --serve   build it, then serve it on http://127.0.0.1:8015/ (PORT to change)
+#   bash scripts/web.sh --serve   build it, then serve it on http://127.0.0.1:8015/ (PORT to change),
+#                                 compressed for browsers that take it (scripts/serve.py)
 #   bash scripts/web.sh --test    build it, then test it in headless Chromium
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -62,22 +63,67 @@ em++ "${flags[@]}" "${objects[@]}" -o "$site/pernadas.js" \
     -sEXPORTED_FUNCTIONS=_pw_start,_pw_act,_pw_typed,_main -sEXPORTED_RUNTIME_METHODS=ccall \
     -sDISABLE_EXCEPTION_CATCHING=0
 
+# The compressed files of an earlier build go: they are made anew below, from this build's.
+find "$site" -type f \( -name '*.br' -o -name '*.gz' \) -delete
 cp forms/web/index.html forms/web/binding.js forms/web/binding.css forms/web/app.js \
    forms/web/manifest.webmanifest forms/web/sw.js "$site/"
 cp resources/*.svg "$site/pictures/"
+
+# The icons of the installed site, rendered from the program's icon: 192 and 512 pixels as it is;
+# a maskable 512, which the phone crops to a shape of its own, with the icon inside the central
+# 80 % (the circle every crop keeps) on a filled background; and the 180-pixel one iOS puts on its
+# home screen, which it wants opaque. A phone's browser may fetch one on a first visit, to offer
+# installing the site, so each is cut to 256 colours (pngquant: a third of the bytes, and no
+# change the eye can see). Neither tool writes a time stamp: the same SVG gives the same bytes.
+mkdir -p "$out/obj/icon"
+cp resources/pernadas.svg "$out/obj/icon/"
+icon() {  # icon NAME SIZE SVG
+    rsvg-convert --width="$2" --height="$2" --output="$out/obj/icon/$1.png" "$3"
+    pngquant --strip --speed 1 --force --output "$site/pictures/$1.png" "$out/obj/icon/$1.png"
+}
+# framed NAME SCALE SIZE: the 256-unit icon at SCALE times its size in the middle of a filled
+# square. librsvg reads the icon a framing SVG names only from beside that SVG.
+framed() {
+    local at size
+    at=$(awk -v k="$2" 'BEGIN { print 256 - 128 * k }')
+    size=$(awk -v k="$2" 'BEGIN { print 256 * k }')
+    printf '%s\n' '<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" width="512" height="512" viewBox="0 0 512 512">' \
+        '<rect width="512" height="512" fill="#e3f1f1"/>' \
+        "<image x=\"$at\" y=\"$at\" width=\"$size\" height=\"$size\" xlink:href=\"pernadas.svg\"/>" \
+        '</svg>' >"$out/obj/icon/$1.svg"
+    icon "$1" "$3" "$out/obj/icon/$1.svg"
+}
+icon pernadas-192 192 resources/pernadas.svg
+icon pernadas-512 512 resources/pernadas.svg
+# Seen from its middle, the icon reaches 157 of its 256 units (the load's lower corners): at 1.25
+# times that is 196 pixels, within the safe circle's 205.
+framed pernadas-maskable-512 1.25 512
+framed apple-touch-icon 1.5 180
+
 # The service worker keeps the files of this build under a name of their own, so that a new
-# build replaces them.
-stamp=$(cd "$site" && find . -type f ! -name sw.js -print0 | sort -z | xargs -0 sha256sum | sha256sum | cut -c1-16)
-files=$(cd "$site" && find . -type f ! -name sw.js | sed 's|^\./||' | sort | sed 's/.*/"&"/' | paste -sd, -)
-sed -i -e "s/pernadas-dev/pernadas-$stamp/" -e "s|^const FILES = .*|const FILES = [\"./\", $files];|" \
-    "$site/sw.js"
-echo "Site in $site/ ($(du -sb "$site" | cut -f1) bytes; pernadas.wasm $(stat -c %s "$site/pernadas.wasm") bytes)"
+# build replaces them, and each with its SHA-256, so that it keeps no file of another build
+# (forms/web/sw.js says how): all but itself and the PNG icons, and "./" as index.html.
+kept=$(cd "$site" && find . -type f ! -name sw.js ! -name '*.png' -printf '%P\n' | LC_ALL=C sort)
+files="\"./\": \"$(sha256sum "$site/index.html" | cut -c1-64)\""
+for f in $kept; do files+=", \"$f\": \"$(sha256sum "$site/$f" | cut -c1-64)\""; done
+stamp=$(printf '%s' "$files" | sha256sum | cut -c1-16)
+sed -i -e "s/pernadas-dev/pernadas-$stamp/" -e "s|^const FILES = .*|const FILES = {$files};|" "$site/sw.js"
+
+# Every file that compresses (all but the PNGs) also as NAME.br and NAME.gz beside it, for servers
+# that send those to browsers that take them (scripts/serve.py does). Neither holds a name or a
+# date: the same file gives the same bytes.
+find "$site" -type f ! -name '*.png' -print0 | sort -z | while IFS= read -r -d '' f; do
+    gzip -9 -n -c "$f" >"$f.gz"
+    brotli -q 11 -n -f -o "$f.br" "$f"
+done
+plain() { find "$site" -type f ! -name '*.br' ! -name '*.gz' -printf '%s\n' | awk '{ n += $1 } END { print n }'; }
+brotlied() { find "$site" -type f \( -name '*.br' -o -name '*.png' \) -printf '%s\n' | awk '{ n += $1 } END { print n }'; }
+echo "Site in $site/ ($(plain) bytes, $(brotlied) with brotli; pernadas.wasm $(stat -c %s "$site/pernadas.wasm") bytes)"
 
 case "$mode" in
     --serve)
         port=${PORT:-8015}
-        echo "Serving on http://127.0.0.1:$port/ (Ctrl-C stops)"
-        exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$site"
+        exec python3 scripts/serve.py "$site" "$port"
         ;;
     --test)
         bash tests/web/run.sh

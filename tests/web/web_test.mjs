@@ -1,13 +1,18 @@
-// The browser tests: the built site (build-web/site) served on 127.0.0.1, opened in Debian's
-// headless Chromium at a phone's size, and driven through real taps, clicks and keys. What the
-// page shows (read-outs' texts and colours, sliders, option buttons, message boxes, refusals,
-// open windows) is compared with what pernadas-replay prints for the same actions.
+// The browser tests: the built site (build-web/site) served on 127.0.0.1 by scripts/serve.py, as
+// scripts/web.sh --serve serves it, opened in Debian's headless Chromium at a phone's size, and
+// driven through real taps, clicks and keys. What the page shows (read-outs' texts and colours,
+// sliders, option buttons, message boxes, refusals, open windows) is compared with what
+// pernadas-replay prints for the same actions.
 //
 //   node tests/web/web_test.mjs SITE REPLAY SCREENS [SCENARIO...]
-import {spawnSync} from "node:child_process";
+import {spawn, spawnSync} from "node:child_process";
+import crypto from "node:crypto";
 import fs from "node:fs";
 import http from "node:http";
+import os from "node:os";
 import path from "node:path";
+import readline from "node:readline";
+import zlib from "node:zlib";
 import puppeteer from "puppeteer-core";
 
 const [site, replay, screens, ...scenarioFiles] = process.argv.slice(2);
@@ -23,28 +28,37 @@ function check(ok, what, detail = "") {
     console.log("FAIL " + what + (detail ? "\n    " + detail : ""));
 }
 
-// A static server on the loopback only; it counts the bytes it sends and can go "offline".
-const types = {".html": "text/html; charset=utf-8", ".js": "text/javascript", ".mjs": "text/javascript",
-               ".css": "text/css", ".wasm": "application/wasm", ".svg": "image/svg+xml",
-               ".webmanifest": "application/manifest+json", ".png": "image/png"};
-let sentBytes = 0, offline = false;
-const server = http.createServer((req, res) => {
-    if (offline) { req.socket.destroy(); return; }
-    const url = new URL(req.url, "http://x");
-    const root = path.resolve(site);
-    let file = path.join(root, decodeURIComponent(url.pathname));
-    if (!file.startsWith(root)) { res.writeHead(403).end(); return; }
-    if (file.endsWith("/")) file += "index.html";
-    fs.readFile(file, (err, data) => {
-        if (err) { res.writeHead(404).end(); return; }
-        sentBytes += data.length;
-        res.writeHead(200, {"Content-Type": types[path.extname(file)] || "application/octet-stream",
-                            "Cache-Control": "no-cache"});
-        res.end(data);
+// The site's server on the loopback, compressed for a browser that takes it. Its lines say what
+// it sent ("GET /pernadas.wasm 200 br 60611 186": the body's and the headers' bytes); stopping it
+// takes the site off the network. It serves SITE through a link of its own, so that a test can put
+// another build in its place at the same address.
+const serveScript = new URL("../../scripts/serve.py", import.meta.url).pathname;
+const work = fs.mkdtempSync(path.join(os.tmpdir(), "pernadas-web-"));
+const served = path.join(work, "site");
+fs.symlinkSync(path.resolve(site), served);
+let server = null, base = null, port = 0;
+const sent = [];  // what the server sent, one {method, path, status, encoding, bytes} a response
+async function startServer() {
+    server = spawn("python3", [serveScript, served, String(port)], {stdio: ["ignore", "pipe", "inherit"]});
+    const lines = readline.createInterface({input: server.stdout});
+    base = await new Promise((resolve, reject) => {
+        server.once("exit", (code) => reject(new Error(`scripts/serve.py stopped (${code})`)));
+        lines.on("line", (line) => {
+            const url = /^Serving on (http:\S+)/.exec(line);
+            if (url) { resolve(url[1]); return; }
+            if (!/^[A-Z]+ \S+ \d+ \S+ \d+ \d+$/.test(line)) { check(false, "server: its log is read", line); return; }
+            const [method, path, status, encoding, body, headers] = line.split(" ");
+            sent.push({method, path, status: Number(status), encoding, bytes: Number(body) + Number(headers)});
+        });
     });
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-const base = `http://127.0.0.1:${server.address().port}/`;
+    port = Number(new URL(base).port);  // the same address when started again
+}
+async function stopServer() {
+    const stopped = new Promise((resolve) => server.once("exit", resolve));
+    server.kill();
+    await stopped;
+}
+await startServer();
 
 const browser = await puppeteer.launch({
     executablePath: chromium,
@@ -329,11 +343,13 @@ async function performPhone(page, words) {
 
 // A page of its own, with nothing kept from another; the browser's own profile (a fresh one) for
 // the new user, since a private window cannot install a site.
-// The classic layout unless `layout` says "telemovel" (a phone-sized screen would get the phone's).
-async function freshPage(viewport, query = "", own = false, layout = "classica") {
+// The classic layout unless `layout` says "telemovel" (a phone-sized screen would get the phone's);
+// `prepare` sets the page up before it loads.
+async function freshPage(viewport, query = "", own = false, layout = "classica", prepare = async () => {}) {
     const context = own ? browser.defaultBrowserContext() : await browser.createBrowserContext();
     const page = await context.newPage();
     await page.setViewport(viewport);
+    await prepare(page);
     const errors = [];
     page.on("pageerror", (e) => errors.push(String(e)));
     const search = new URLSearchParams(query);
@@ -402,9 +418,21 @@ async function scenario(file, phone = false) {
 // A new user on a phone: the splash, the menu, a calculator, a slider, the search; every window
 // pictured at the phone's width and at a desktop's; then the same page again without a network.
 async function newUser() {
-    sentBytes = 0;
+    sent.length = 0;
+    // What Chromium says it received, request by request, headers included: for the page, and
+    // for its service worker (watched from its start, so that its install is seen too).
+    const received = [];
+    const listen = async (cdp, who) => {
+        cdp.on("Network.loadingFinished", (e) => received.push({who, bytes: e.encodedDataLength}));
+        await cdp.send("Network.enable");
+    };
+    const watch = async (page) => listen(await page.createCDPSession(), "page");
+    const worker = async (target) => {
+        if (target.type() === "service_worker") await listen(await target.createCDPSession(), "worker");
+    };
+    browser.on("targetcreated", worker);
     const started = Date.now();
-    const {page, errors} = await freshPage(phone, "", true);
+    const {page, errors} = await freshPage(phone, "", true, "classica", watch);
     await waitFor("the splash", () => page.$('section[data-form="frmsplashscreen"]'));
     const firstWindow = Date.now() - started;
     const inPage = await waitFor("the first frame", () => page.evaluate(() => window.pernadas.firstWindowAt));
@@ -412,7 +440,32 @@ async function newUser() {
     await waitFor("the menu", () => page.$('section[data-form="frmmain"]'), 10000);
     await page.screenshot({path: path.join(screens, "phone-menu.png")});
     await checkTexts(page, "frmmain", "phone");
-    const firstVisitBytes = sentBytes;
+    // The first visit ends once the service worker has kept every file. Each file crosses the
+    // network once: the worker takes what the page fetched from the browser's HTTP cache. Every
+    // file that compresses comes compressed.
+    await waitFor("the service worker", () => page.evaluate(() =>
+        navigator.serviceWorker.ready.then((r) => !!r.active)), 10000);
+    browser.off("targetcreated", worker);
+    const firstVisit = sent.filter((r) => r.method === "GET");
+    const fetched = firstVisit.filter((r) => r.status === 200).map((r) => r.path.replace(/\?.*/, ""));
+    const twice = fetched.filter((p, i) => fetched.indexOf(p) !== i);
+    check(twice.length === 0, "first visit: no file is fetched twice", twice.join(", "));
+    const plain = firstVisit.filter((r) => r.status === 200 && r.encoding === "-" && !r.path.endsWith(".png"));
+    check(plain.length === 0, "first visit: every file but the PNGs comes compressed",
+          plain.map((r) => r.path).join(", "));
+    // As the server counts it (every answer, the worker's script too) and as Chromium does.
+    const firstVisitBytes = firstVisit.reduce((n, r) => n + r.bytes, 0);
+    const byChromium = (who) => received.filter((r) => r.who === who).reduce((n, r) => n + r.bytes, 0);
+    const pageReceived = byChromium("page"), workerReceived = byChromium("worker");
+    check(Math.max(firstVisitBytes, pageReceived + workerReceived) <= 120000, "first visit: at most 120 kB cross the network",
+          `${firstVisitBytes} bytes sent, ${pageReceived} + ${workerReceived} received`);
+    // The same files as they are, for the figures.
+    const uncompressedBytes = firstVisit.reduce((n, r) => {
+        if (r.status !== 200 || r.encoding === "-") return n + r.bytes;
+        const file = path.join(site, r.path.replace(/\?.*/, "").replace(/\/$/, "/index.html"));
+        const size = (f) => fs.statSync(f).size;
+        return n + r.bytes - size(file + (r.encoding === "br" ? ".br" : ".gz")) + size(file);
+    }, 0);
 
     // Each window fits the phone's width.
     const fits = () => page.$$eval("section.pw-window", (els) =>
@@ -531,15 +584,49 @@ async function newUser() {
     check(errors.length === 0, "phone: no script errors", errors.join("\n    "));
 
     // Without a network, the same page opens again from what the service worker kept.
-    await waitFor("the service worker", () => page.evaluate(() =>
-        navigator.serviceWorker.ready.then((r) => !!r.active)), 10000);
     // The browser finds nothing missing to add the page to a home screen.
     const cdp = await page.createCDPSession();
     const {installabilityErrors} = await cdp.send("Page.getInstallabilityErrors");
     check(installabilityErrors.length === 0, "the site can be installed", JSON.stringify(installabilityErrors));
     const {errors: manifestErrors} = await cdp.send("Page.getAppManifest");
     check(manifestErrors.length === 0, "the manifest has no errors", JSON.stringify(manifestErrors));
-    offline = true;
+    // The PNG icons, each of the size it is said to be. The maskable one and iOS's are opaque, and
+    // the maskable one shows nothing but its background outside the central circle of 40 % of its
+    // width, which every shape a phone crops it to keeps.
+    const icons = await page.evaluate(async () => {
+        const look = async (src) => {
+            const img = new Image();
+            img.src = src;
+            await img.decode();
+            const w = img.naturalWidth, h = img.naturalHeight;
+            const g = Object.assign(document.createElement("canvas"), {width: w, height: h}).getContext("2d");
+            g.drawImage(img, 0, 0);
+            const d = g.getImageData(0, 0, w, h).data;
+            let transparent = 0, outside = 0;
+            for (let y = 0; y < h; ++y) for (let x = 0; x < w; ++x) {
+                const i = 4 * (y * w + x);
+                if (d[i + 3] !== 255) ++transparent;
+                if (Math.hypot(x + 0.5 - w / 2, y + 0.5 - h / 2) > 0.4 * w &&
+                    [0, 1, 2].some((k) => Math.abs(d[i + k] - d[k]) > 2)) ++outside;
+            }
+            return {size: `${w}x${h}`, transparent, outside};
+        };
+        const manifest = await (await fetch("manifest.webmanifest")).json();
+        const pngs = manifest.icons.filter((i) => i.type === "image/png");
+        const apple = document.querySelector('link[rel="apple-touch-icon"]').href;
+        return {pngs: await Promise.all(pngs.map(async (i) => ({...i, ...await look(i.src)}))),
+                apple: await look(apple)};
+    });
+    const has = (sizes, purpose) => icons.pngs.some((i) => i.sizes === sizes && i.purpose === purpose);
+    check(has("192x192", "any") && has("512x512", "any") && has("512x512", "maskable") &&
+          icons.pngs.every((i) => i.size === i.sizes), "the manifest lists PNG icons of 192 and 512, and a maskable 512",
+          JSON.stringify(icons.pngs));
+    const maskable = icons.pngs.find((i) => i.purpose === "maskable") || {};
+    check(maskable.transparent === 0 && maskable.outside === 0, "the maskable icon is opaque and keeps to its safe circle",
+          JSON.stringify(maskable));
+    check(icons.apple.size === "180x180" && icons.apple.transparent === 0, "iOS's icon is an opaque PNG of 180",
+          JSON.stringify(icons.apple));
+    await stopServer();
     await page.setOfflineMode(true);
     await page.reload({waitUntil: "load"});
     let offlineOk = false;
@@ -554,7 +641,7 @@ async function newUser() {
         check(await page.$('section[data-form="frmduaspernas"]') !== null, "offline: a calculator opens");
     }
     await page.setOfflineMode(false);
-    offline = false;
+    await startServer();
     await page.close();
 
     // The desktop: every window at its natural size.
@@ -580,7 +667,96 @@ async function newUser() {
         await withBoxes(d.page, () => tap(d.page, `section[data-form="${form}"] .pw-close`, false));
     }
     await d.context.close();
-    return {firstWindow, inPage, firstVisitBytes};
+    return {firstWindow, inPage, firstVisitBytes, uncompressedBytes, pageReceived, workerReceived,
+            requests: firstVisit.length};
+}
+
+// A new build put up while a page of the old one is open. The browser's HTTP cache still holds
+// the old build's files; the new service worker keeps none of them, and it serves nothing until
+// no page of the old build is open.
+async function newBuild() {
+    // The new build: the site with its style changed, and the worker's list to match.
+    const next = path.join(work, "next");
+    fs.cpSync(path.resolve(site), next, {recursive: true});
+    const css = path.join(next, "binding.css");
+    fs.appendFileSync(css, "/* the next build */\n");
+    for (const name of ["binding.css", "sw.js"])
+        for (const z of [".br", ".gz"]) fs.rmSync(path.join(next, name + z), {force: true});
+    const hash = crypto.createHash("sha256").update(fs.readFileSync(css)).digest("hex");
+    const sw = path.join(next, "sw.js");
+    fs.writeFileSync(sw, fs.readFileSync(sw, "utf8").replace(/pernadas-[0-9a-f]{16}/, "pernadas-next")
+        .replace(/("binding\.css": ")[0-9a-f]{64}/, `$1${hash}`));
+
+    const {page, context} = await freshPage(phone);
+    const activeWorker = (page) => waitFor("an active service worker", () => page.evaluate(() =>
+        navigator.serviceWorker.ready.then((r) => !!r.active)), 10000);
+    // What a page is served, and what the new build's worker keeps.
+    const look = (page) => page.evaluate(async () => {
+        const next = async (response) => response ? (await response.text()).includes("the next build") : null;
+        return {served: await next(await fetch("binding.css")), caches: await caches.keys(),
+                kept: await next(await (await caches.open("pernadas-next")).match("binding.css"))};
+    });
+    try {
+        await activeWorker(page);
+        fs.unlinkSync(served);
+        fs.symlinkSync(next, served);
+        // The page again: the old worker serves it, and the browser finds the new worker.
+        await page.reload({waitUntil: "load"});
+        await waitFor("the new worker installed", () => page.evaluate(() =>
+            navigator.serviceWorker.getRegistration().then((r) => !!(r && r.waiting))), 10000);
+        const open = await look(page);
+        check(open.kept === true, "new build: its worker keeps its own files, not the old ones the HTTP cache holds",
+              JSON.stringify(open));
+        check(open.served === false, "new build: a page of the old build is still served the old build's files",
+              JSON.stringify(open));
+        // Once no page of the old build is open, the new worker serves a new page its own files.
+        await page.close();
+        const later = await context.newPage();
+        await later.goto(base, {waitUntil: "load"});
+        await activeWorker(later);
+        await waitFor("the new worker in charge", () => later.evaluate(() =>
+            navigator.serviceWorker.controller !== null), 10000);
+        const after = await look(later);
+        check(after.served === true && JSON.stringify(after.caches) === JSON.stringify(["pernadas-next"]),
+              "new build: its worker takes over once no old page is open, and drops the old files",
+              JSON.stringify(after));
+    } finally {
+        fs.unlinkSync(served);
+        fs.symlinkSync(path.resolve(site), served);
+        await context.close();
+    }
+}
+
+// The server as other clients meet it: the encoding each Accept-Encoding gets, a file unchanged
+// since the client's copy, and a path outside the site.
+async function serverAnswers() {
+    const get = (file, headers = {}) => new Promise((resolve, reject) => {
+        http.get({host: "127.0.0.1", port, path: "/" + file, headers}, (res) => {
+            const chunks = [];
+            res.on("data", (c) => chunks.push(c));
+            res.on("end", () => resolve({status: res.statusCode, headers: res.headers, body: Buffer.concat(chunks)}));
+        }).on("error", reject);
+    });
+    const plain = fs.readFileSync(path.join(site, "binding.js"));
+    for (const [accept, want] of [["gzip, deflate, br", "br"], ["gzip", "gzip"], ["br;q=0, gzip;q=0.5", "gzip"],
+                                  ["*", "br"], ["identity", undefined], [undefined, undefined], ["br;q=0, *;q=0", undefined]]) {
+        const r = await get("binding.js", accept === undefined ? {} : {"Accept-Encoding": accept});
+        const got = r.headers["content-encoding"];
+        const body = got === "br" ? zlib.brotliDecompressSync(r.body) : got === "gzip" ? zlib.gunzipSync(r.body) : r.body;
+        check(r.status === 200 && got === want && body.equals(plain) &&
+              r.headers["content-type"].startsWith("text/javascript") && r.headers.vary === "Accept-Encoding",
+              `server: Accept-Encoding "${accept}" gets ${want || "the file as it is"}`,
+              `${r.status} ${JSON.stringify(r.headers)}`);
+    }
+    const first = await get("pernadas.wasm", {"Accept-Encoding": "br"});
+    const again = await get("pernadas.wasm", {"Accept-Encoding": "br", "If-None-Match": first.headers.etag});
+    const other = await get("pernadas.wasm", {"Accept-Encoding": "gzip", "If-None-Match": first.headers.etag});
+    check(first.headers["content-type"] === "application/wasm" && again.status === 304 && again.body.length === 0 &&
+          other.status === 200 && other.headers["content-encoding"] === "gzip",
+          "server: a copy the client has is not sent again, one of another encoding is",
+          `${again.status} ${other.status}`);
+    check((await get("../../../../../etc/passwd")).status === 404 && (await get("%2e%2e/%2e%2e/%2e%2e/etc/passwd")).status === 404 &&
+          (await get("nothing.js")).status === 404, "server: nothing outside the site, nothing missing");
 }
 
 // What breaks the phone's layout at 360 by 640 where it is shown now (the open message box, else
@@ -872,7 +1048,9 @@ async function phoneLayout() {
 const began = Date.now();
 let figures = null;
 try {
+    await serverAnswers();
     figures = await newUser();
+    await newBuild();
     await phoneLayout();
     await phonePictures({width: 360, height: 640, deviceScaleFactor: 2, isMobile: true, hasTouch: true});
     await phonePictures({width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true});
@@ -884,9 +1062,12 @@ try {
     check(false, "the page could be driven", e.stack);
 }
 await browser.close();
-server.close();
+await stopServer();
+fs.rmSync(work, {recursive: true, force: true});
 if (figures)
-    console.log(`Figures: first visit ${figures.firstVisitBytes} bytes; first window drawn ` +
+    console.log(`Figures: first visit ${figures.firstVisitBytes} bytes in ${figures.requests} requests ` +
+                `(${figures.uncompressedBytes} uncompressed; by Chromium's count ${figures.pageReceived} for the page and ` +
+                `${figures.workerReceived} for its service worker); first window drawn ` +
                 `${Math.round(figures.inPage)} ms after the page's loading began; ${realDrags} drags by the thumb or Home/End, ${hookedDrags} by ` +
                 `value; on the phone's layout ${phoneHooked} lines fed in; ${((Date.now() - began) / 1000).toFixed(1)} s in all.`);
 console.log(`${passed} passed, ${failed} failed`);
