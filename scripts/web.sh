@@ -19,49 +19,11 @@ mkdir -p "$out/obj" "$site/pictures"
 # Debian's emscripten runs its JavaScript optimizer with Debian's acorn.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
-version=$(sed -n 's/^project(pernadas VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-# The source folder's path is mapped away, so that the same commit gives the same bytes anywhere.
-flags=(-std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -fexceptions -I. "-ffile-prefix-map=$PWD=."
-       "-DPERNADAS_VERSION=\"$version\"")
-sources=(forms/actions.cpp forms/errors.cpp forms/numbers.cpp forms/form.cpp forms/json.cpp
-         forms/runtime.cpp forms/validate.cpp forms/layout.cpp forms/plan.cpp
-         calculators/sling.cpp calculators/duaspernas.cpp calculators/duaspernas_table.cpp
-         calculators/trespernas.cpp calculators/trespernas_table.cpp
-         calculators/quatropernas.cpp calculators/quatropernas_table.cpp
-         about/sysinfo.cpp about/acerca.cpp about/acerca_table.cpp about/platform_web.cpp
-         shell/shell.cpp shell/splash_table.cpp shell/menu_table.cpp
-         forms/web/webhost.cpp app/main_web.cpp)
-
-# Other flags (a new version, say) make every object anew.
-if [ "$(cat "$out/obj/flags" 2>/dev/null)" != "${flags[*]}" ]; then
-    rm -f "$out"/obj/*.o
-    echo "${flags[*]}" >"$out/obj/flags"
-fi
-
+# The page's WebAssembly, from the same libraries the desktop links, by the web preset (in $out,
+# for a release's own folder): $site/pernadas.js and pernadas.wasm.
 echo "== Build the model in WebAssembly (emscripten $(em++ --version | sed -n '1s/.* \([0-9][0-9.]*\) .*/\1/p')) =="
-objects=()
-pids=()
-for src in "${sources[@]}"; do
-    obj=$out/obj/$(echo "${src%.cpp}" | tr / _).o
-    objects+=("$obj")
-    # Compile what changed, two at a time (the machine's cores are shared).
-    if [ ! -f "$obj" ] || [ -n "$(find "$src" forms calculators about shell -name '*.h' -newer "$obj" 2>/dev/null | head -1)" ] \
-        || [ "$src" -nt "$obj" ]; then
-        em++ "${flags[@]}" -c "$src" -o "$obj" &
-        pids+=($!)
-        if [ ${#pids[@]} -ge 2 ]; then wait "${pids[0]}"; pids=("${pids[@]:1}"); fi
-    fi
-done
-for pid in "${pids[@]}"; do wait "$pid"; done
-
-# A message box suspends the handler that shows it, however deep its chain of nested handlers;
-# Asyncify keeps the suspended stack, so it gets room for the deepest chains.
-em++ "${flags[@]}" "${objects[@]}" -o "$site/pernadas.js" \
-    -sMODULARIZE=1 -sEXPORT_NAME=createPernadas -sENVIRONMENT=web \
-    -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=16777216 -sTOTAL_STACK=16777216 \
-    -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 \
-    -sEXPORTED_FUNCTIONS=_pw_start,_pw_act,_pw_typed,_main -sEXPORTED_RUNTIME_METHODS=ccall \
-    -sDISABLE_EXCEPTION_CATCHING=0
+cmake --preset web -B "$out" >/dev/null
+cmake --build "$out" -j2
 
 # The compressed files of an earlier build go: they are made anew below, from this build's.
 find "$site" -type f \( -name '*.br' -o -name '*.gz' \) -delete
