@@ -7,7 +7,7 @@ const loading = document.getElementById("loading");
 async function main() {
     const module = await createPernadas({locateFile: (file) => file});
     const page = new Page(module, document.getElementById("desktop"));
-    window.pernadas = page;  // for the browser tests and for the curious
+    window.pernadas = page; // for the browser tests and for the curious
     loading.remove();
     // "?abrir=nada" makes the forms ready without opening the first: the browser tests start
     // their scenarios from there.

@@ -8,8 +8,8 @@ const SVG = "http://www.w3.org/2000/svg";
 
 function cssColour(colour) {
     if (colour === -1) return "";
-    if (colour === -2) return "#c0c0c0";    // inactive title-bar text
-    if (colour === -3) return "Highlight";  // the system's selection colour
+    if (colour === -2) return "#c0c0c0"; // inactive title-bar text
+    if (colour === -3) return "Highlight"; // the system's selection colour
     return "#" + (colour >>> 0).toString(16).padStart(6, "0");
 }
 
@@ -28,7 +28,8 @@ function cssFont(font, inherited) {
 // A caption as written, blanks and all: HTML would fold "Altura  Argolão/Carga" into one blank
 // and drop the leading ones of "     d". All but the last blank of a run do not break a line, so
 // lines still break where they did.
-const keepBlanks = (caption) => caption.replace(/ {2,}/g, (run) => "\u00a0".repeat(run.length - 1) + " ");
+const keepBlanks = (caption) =>
+    caption.replace(/ {2,}/g, (run) => "\u00a0".repeat(run.length - 1) + " ");
 
 // "&Ok" is "Ok" with O as its access key; "&&" is a plain "&".
 function mnemonic(caption) {
@@ -59,7 +60,9 @@ function switchButton(page, text) {
     b.type = "button";
     b.className = "pw-switch";
     b.textContent = text;
-    b.addEventListener("click", () => { if (!page.busy) page.setLayout(!page.phone); });
+    b.addEventListener("click", () => {
+        if (!page.busy) page.setLayout(!page.phone);
+    });
     return b;
 }
 
@@ -68,13 +71,14 @@ class FormWindow {
         this.page = page;
         this.desc = desc;
         this.phone = phone;
-        this.controls = new Map();  // name -> {desc, el, ...}
+        this.controls = new Map(); // name -> {desc, el, ...}
         this.timers = [];
         if (phone) {
             this.buildPhone();
             return;
         }
-        const w = desc.pixels.clientWidth, h = desc.pixels.clientHeight;
+        const w = desc.pixels.clientWidth,
+            h = desc.pixels.clientHeight;
 
         const win = document.createElement("section");
         win.className = "pw-window pw-style-" + desc.style;
@@ -121,7 +125,10 @@ class FormWindow {
 
     startTimers() {
         for (const c of this.desc.controls)
-            if (c.kind === "timer") this.timers.push(setInterval(() => this.page.act("tick", this.desc.name, c.name), c.interval));
+            if (c.kind === "timer")
+                this.timers.push(
+                    setInterval(() => this.page.act("tick", this.desc.name, c.name), c.interval),
+                );
     }
 
     // The phone's layout of the same table: one column as wide as the screen, read and reached
@@ -131,7 +138,8 @@ class FormWindow {
     // option buttons as one segmented choice; the results, large, with their colour band in
     // words; what else the form shows; its commands, full width, at the foot.
     buildPhone() {
-        const desc = this.desc, page = this.page;
+        const desc = this.desc,
+            page = this.page;
         const byName = new Map(desc.controls.map((c) => [c.name, c]));
         const g = desc.groups;
         const win = document.createElement("section");
@@ -181,13 +189,19 @@ class FormWindow {
             el.style.left = el.style.top = "0px";
             const within = new Map([[frame.name, el]]);
             for (const c of desc.creationOrder.map((n) => byName.get(n))) {
-                if (c.kind === "timer" || !within.has(c.container) || (c.kind === "slider" && !c.visible)) continue;
+                if (
+                    c.kind === "timer" ||
+                    !within.has(c.container) ||
+                    (c.kind === "slider" && !c.visible)
+                )
+                    continue;
                 const made = this.create(c, within.get(c.container));
                 if (c.kind === "frame") within.set(c.name, made);
             }
             this.drawing = {figure, inner, width: frame.box.width, height: frame.box.height};
         }
-        for (const s of g.sliders) this.phoneSlider(byName.get(s.slider), s.readout && byName.get(s.readout), s, body);
+        for (const s of g.sliders)
+            this.phoneSlider(byName.get(s.slider), s.readout && byName.get(s.readout), s, body);
 
         for (const group of g.options) {
             const first = byName.get(group[0]);
@@ -273,7 +287,9 @@ class FormWindow {
             body.append(more);
         }
 
-        const commands = g.commands.map((n) => byName.get(n)).filter((c) => c.visible && c !== cancel);
+        const commands = g.commands
+            .map((n) => byName.get(n))
+            .filter((c) => c.visible && c !== cancel);
         if (commands.length) {
             const foot = document.createElement("div");
             foot.className = "pw-commands";
@@ -285,7 +301,9 @@ class FormWindow {
         foot.append(switchButton(page, "Vista clássica"));
         body.append(foot);
 
-        this.tabOrder = [...win.querySelectorAll("button, input, [tabindex]")].filter((e) => e.tabIndex >= 0);
+        this.tabOrder = [...win.querySelectorAll("button, input, [tabindex]")].filter(
+            (e) => e.tabIndex >= 0,
+        );
         win.addEventListener("keydown", (e) => this.onKey(e));
         this.startTimers();
     }
@@ -345,7 +363,15 @@ class FormWindow {
         value.append(el, unit);
         row.append(name, value, band, about);
         parent.append(row);
-        this.controls.set(c.name, {desc: c, el, about, band, swatch, words, focus: el.tabIndex === 0 ? el : null});
+        this.controls.set(c.name, {
+            desc: c,
+            el,
+            about,
+            band,
+            swatch,
+            words,
+            focus: el.tabIndex === 0 ? el : null,
+        });
         return row;
     }
 
@@ -354,7 +380,8 @@ class FormWindow {
     // step, as a page), which repeat while held; and a field to type the value in metres, which
     // is one drag to it.
     phoneSlider(c, readout, group, body) {
-        const page = this.page, form = this.desc.name;
+        const page = this.page,
+            form = this.desc.name;
         const box = document.createElement("div");
         box.className = "pw-group";
         box.setAttribute("role", "group");
@@ -434,8 +461,14 @@ class FormWindow {
         // Confirmed by the keyboard's Enter (or Done), or by leaving a field that was changed.
         const confirm = async () => {
             if (page.busy) return;
-            const answer = JSON.parse(page.module.ccall("pw_typed", "string", ["string", "string", "string"],
-                                                        [form, c.name, field.value]));
+            const answer = JSON.parse(
+                page.module.ccall(
+                    "pw_typed",
+                    "string",
+                    ["string", "string", "string"],
+                    [form, c.name, field.value],
+                ),
+            );
             if (answer.refusal !== undefined) {
                 refusal.textContent = answer.refusal;
                 field.setAttribute("aria-invalid", "true");
@@ -447,8 +480,12 @@ class FormWindow {
             await page.act("drag", form, c.name, answer.value);
             this.showField(rec);
         };
-        field.addEventListener("input", () => { field.dataset.dirty = "1"; });
-        field.addEventListener("change", () => { if (field.dataset.dirty) confirm(); });
+        field.addEventListener("input", () => {
+            field.dataset.dirty = "1";
+        });
+        field.addEventListener("change", () => {
+            if (field.dataset.dirty) confirm();
+        });
         field.addEventListener("keydown", (e) => {
             if (e.key !== "Enter") return;
             e.preventDefault();
@@ -467,9 +504,13 @@ class FormWindow {
     // A button that steps a slider: one step when pressed, then, while it is held, one step
     // after another, until it is let go or a step has met a message box (one press, one step).
     holdToRepeat(button, what) {
-        const page = this.page, form = this.desc.name;
+        const page = this.page,
+            form = this.desc.name;
         let timer = null;
-        const stop = () => { clearTimeout(timer); timer = null; };
+        const stop = () => {
+            clearTimeout(timer);
+            timer = null;
+        };
         const name = () => button.closest(".pw-group").querySelector(".pw-ptrack").dataset.control;
         const press = async (held) => {
             const [verb, direction] = what();
@@ -484,15 +525,22 @@ class FormWindow {
             stop();
             const going = {};
             timer = going;
-            if (!(await press(false))) { if (timer === going) stop(); return; }
+            if (!(await press(false))) {
+                if (timer === going) stop();
+                return;
+            }
             const again = async () => {
                 if (timer === null) return;
-                if (!(await press(true))) { stop(); return; }
+                if (!(await press(true))) {
+                    stop();
+                    return;
+                }
                 if (timer !== null) timer = setTimeout(again, 90);
             };
             if (timer === going) timer = setTimeout(again, 450);
         });
-        for (const end of ["pointerup", "pointercancel", "lostpointercapture"]) button.addEventListener(end, stop);
+        for (const end of ["pointerup", "pointercancel", "lostpointercapture"])
+            button.addEventListener(end, stop);
         // The keyboard: Enter or Space, held, repeats as a key does.
         button.addEventListener("keydown", (e) => {
             if (e.key !== "Enter" && e.key !== " ") return;
@@ -510,16 +558,18 @@ class FormWindow {
         const byName = new Map(this.desc.controls.map((c) => [c.name, c]));
         for (const name of this.desc.creationOrder) {
             const c = byName.get(name);
-            if (c.kind === "timer") continue;  // started with the window
-            if (c.kind === "slider" && !c.visible) continue;  // nothing can reach it
+            if (c.kind === "timer") continue; // started with the window
+            if (c.kind === "slider" && !c.visible) continue; // nothing can reach it
             const el = this.create(c, containers.get(c.container));
             if (c.kind === "frame") containers.set(c.name, el);
         }
-        for (const rec of this.controls.values()) rec.el.style.zIndex = String(1000 - rec.desc.stack);
+        for (const rec of this.controls.values())
+            rec.el.style.zIndex = String(1000 - rec.desc.stack);
         // Labels that head controls.
         for (const c of this.desc.controls) {
             if (!c.labelledBy) continue;
-            const label = this.controls.get(c.labelledBy), rec = this.controls.get(c.name);
+            const label = this.controls.get(c.labelledBy),
+                rec = this.controls.get(c.name);
             if (label && rec && rec.focus && !c.accessibleName) {
                 label.el.id = label.el.id || `pw-${this.desc.name}-${c.labelledBy}`;
                 rec.focus.setAttribute("aria-labelledby", label.el.id);
@@ -541,7 +591,8 @@ class FormWindow {
     }
 
     create(c, parent) {
-        let el, focus = null;
+        let el,
+            focus = null;
         const rec = {desc: c};
         switch (c.kind) {
             case "slider":
@@ -574,7 +625,8 @@ class FormWindow {
                 if (c.fore !== -1) el.style.color = cssColour(c.fore);
                 // A label hides what lies behind it, in its own colour or its container's,
                 // unless the layout makes it transparent.
-                if (!c.transparent) el.style.background = c.back !== -1 ? cssColour(c.back) : "inherit";
+                if (!c.transparent)
+                    el.style.background = c.back !== -1 ? cssColour(c.back) : "inherit";
                 break;
             }
             case "frame": {
@@ -637,7 +689,7 @@ class FormWindow {
             case "line":
             case "oval":
             case "rectangle":
-                el = this.shape(c, parent);
+                el = this.shape(c);
                 break;
             case "image":
             case "picture": {
@@ -660,7 +712,8 @@ class FormWindow {
         if (c.kind !== "line") this.place(el, c);
         el.style.font = cssFont(c.font, "inherit");
         if (c.accessibleName && focus) focus.setAttribute("aria-label", c.accessibleName);
-        if (c.description && focus && c.kind !== "slider") focus.setAttribute("aria-description", c.description);
+        if (c.description && focus && c.kind !== "slider")
+            focus.setAttribute("aria-description", c.description);
         if (!c.visible) el.style.display = "none";
         // Nothing of a control wholly covered by those in front of it is seen, nor read.
         if (c.hidden) {
@@ -674,7 +727,7 @@ class FormWindow {
         return el;
     }
 
-    shape(c, parent) {
+    shape(c) {
         const svg = document.createElementNS(SVG, "svg");
         svg.classList.add("pw-shape");
         svg.setAttribute("aria-hidden", "true");
@@ -683,9 +736,16 @@ class FormWindow {
         if (c.kind === "line") {
             // A line is drawn in its container's coordinates.
             const e = c.ends;
-            const left = Math.min(e.x1, e.x2) - c.lineWidth, top = Math.min(e.y1, e.y2) - c.lineWidth;
-            const width = Math.abs(e.x2 - e.x1) + 2 * c.lineWidth, height = Math.abs(e.y2 - e.y1) + 2 * c.lineWidth;
-            Object.assign(svg.style, {left: left + "px", top: top + "px", width: width + "px", height: height + "px"});
+            const left = Math.min(e.x1, e.x2) - c.lineWidth,
+                top = Math.min(e.y1, e.y2) - c.lineWidth;
+            const width = Math.abs(e.x2 - e.x1) + 2 * c.lineWidth,
+                height = Math.abs(e.y2 - e.y1) + 2 * c.lineWidth;
+            Object.assign(svg.style, {
+                left: left + "px",
+                top: top + "px",
+                width: width + "px",
+                height: height + "px",
+            });
             node = document.createElementNS(SVG, "line");
             node.setAttribute("x1", e.x1 - left);
             node.setAttribute("y1", e.y1 - top);
@@ -693,7 +753,9 @@ class FormWindow {
             node.setAttribute("y2", e.y2 - top);
             if (c.dotted) node.setAttribute("stroke-dasharray", "1 2");
         } else {
-            const w = c.box.width, h = c.box.height, inset = c.lineWidth / 2;
+            const w = c.box.width,
+                h = c.box.height,
+                inset = c.lineWidth / 2;
             if (c.kind === "oval") {
                 node = document.createElementNS(SVG, "ellipse");
                 node.setAttribute("cx", w / 2);
@@ -730,7 +792,8 @@ class FormWindow {
         el.setAttribute("aria-valuemin", c.min);
         el.setAttribute("aria-valuemax", c.max);
         const h = c.box.height;
-        const less = document.createElement("div"), more = document.createElement("div");
+        const less = document.createElement("div"),
+            more = document.createElement("div");
         less.className = "pw-arrow pw-arrow-less";
         more.className = "pw-arrow pw-arrow-more";
         less.style.width = more.style.width = h + "px";
@@ -749,8 +812,16 @@ class FormWindow {
 
         const thumbWidth = () => Math.max(8, Math.min(h, track.clientWidth / 3));
         const act = (what, value) => page.act(what, form, c.name, value);
-        less.addEventListener("pointerdown", (e) => { e.preventDefault(); el.focus(); act("arrow", -1); });
-        more.addEventListener("pointerdown", (e) => { e.preventDefault(); el.focus(); act("arrow", +1); });
+        less.addEventListener("pointerdown", (e) => {
+            e.preventDefault();
+            el.focus();
+            act("arrow", -1);
+        });
+        more.addEventListener("pointerdown", (e) => {
+            e.preventDefault();
+            el.focus();
+            act("arrow", +1);
+        });
         this.sliderMoves(c, rec, el, track, thumb, thumbWidth);
         return el;
     }
@@ -763,11 +834,11 @@ class FormWindow {
         const act = (what, value, held = false) => page.act(what, form, c.name, value, held);
         rec.positionOf = (value) => {
             const room = track.clientWidth - thumbWidth();
-            return c.max === c.min ? 0 : (value - c.min) / (c.max - c.min) * room;
+            return c.max === c.min ? 0 : ((value - c.min) / (c.max - c.min)) * room;
         };
         rec.valueAt = (offset) => {
             const room = track.clientWidth - thumbWidth();
-            const v = room <= 0 ? c.min : c.min + Math.round(offset / room * (c.max - c.min));
+            const v = room <= 0 ? c.min : c.min + Math.round((offset / room) * (c.max - c.min));
             return Math.max(c.min, Math.min(c.max, v));
         };
         rec.show = (value) => {
@@ -788,13 +859,20 @@ class FormWindow {
             e.preventDefault();
             el.focus();
             thumb.setPointerCapture(e.pointerId);
-            drag = {start: e.clientX, from: rec.positionOf(rec.value), scale: track.getBoundingClientRect().width / track.clientWidth || 1};
+            drag = {
+                start: e.clientX,
+                from: rec.positionOf(rec.value),
+                scale: track.getBoundingClientRect().width / track.clientWidth || 1,
+            };
             thumb.classList.add("pw-dragging");
         });
         thumb.addEventListener("pointermove", (e) => {
             if (!drag) return;
             const room = track.clientWidth - thumbWidth();
-            const at = Math.max(0, Math.min(room, drag.from + (e.clientX - drag.start) / drag.scale));
+            const at = Math.max(
+                0,
+                Math.min(room, drag.from + (e.clientX - drag.start) / drag.scale),
+            );
             thumb.style.left = at + "px";
             drag.at = at;
         });
@@ -804,15 +882,25 @@ class FormWindow {
             const at = drag.at;
             drag = null;
             thumb.classList.remove("pw-dragging");
-            if (e.type === "pointercancel" || !moved) { rec.show(rec.value); return; }
+            if (e.type === "pointercancel" || !moved) {
+                rec.show(rec.value);
+                return;
+            }
             act("drag", rec.valueAt(at)).then(() => rec.show(rec.value));
         };
         thumb.addEventListener("pointerup", release);
         thumb.addEventListener("pointercancel", release);
         el.addEventListener("keydown", (e) => {
-            const keys = {ArrowRight: ["arrow", 1], ArrowDown: ["arrow", 1], ArrowLeft: ["arrow", -1],
-                          ArrowUp: ["arrow", -1], PageDown: ["page", 1], PageUp: ["page", -1],
-                          Home: ["drag", c.min], End: ["drag", c.max]};
+            const keys = {
+                ArrowRight: ["arrow", 1],
+                ArrowDown: ["arrow", 1],
+                ArrowLeft: ["arrow", -1],
+                ArrowUp: ["arrow", -1],
+                PageDown: ["page", 1],
+                PageUp: ["page", -1],
+                Home: ["drag", c.min],
+                End: ["drag", c.max],
+            };
             const k = keys[e.key];
             if (!k) return;
             e.preventDefault();
@@ -823,18 +911,22 @@ class FormWindow {
         // user. A mouse's notch comes as one event of 50 pixels or more (or in lines or pages);
         // the small movements of touch pads add up to one.
         let wheel = 0;
-        el.addEventListener("wheel", (e) => {
-            e.preventDefault();
-            const delta = e.deltaY || e.deltaX;
-            if (!delta) return;
-            // Pixels come in the window's own scale, which is smaller on a phone.
-            const scale = el.getBoundingClientRect().width / el.offsetWidth || 1;
-            wheel += e.deltaMode === 0 ? delta / scale : Math.sign(delta) * 50;
-            if (Math.abs(wheel) < 50) return;
-            const direction = Math.sign(wheel);
-            wheel = 0;
-            act("arrow", direction);
-        }, {passive: false});
+        el.addEventListener(
+            "wheel",
+            (e) => {
+                e.preventDefault();
+                const delta = e.deltaY || e.deltaX;
+                if (!delta) return;
+                // Pixels come in the window's own scale, which is smaller on a phone.
+                const scale = el.getBoundingClientRect().width / el.offsetWidth || 1;
+                wheel += e.deltaMode === 0 ? delta / scale : Math.sign(delta) * 50;
+                if (Math.abs(wheel) < 50) return;
+                const direction = Math.sign(wheel);
+                wheel = 0;
+                act("arrow", direction);
+            },
+            {passive: false},
+        );
     }
 
     sync(state) {
@@ -866,7 +958,8 @@ class FormWindow {
                     el.style.backgroundColor = banded ? "" : cssColour(s.back);
                     rec.words.textContent = s.note;
                     el.dataset.back = colourName(s.back) ?? "";
-                    if (rec.about.textContent !== s.description) rec.about.textContent = s.description;
+                    if (rec.about.textContent !== s.description)
+                        rec.about.textContent = s.description;
                     continue;
                 }
                 if (!this.phone) el.style.backgroundColor = cssColour(s.back);
@@ -887,8 +980,10 @@ class FormWindow {
         const cut = el.matches(".pw-legend")
             ? () => el.offsetLeft + el.offsetWidth > el.parentElement.clientWidth
             : el.matches(".pw-option > span")
-            ? () => el.getBoundingClientRect().right > el.parentElement.getBoundingClientRect().right + 0.5
-            : () => el.scrollWidth > el.clientWidth || el.scrollHeight > el.clientHeight;
+              ? () =>
+                    el.getBoundingClientRect().right >
+                    el.parentElement.getBoundingClientRect().right + 0.5
+              : () => el.scrollWidth > el.clientWidth || el.scrollHeight > el.clientHeight;
         // From the table's own size each time (a new value may be shorter than the last).
         el.dataset.size ??= el.style.fontSize;
         el.style.fontSize = el.dataset.size;
@@ -899,7 +994,9 @@ class FormWindow {
         }
     }
     fitTexts() {
-        for (const el of this.el.querySelectorAll(".pw-label, .pw-button, .pw-option > span, .pw-legend, .pw-readout, .pw-textbox"))
+        for (const el of this.el.querySelectorAll(
+            ".pw-label, .pw-button, .pw-option > span, .pw-legend, .pw-readout, .pw-textbox",
+        ))
             if ((el.value ?? el.textContent).trim() && el.offsetParent) this.fit(el);
     }
 
@@ -957,10 +1054,10 @@ export class Page {
         this.windows = new Map();
         this.busy = false;
         this.queue = Promise.resolve();
-        this.messages = [];  // every box shown, in order: for the tests
-        this.announced = [];  // every announcement made, in order: for the tests
+        this.messages = []; // every box shown, in order: for the tests
+        this.announced = []; // every announcement made, in order: for the tests
         this.onMessage = null;
-        this.states = new Map();  // each window's last state, to build it again in the other layout
+        this.states = new Map(); // each window's last state, to build it again in the other layout
         module.pernadasPage = this;
         // What changed after an action, said once to a screen reader.
         this.live = document.createElement("div");
@@ -975,7 +1072,8 @@ export class Page {
         this.narrow = matchMedia("(max-width: 600px), (pointer: coarse)");
         this.narrow.addEventListener("change", () => {
             // Not while a box waits for its answer: the next change of the screen brings it.
-            if (!this.busy && !this.chosen() && this.phoneWanted() !== this.phone) this.setLayout(this.phoneWanted(), false);
+            if (!this.busy && !this.chosen() && this.phoneWanted() !== this.phone)
+                this.setLayout(this.phoneWanted(), false);
         });
     }
 
@@ -986,7 +1084,7 @@ export class Page {
         if (asked === "telemovel" || asked === "classica") return asked;
         try {
             return localStorage.getItem("pernadas-vista");
-        } catch (e) {
+        } catch {
             return null;
         }
     }
@@ -1004,7 +1102,9 @@ export class Page {
         if (remember) {
             try {
                 localStorage.setItem("pernadas-vista", phone ? "telemovel" : "classica");
-            } catch (e) { /* not kept: the page goes on */ }
+            } catch {
+                /* not kept: the page goes on */
+            }
         }
         this.phone = phone;
         document.body.classList.toggle("pw-phone-mode", phone);
@@ -1022,12 +1122,15 @@ export class Page {
         if (top) {
             this.raise(top);
             const back = top.el.querySelector(".pw-switch");
-            if (back) back.focus({preventScroll: true}); else top.focusFirst();
+            if (back) back.focus({preventScroll: true});
+            else top.focusFirst();
         }
     }
 
     start(open = true) {
-        return this.run(() => this.module.ccall("pw_start", "number", ["number"], [open ? 1 : 0], {async: true}));
+        return this.run(() =>
+            this.module.ccall("pw_start", "number", ["number"], [open ? 1 : 0], {async: true}),
+        );
     }
 
     // One user action is one event of the model; while one runs (a message box waits for its
@@ -1037,9 +1140,18 @@ export class Page {
     act(action, form, control = "", value = 0, held = false) {
         if (this.busy) return Promise.resolve(null);
         const before = this.readouts();
-        return this.run(() => this.module.ccall("pw_act", "number", ["string", "string", "string", "number", "number"],
-                                                [action, form, control, value, held ? 1 : 0], {async: true}))
-            .then((done) => { this.announce(before); return done; });
+        return this.run(() =>
+            this.module.ccall(
+                "pw_act",
+                "number",
+                ["string", "string", "string", "number", "number"],
+                [action, form, control, value, held ? 1 : 0],
+                {async: true},
+            ),
+        ).then((done) => {
+            this.announce(before);
+            return done;
+        });
     }
 
     // The read-outs' texts in every window, by window and name.
@@ -1055,7 +1167,8 @@ export class Page {
     // Pernada 2.55 metros; Ângulo superior 95 graus, banda amarela: ...". Nothing when nothing
     // changed.
     announce(before) {
-        const said = [], notes = new Set();
+        const said = [],
+            notes = new Set();
         for (const [key, s] of this.readouts()) {
             const was = before.get(key);
             if (was && was.text === s.text && was.note === s.note) continue;
@@ -1073,7 +1186,9 @@ export class Page {
         this.announced.push(text);
         // Emptied first, so that the same words, said again after another action, are said.
         this.live.textContent = "";
-        setTimeout(() => { this.live.textContent = text; }, 50);
+        setTimeout(() => {
+            this.live.textContent = text;
+        }, 50);
     }
 
     async run(call) {
@@ -1098,12 +1213,16 @@ export class Page {
         // When the first window was drawn, from the start of the page's loading: a figure the
         // browser tests report.
         if (this.firstWindowAt === undefined)
-            requestAnimationFrame(() => { this.firstWindowAt = performance.now(); });
+            requestAnimationFrame(() => {
+                this.firstWindowAt = performance.now();
+            });
     }
 
     formActivated(name) {
         const win = this.windows.get(name);
-        if (win) { this.raise(win); }
+        if (win) {
+            this.raise(win);
+        }
     }
 
     formUnloaded(name) {
@@ -1180,7 +1299,7 @@ export class Page {
             return;
         }
         const room = Math.max(200, document.documentElement.clientWidth - 8);
-        const natural = win.naturalWidth + 4;  // and its border
+        const natural = win.naturalWidth + 4; // and its border
         const scale = Math.min(1, room / natural);
         win.scale = scale;
         win.el.style.zoom = scale < 1 ? String(scale) : "";
@@ -1213,7 +1332,9 @@ export class Page {
             const body = document.createElement("div");
             body.className = "pw-message-body";
             const icon = document.createElement("span");
-            icon.className = "pw-icon " + (style === 16 ? "pw-icon-critical" : style === 64 ? "pw-icon-info" : "");
+            icon.className =
+                "pw-icon " +
+                (style === 16 ? "pw-icon-critical" : style === 64 ? "pw-icon-info" : "");
             icon.setAttribute("aria-hidden", "true");
             icon.textContent = style === 16 ? "\u2716" : style === 64 ? "i" : "";
             const p = document.createElement("p");
@@ -1224,10 +1345,17 @@ export class Page {
             ok.type = "button";
             ok.className = "pw-button pw-ok";
             ok.textContent = "OK";
-            const done = () => { dialog.close(); dialog.remove(); resolve(); };
+            const done = () => {
+                dialog.close();
+                dialog.remove();
+                resolve();
+            };
             ok.addEventListener("click", done);
             // Esc dismisses it like OK: the box has no other answer.
-            dialog.addEventListener("cancel", (e) => { e.preventDefault(); done(); });
+            dialog.addEventListener("cancel", (e) => {
+                e.preventDefault();
+                done();
+            });
             dialog.append(head, body, ok);
             document.body.append(dialog);
             dialog.showModal();

@@ -22,7 +22,7 @@
 // old build is open, and then serves pages of its own build only. A page is never served files of
 // two builds by a worker. The page of a first visit has none: it loads from the server as it is.
 const VERSION = "pernadas-dev";
-const FILES = {"./": ""};  // scripts/web.sh writes every file the worker keeps, with its SHA-256
+const FILES = {"./": ""}; // scripts/web.sh writes every file the worker keeps, with its SHA-256
 
 async function sha256(response) {
     const digest = await crypto.subtle.digest("SHA-256", await response.clone().arrayBuffer());
@@ -33,33 +33,51 @@ async function sha256(response) {
 async function fetchOfThisBuild(url, hash) {
     for (const cache of ["force-cache", "reload"]) {
         const response = await fetch(url, {cache});
-        if (response.ok && await sha256(response) === hash) return response;
+        if (response.ok && (await sha256(response)) === hash) return response;
     }
     throw new Error(`${url} is not of the build ${VERSION}`);
 }
 
 self.addEventListener("install", (event) => {
-    event.waitUntil((async () => {
-        // Names with the same bytes ("./" and "index.html") are fetched once.
-        const names = new Map();
-        for (const [url, hash] of Object.entries(FILES)) names.set(hash, [...(names.get(hash) || []), url]);
-        const fetched = await Promise.all([...names].map(async ([hash, urls]) =>
-            [urls, await fetchOfThisBuild(urls[0], hash)]));
-        const cache = await caches.open(VERSION);
-        for (const [urls, response] of fetched)
-            for (const url of urls) await cache.put(url, response.clone());
-    })());
+    event.waitUntil(
+        (async () => {
+            // Names with the same bytes ("./" and "index.html") are fetched once.
+            const names = new Map();
+            for (const [url, hash] of Object.entries(FILES))
+                names.set(hash, [...(names.get(hash) || []), url]);
+            const fetched = await Promise.all(
+                [...names].map(async ([hash, urls]) => [
+                    urls,
+                    await fetchOfThisBuild(urls[0], hash),
+                ]),
+            );
+            const cache = await caches.open(VERSION);
+            for (const [urls, response] of fetched)
+                for (const url of urls) await cache.put(url, response.clone());
+        })(),
+    );
 });
 
 self.addEventListener("activate", (event) => {
-    event.waitUntil(caches.keys()
-        .then((keys) => Promise.all(keys.filter((k) => k !== VERSION).map((k) => caches.delete(k)))));
+    event.waitUntil(
+        caches
+            .keys()
+            .then((keys) =>
+                Promise.all(keys.filter((k) => k !== VERSION).map((k) => caches.delete(k))),
+            ),
+    );
 });
 
 // Kept files first: they are the ones this build was tested with; the network only for others.
 self.addEventListener("fetch", (event) => {
     if (event.request.method !== "GET") return;
-    event.respondWith(caches.open(VERSION).then((cache) =>
-        cache.match(event.request, {ignoreSearch: true, ignoreVary: true})
-            .then((hit) => hit || fetch(event.request))));
+    event.respondWith(
+        caches
+            .open(VERSION)
+            .then((cache) =>
+                cache
+                    .match(event.request, {ignoreSearch: true, ignoreVary: true})
+                    .then((hit) => hit || fetch(event.request)),
+            ),
+    );
 });

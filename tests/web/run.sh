@@ -35,6 +35,13 @@ if [ ! -d tests/web/node_modules/puppeteer-core ] ||
     PUPPETEER_SKIP_DOWNLOAD=1 npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
 fi
 if [ -z "$site" ]; then
+    echo "== The page's scripts: ESLint and Prettier =="
+    # The tools are the lock file's; each reads its configuration from the project
+    # (tests/web/eslint.config.mjs, .prettierrc.json).
+    scripts=(forms/web/*.js tests/web/*.mjs)
+    tests/web/node_modules/.bin/eslint --max-warnings 0 --config tests/web/eslint.config.mjs \
+        "${scripts[@]}"
+    tests/web/node_modules/.bin/prettier --check "${scripts[@]}"
     node tests/web/web_test.mjs build-web/site "$replay" build-web/screens tests/scenarios/*.txt
 else
     screens=$(mktemp -d)
