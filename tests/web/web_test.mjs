@@ -381,16 +381,7 @@ async function perform(page, words, touch) {
     } else {
         return null;
     }
-    const boxes = await withBoxes(page, input);
-    const messages = [],
-        errors = [];
-    for (const b of boxes) {
-        const m = /\(Erro de execução (\d+): /.exec(b.text);
-        if (b.critical && m) errors.push(Number(m[1]));
-        else
-            messages.push({style: b.critical ? 16 : b.info ? 64 : 0, title: b.title, text: b.text});
-    }
-    return {messages, errors, loaded: await loadedForms(page)};
+    return outcome(page, input);
 }
 
 // One scenario line through the phone layout's controls; what none of them does (showing a form,
@@ -443,6 +434,12 @@ async function performPhone(page, words) {
     } else {
         return null;
     }
+    return outcome(page, input);
+}
+
+// What one user action gave, in the runner's terms: the message boxes it showed (a run-time
+// error by its number), and the windows left open.
+async function outcome(page, input) {
     const boxes = await withBoxes(page, input);
     const messages = [],
         errors = [];
