@@ -32,8 +32,7 @@ mkdir -p "$work"
 rm -rf "$src"
 mkdir -p "$src"
 git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$src"
-cmake -S "$src" -B "$work/obj" -DCMAKE_BUILD_TYPE=None -DPERNADAS_QT=OFF -DPERNADAS_TESTS=ON \
-    >"$work/configure.log"
+(cd "$src" && cmake --preset faults -B "$work/obj") >"$work/configure.log"
 
 check() {  # prints the checker's verdict; its status is the checker's
     cmake --build "$work/obj" -j"$(nproc)" --target fuzz_check >"$work/build.log" 2>&1 ||
