@@ -1,9 +1,9 @@
 // Keeps every file of the site, so that after one visit the calculators open without a network.
 //
-// All of one build. A page whose script came from one build and whose WebAssembly came from
-// another could show wrong numbers. scripts/web.sh writes this build's name into VERSION and,
-// into FILES, the SHA-256 of every file the worker keeps: the site's files less the PNG icons (a
-// browser keeps its own copy of those once it has installed the site) and less the compressed
+// All of one build. A page whose script came from one build and whose WebAssembly came from another
+// could show wrong numbers. The build (forms/web/site.cmake) writes this build's name into VERSION
+// and, into FILES, the SHA-256 of every file the worker keeps: the site's files less the PNG icons
+// (a browser keeps its own copy of those once it has installed the site) and less the compressed
 // copies (the same files again). Nothing goes into the cache unless its bytes are the ones FILES
 // names, wherever they came from, and only once every file is there. (Two workers of one VERSION
 // share a cache, and may: their files are the same bytes.)
@@ -22,7 +22,7 @@
 // old build is open, and then serves pages of its own build only. A page is never served files of
 // two builds by a worker. The page of a first visit has none: it loads from the server as it is.
 const VERSION = "pernadas-dev";
-const FILES = {"./": ""}; // scripts/web.sh writes every file the worker keeps, with its SHA-256
+const FILES = {"./": ""}; // the build writes every file the worker keeps, with its SHA-256
 
 async function sha256(response) {
     const digest = await crypto.subtle.digest("SHA-256", await response.clone().arrayBuffer());
