@@ -176,6 +176,12 @@ Plan plan(const FormDesc& form, double dotsPerInch) {
     }
     // Frames hold no circle (containers refused one), so each chain ends at the form.
     for (Plan::Control& planned : p.controls) {
+        planned.font = &form.font;
+        for (std::size_t at = planned.index; at != kOnForm; at = held[at])
+            if (!form.controls[at].font.family.empty()) {
+                planned.font = &form.controls[at].font;
+                break;
+            }
         planned.inForm = planned.box;
         for (std::size_t at = planned.container; at != kOnForm; at = held[at]) {
             planned.inForm.left += p.controls[at].box.left;

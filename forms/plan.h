@@ -92,8 +92,10 @@ struct Plan {
         bool hidden = false;  // wholly covered: neither drawn nor read
         Role role = Role::None;
         std::optional<std::size_t> labelledBy;  // the label that heads it
-        int x1 = 0, y1 = 0, x2 = 0, y2 = 0;     // a line's ends in its container, in pixels
-        std::size_t stack = 0;                  // its place in frontToBack: 0 in front of all
+        // Its text's font: its own, else its frame's (as that frame resolves it), else the form's.
+        const Font* font = nullptr;
+        int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // a line's ends in its container, in pixels
+        std::size_t stack = 0;               // its place in frontToBack: 0 in front of all
     };
     double dotsPerInch = 96;
     int clientWidth = 0, clientHeight = 0, pictureWidth = 0, pictureHeight = 0;

@@ -313,7 +313,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
     w->setObjectName(qs(d.name));
     markControl(w, state);
     w->setGeometry(box);
-    w->setFont(toQFont(d.font, parent->font()));
+    w->setFont(toQFont(*plan.font, parent->font()));
     const QRect seen = room(d.name);
     // A label's text goes in the part of it that the controls in front leave seen.
     if (d.kind == Kind::Label && !seen.isEmpty())
@@ -359,7 +359,7 @@ void FormWindow::sync() {
                 const QString text = QString::fromStdString(c.text);
                 if (edit->text() != text) {
                     edit->setText(text);
-                    fitText(edit, toQFont(c.desc->font, font()));
+                    fitText(edit, toQFont(*planned(*c.desc).font, font()));
                 }
                 setBackground(edit, c.back, QPalette::Base);
                 // Screen readers hear a change only when there is one.

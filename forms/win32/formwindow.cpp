@@ -176,11 +176,7 @@ RECT FormWindow::rectOf(const Item& item) const {
 }
 
 const forms::Font& FormWindow::fontOf(const Item& item) const {
-    const ControlDesc& d = *item.state->desc;
-    if (!d.font.family.empty()) return d.font;
-    if (const Item* frame = d.container.empty() ? nullptr : find(d.container))
-        return fontOf(*frame);
-    return form_.description().font;
+    return *planned(item).font;
 }
 
 HFONT FormWindow::font(const forms::Font& f, double points) {
