@@ -39,7 +39,12 @@ std::vector<std::size_t> tabOrder(const FormDesc& form) {
     return order;
 }
 
-Groups groups(const FormDesc& form) {
+namespace {
+
+// The groups, from what the plan has worked out already: each control's container, what of it
+// shows, and the tab order.
+Groups groupsOf(const FormDesc& form, const std::vector<std::size_t>& held,
+                const std::vector<Exposure>& seen, const std::vector<std::size_t>& order) {
     const auto controls = form.controls;
     const auto named = [&](std::string_view name) -> std::optional<std::size_t> {
         for (std::size_t i = 0; i < controls.size(); ++i)
@@ -48,7 +53,7 @@ Groups groups(const FormDesc& form) {
     };
     Groups g;
     std::vector<bool> shownBySlider(controls.size(), false);
-    for (const std::size_t i : tabOrder(form)) {
+    for (const std::size_t i : order) {
         const ControlDesc& c = controls[i];
         if (c.kind == Kind::Slider) {
             Groups::Slider s{i, std::nullopt, c.accessibleName, {}};
@@ -78,8 +83,6 @@ Groups groups(const FormDesc& form) {
         }
         if (drawn(c.kind) && !g.drawing && !c.container.empty()) g.drawing = named(c.container);
     }
-    const std::vector<std::size_t> held = containers(form);
-    const std::vector<Exposure> seen = exposures(form);
     const bool grouped = !g.sliders.empty() || !g.results.empty() || !g.options.empty();
     struct Place {
         std::size_t index;
@@ -105,6 +108,12 @@ Groups groups(const FormDesc& form) {
     });
     for (const Place& at : others) g.others.push_back(at.index);
     return g;
+}
+
+}  // namespace
+
+Groups groups(const FormDesc& form) {
+    return groupsOf(form, containers(form), exposures(form), tabOrder(form));
 }
 
 namespace {
@@ -201,7 +210,7 @@ Plan plan(const FormDesc& form, double dotsPerInch) {
     std::stable_sort(p.creationOrder.begin(), p.creationOrder.end(),
                      [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
     p.tabOrder = tabOrder(form);
-    p.groups = groups(form);
+    p.groups = groupsOf(form, held, seen, p.tabOrder);
     return p;
 }
 
