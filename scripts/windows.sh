@@ -37,15 +37,24 @@ if [ -n "$missing" ]; then
     exit 0
 fi
 # Can Wine run a program of this build? The first run also makes the prefix (a minute at most).
+# A probe that fails is tried once more, after Wine's server has ended, with Wine's errors shown.
 probe="$build/wine-probe.txt"
-rm -f "$probe"
-if ! why=$(PERNADAS_MARKER="$PWD/$probe" timeout 300 \
-                 sh windows/wine-run.sh "$prefix" "$build/bin/pernadas-marker.exe" 2>&1); then
-    why="wine failed: ${why:-no output}"
-elif [ ! -s "$probe" ]; then
-    why="a Windows program ran but did nothing: ${why:-no output}"
-else
-    why=""
+run_probe() {
+    rm -f "$probe"
+    local out status=0
+    out=$(PERNADAS_MARKER="$PWD/$probe" timeout 300 \
+              sh windows/wine-run.sh "$prefix" "$build/bin/pernadas-marker.exe" 2>&1) || status=$?
+    if [ "$status" != 0 ]; then
+        echo "wine failed (exit $status): $(printf '%s' "${out:-no output}" | tail -n 30)"
+    elif [ ! -s "$probe" ]; then
+        echo "a Windows program ran but did nothing: ${out:-no output}"
+    fi
+}
+why=$(run_probe)
+if [ -n "$why" ]; then
+    echo "The first run of a Windows program failed; trying once more. $why"
+    WINEPREFIX="$PWD/$prefix" timeout 60 wineserver -w || true
+    why=$(PERNADAS_WINEDEBUG=-all,err+all run_probe)
 fi
 if [ -n "$why" ]; then
     echo "FAILED: Wine is installed but cannot run the Windows programs of this build:"

@@ -2,16 +2,17 @@
 # Runs a Windows program under Wine in a prefix of its own, headless:
 #   sh wine-run.sh PREFIX PROGRAM [ARGUMENT...]
 # The prefix is made at its first use, under a lock since tests start side by side. Wine's debug
-# output and its offers to install Mono and Gecko are off, and no display is used unless
-# PERNADAS_WINE_DISPLAY=1 asks to keep the one DISPLAY names (windows/xvfb-run.sh makes one).
-# Wine's menu builder is off too: it would copy every Start-menu shortcut a program makes, with
-# its icons, into the user's own desktop menu (~/.local/share/applications, ~/.config/menus,
-# ~/.local/share/icons), outside the prefix, and leave them there.
+# output (unless PERNADAS_WINEDEBUG asks for some) and its offers to install Mono and Gecko are
+# off, and no display is used unless PERNADAS_WINE_DISPLAY=1 asks to keep the one DISPLAY names
+# (windows/xvfb-run.sh makes one). Wine's menu builder is off too: it would copy every Start-menu
+# shortcut a program makes, with its icons, into the user's own desktop menu
+# (~/.local/share/applications, ~/.config/menus, ~/.local/share/icons), outside the prefix, and
+# leave them there.
 set -eu
 WINEPREFIX=$(realpath -m "$1")
 shift
 export WINEPREFIX
-export WINEDEBUG=-all
+export WINEDEBUG="${PERNADAS_WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset WAYLAND_DISPLAY
 [ "${PERNADAS_WINE_DISPLAY:-}" = 1 ] || unset DISPLAY
@@ -19,7 +20,16 @@ unset WAYLAND_DISPLAY
 ready="$WINEPREFIX/.pernadas-ready"
 if [ ! -f "$ready" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
-    # The stamp is left only by a set-up that finished, so one cut short is done again.
-    flock "$WINEPREFIX.lock" sh -c '[ -f "$1" ] || { wine wineboot -i && touch "$1"; }' sh "$ready"
+    # The stamp is left only by a set-up that finished, so one cut short is done again. Wine's
+    # server goes on writing the new prefix after wineboot returns: the set-up waits for it, and
+    # a first wineboot that fails (seen once on a fresh machine) is given one more try.
+    flock "$WINEPREFIX.lock" sh -c '
+        [ -f "$1" ] && exit 0
+        if ! wine wineboot -i; then
+            wineserver -w
+            echo "wine-run.sh: setting up the prefix failed once; trying again" >&2
+            wine wineboot -u || exit
+        fi
+        wineserver -w && touch "$1"' sh "$ready"
 fi
 exec wine "$@"
