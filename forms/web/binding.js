@@ -72,7 +72,6 @@ class FormWindow {
         this.desc = desc;
         this.phone = phone;
         this.controls = new Map(); // name -> {desc, el, ...}
-        this.timers = [];
         if (phone) {
             this.buildPhone();
             return;
@@ -119,16 +118,7 @@ class FormWindow {
         this.client = client;
         this.naturalWidth = w;
         this.build();
-        this.startTimers();
         win.addEventListener("keydown", (e) => this.onKey(e));
-    }
-
-    startTimers() {
-        for (const c of this.desc.controls)
-            if (c.kind === "timer")
-                this.timers.push(
-                    setInterval(() => this.page.act("tick", this.desc.name, c.name), c.interval),
-                );
     }
 
     // The phone's layout of the same table: one column as wide as the screen, read and reached
@@ -305,7 +295,6 @@ class FormWindow {
             (e) => e.tabIndex >= 0,
         );
         win.addEventListener("keydown", (e) => this.onKey(e));
-        this.startTimers();
     }
 
     phoneButton(c, className) {
@@ -1040,7 +1029,6 @@ class FormWindow {
     }
 
     remove() {
-        for (const t of this.timers) clearInterval(t);
         this.el.remove();
     }
 }
@@ -1058,6 +1046,9 @@ export class Page {
         this.announced = []; // every announcement made, in order: for the tests
         this.onMessage = null;
         this.states = new Map(); // each window's last state, to build it again in the other layout
+        // Each loaded form's timers. They belong to the form, not to its window: a window built
+        // again in the other layout keeps the splash's time running, not started over.
+        this.timers = new Map();
         module.pernadasPage = this;
         // What changed after an action, said once to a screen reader.
         this.live = document.createElement("div");
@@ -1206,6 +1197,12 @@ export class Page {
         this.windows.set(desc.name, win);
         this.desktop.prepend(win.el);
         this.states.set(desc.name, state);
+        this.timers.set(
+            desc.name,
+            desc.controls
+                .filter((c) => c.kind === "timer")
+                .map((c) => setInterval(() => this.act("tick", desc.name, c.name), c.interval)),
+        );
         win.sync(state);
         this.fit(win);
         this.raise(win);
@@ -1230,6 +1227,8 @@ export class Page {
         if (!win) return;
         this.windows.delete(name);
         this.states.delete(name);
+        for (const t of this.timers.get(name) ?? []) clearInterval(t);
+        this.timers.delete(name);
         win.remove();
         const top = [...this.windows.values()].pop();
         if (top) {

@@ -1621,6 +1621,21 @@ async function phoneLayout() {
             (await d.page.$("section .pw-switch")) !== null,
         "a desktop's screen gets the classic layout, with the switch",
     );
+    // The splash's time runs on through a change of layout: switching there and back starts no
+    // timer again, and the menu still follows.
+    await d.page.evaluate(() => {
+        const start = window.setInterval;
+        window.timersStarted = 0;
+        window.setInterval = (...a) => (window.timersStarted++, start(...a));
+    });
+    for (let i = 0; i < 2; i++)
+        await d.page.click('section[data-form="frmsplashscreen"] .pw-switch');
+    check(
+        (await d.page.evaluate(() => window.timersStarted)) === 0 &&
+            (await d.page.$('section[data-form="frmsplashscreen"]:not(.pw-phone)')) !== null,
+        "switching the layout during the splash does not start its time again",
+    );
+    await waitFor("the menu", () => d.page.$('section[data-form="frmmain"]'), 10000);
     await d.context.close();
 }
 
