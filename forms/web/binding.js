@@ -448,8 +448,9 @@ class FormWindow {
         rec.field = field;
         rec.refusal = refusal;
         // Confirmed by the keyboard's Enter (or Done), or by leaving a field that was changed.
+        // False when the value was refused or its assignment met a message box.
         const confirm = async () => {
-            if (page.busy) return;
+            if (page.busy) return false;
             const answer = JSON.parse(
                 page.module.ccall(
                     "pw_typed",
@@ -461,14 +462,17 @@ class FormWindow {
             if (answer.refusal !== undefined) {
                 refusal.textContent = answer.refusal;
                 field.setAttribute("aria-invalid", "true");
-                return;
+                return false;
             }
             refusal.textContent = "";
             field.removeAttribute("aria-invalid");
             field.dataset.dirty = "";
-            await page.act("drag", form, c.name, answer.value);
+            const boxes = page.messages.length;
+            const done = await page.act("drag", form, c.name, answer.value);
             this.showField(rec);
+            return done !== -2 && page.messages.length === boxes;
         };
+        rec.confirm = confirm;
         field.addEventListener("input", () => {
             field.dataset.dirty = "1";
         });
@@ -482,6 +486,17 @@ class FormWindow {
         });
         body.append(box);
         this.controls.set(c.name, rec);
+    }
+
+    // A value typed into a number field and not yet confirmed is confirmed before a step button
+    // or the track acts, as leaving the field would confirm it: the step then starts from what
+    // the field showed, and the field never keeps showing a value the slider does not have.
+    // False when the typed value was refused or met a message box: the press does nothing more.
+    async typedFirst() {
+        for (const rec of this.controls.values())
+            if (rec.field?.dataset.dirty && document.activeElement === rec.field)
+                return rec.confirm();
+        return true;
     }
 
     showField(rec) {
@@ -514,7 +529,7 @@ class FormWindow {
             stop();
             const going = {};
             timer = going;
-            if (!(await press(false))) {
+            if (!(await this.typedFirst()) || !(await press(false))) {
                 if (timer === going) stop();
                 return;
             }
@@ -835,12 +850,16 @@ class FormWindow {
             thumb.style.left = rec.positionOf(value) + "px";
         };
 
-        track.addEventListener("pointerdown", (e) => {
+        track.addEventListener("pointerdown", async (e) => {
             e.preventDefault();
+            if (e.target === thumb) {
+                el.focus();
+                return;
+            }
+            const direction = e.clientX < thumb.getBoundingClientRect().left ? -1 : +1;
+            const typed = await this.typedFirst();
             el.focus();
-            if (e.target === thumb) return;
-            const box = thumb.getBoundingClientRect();
-            act("page", e.clientX < box.left ? -1 : +1);
+            if (typed) act("page", direction);
         });
         let drag = null;
         thumb.addEventListener("pointerdown", (e) => {

@@ -1471,6 +1471,25 @@ async function phoneLayout() {
     check((await type("hsbperna", "2,50")) === "", "phone layout: the value it has is taken");
     check((await said()) === before, "phone layout: nothing is announced when nothing changed");
     await agrees(lines, "refused values");
+    // Typed and not confirmed, then +: the typed value is taken first and + steps from it, so
+    // the field never goes on showing a value the slider does not have.
+    const typedField = `${win} input.pw-number[data-control="hsbperna"]`;
+    await tap(page, typedField, true);
+    await page.$eval(typedField, (e) => e.select());
+    await page.keyboard.press("Backspace");
+    await page.keyboard.type("3,00");
+    await withBoxes(page, () => tap(page, plus, true));
+    lines.push(`drag ${form} hsbperna 300`, `arrow ${form} hsbperna +`);
+    const stepped = [
+        await page.$eval(typedField, (e) => e.value),
+        await page.$eval(ctl("hsbperna"), (e) => e.getAttribute("aria-valuetext")),
+    ];
+    check(
+        stepped.join(" | ") === "3,01 | 3,01 metros",
+        "phone layout: + after a value typed but not confirmed steps from that value",
+        stepped.join(" | "),
+    );
+    await agrees(lines, "+ after a typed value");
 
     // + held down once the load is set: it repeats, each step one arrow.
     const load = await slider("hsblcarga");
