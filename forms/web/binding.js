@@ -467,10 +467,9 @@ class FormWindow {
             refusal.textContent = "";
             field.removeAttribute("aria-invalid");
             field.dataset.dirty = "";
-            const boxes = page.messages.length;
-            const done = await page.act("drag", form, c.name, answer.value);
+            const clear = await page.actClear("drag", form, c.name, answer.value);
             this.showField(rec);
-            return done !== -2 && page.messages.length === boxes;
+            return clear;
         };
         rec.confirm = confirm;
         field.addEventListener("input", () => {
@@ -518,9 +517,7 @@ class FormWindow {
         const name = () => button.closest(".pw-group").querySelector(".pw-ptrack").dataset.control;
         const press = async (held) => {
             const [verb, direction] = what();
-            const boxes = page.messages.length;
-            const done = await page.act(verb, form, name(), direction, held);
-            return done !== -2 && page.messages.length === boxes;
+            return page.actClear(verb, form, name(), direction, held);
         };
         button.addEventListener("pointerdown", async (e) => {
             if (e.button !== 0 || page.busy) return;
@@ -1162,6 +1159,14 @@ export class Page {
             this.announce(before);
             return done;
         });
+    }
+
+    // The same, true when the action was taken and showed no message box: what a press needs to
+    // know before it goes on.
+    async actClear(action, form, control, value, held = false) {
+        const boxes = this.messages.length;
+        const done = await this.act(action, form, control, value, held);
+        return done !== -2 && this.messages.length === boxes;
     }
 
     // The read-outs' texts in every window, by window and name.
