@@ -2,10 +2,13 @@
 // way a user action reaches the model, and message boxes that tests may answer themselves.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "forms/plan.h"
 #include "forms/runtime.h"
 
 namespace forms {
@@ -20,12 +23,28 @@ class DisplayHost : public Host {
 
     // Runs one user action as one event of the model, then shows its result; input that
     // reaches a window while another action runs is dropped (FormsRuntime::oneAtATime).
+    // A screen reader is then told the results that the action changed, once (announce).
     template <class Action>
     bool act(Action&& action) {
         return runtime_->oneAtATime([&] {
+            std::vector<std::pair<const Form*, ReadoutsSeen>> before;
+            for (const Form* form : runtime_->loadedForms())
+                before.emplace_back(form, readoutsNow(*form));
             action();
             syncAll();
+            for (Form* form : runtime_->loadedForms()) {
+                const auto was = std::find_if(before.begin(), before.end(),
+                                              [&](const auto& b) { return b.first == form; });
+                const std::string said =
+                    changedResults(*form, was == before.end() ? ReadoutsSeen{} : was->second);
+                if (!said.empty()) announce(*form, said);
+            }
         });
+    }
+    // Says the results an action changed in a window, as one sentence (changedResults).
+    virtual void announce(Form& form, const std::string& results) {
+        (void)form;
+        (void)results;
     }
     bool busy() const { return runtime_->displayBusy(); }
 

@@ -223,6 +223,42 @@ std::string readoutDescription(const ControlState& readout) {
     return description;
 }
 
+ReadoutsSeen readoutsNow(const Form& form) {
+    ReadoutsSeen seen;
+    for (const ControlState& c : form.controls())
+        if (c.desc->kind == Kind::Readout) seen.emplace_back(c.text, c.note);
+    return seen;
+}
+
+std::string changedResults(const Form& form, const ReadoutsSeen& before) {
+    std::string said;
+    std::vector<std::string_view> bands;
+    std::size_t at = 0;
+    for (const ControlState& c : form.controls()) {
+        if (c.desc->kind != Kind::Readout) continue;
+        const bool same =
+            at < before.size() && before[at].first == c.text && before[at].second == c.note;
+        ++at;
+        const std::size_t first = c.text.find_first_not_of(' ');
+        if (same || first == std::string::npos) continue;
+        if (!said.empty()) said += "; ";
+        bool blank = false;
+        for (const char ch : c.desc->accessibleName) {
+            if (ch == ' ' && blank) continue;
+            blank = ch == ' ';
+            said += ch;
+        }
+        said += ' ';
+        said.append(c.text, first, c.text.find_last_not_of(' ') + 1 - first);
+        if (!c.desc->unit.empty()) (said += ' ') += c.desc->unit;
+        if (!c.note.empty() && std::find(bands.begin(), bands.end(), c.note) == bands.end()) {
+            (said += ", ") += c.note;
+            bands.push_back(c.note);
+        }
+    }
+    return said;
+}
+
 std::string_view kindName(Kind kind) {
     switch (kind) {
         case Kind::Slider:

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "forms/description.h"
@@ -36,6 +37,16 @@ std::vector<std::size_t> tabOrder(const FormDesc& form);
 // What a screen reader adds about a read-out's value: its unit, and the colour band in words
 // where it has one ("graus; banda amarela: ...").
 std::string readoutDescription(const ControlState& readout);
+
+// The results a user action changed, as a screen reader says them once after it: "Comprimento
+// da Pernada 2.55 metros; Ângulo superior 95 graus, banda amarela: ..." (the name with its
+// blanks folded, the text, the unit, and the band, which several read-outs share and which is
+// said once, after the first of them). Empty when no read-out's text or band changed, or none
+// that changed shows a value. `before` holds each read-out's text and band as the action found
+// them, in the form's order (readoutsNow); empty for a form that was not loaded then.
+using ReadoutsSeen = std::vector<std::pair<std::string, std::string_view>>;
+ReadoutsSeen readoutsNow(const Form& form);
+std::string changedResults(const Form& form, const ReadoutsSeen& before);
 
 // What a layout that reflows a window into one column (a phone's) sets together, as indices in
 // the table: each slider the user can move, with its heading (what a screen reader calls it)

@@ -3,7 +3,9 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QLineEdit>
+#include <QTextBoundaryFinder>
 #include <QVariant>
+#include <algorithm>
 
 #include "forms/form.h"
 #include "forms/qt/formwindow.h"
@@ -14,6 +16,7 @@ namespace {
 
 constexpr const char* kControlProperty = "pernadas.control";
 constexpr const char* kDrawingProperty = "pernadas.drawing";
+constexpr const char* kNoticeProperty = "pernadas.notice";
 
 const forms::ControlState* controlOf(const QObject* object) {
     const QVariant v = object->property(kControlProperty);
@@ -41,64 +44,153 @@ class DrawingAccessible : public QAccessibleWidget {
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 };
 
-// A read-out: a read-only text, headed by the label the layout puts over it wherever that
-// label lies.
-class ReadoutAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+// Where the units of a text begin, for a reader that asks for them: 0 first and the text's
+// length last. A word runs from its first letter to the next word's, so that the blanks after
+// it (and those before the first) belong to it; a line edit holds one line.
+QList<int> unitStarts(const QString& text, QAccessible::TextBoundaryType boundary) {
+    QList<int> starts{0};
+    QTextBoundaryFinder::BoundaryType type = QTextBoundaryFinder::Grapheme;
+    switch (boundary) {
+        case QAccessible::CharBoundary:
+            break;
+        case QAccessible::WordBoundary:
+            type = QTextBoundaryFinder::Word;
+            break;
+        case QAccessible::SentenceBoundary:
+            type = QTextBoundaryFinder::Sentence;
+            break;
+        default:  // a line, a paragraph, the whole text
+            if (!text.isEmpty()) starts << int(text.size());
+            return starts;
+    }
+    QTextBoundaryFinder finder(type, text);
+    for (qsizetype at = finder.toNextBoundary(); at > 0 && at < text.size();
+         at = finder.toNextBoundary())
+        if (type != QTextBoundaryFinder::Word ||
+            (finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem))
+            starts << int(at);
+    if (!text.isEmpty()) starts << int(text.size());
+    return starts;
+}
+
+// The unit that holds `offset`, or the one before or after it (`shift` -1 or +1). At the end of
+// the text a character is empty and any larger unit is the last one; beyond either end a unit
+// is empty, at that end.
+QString unitOf(const QString& text, QAccessible::TextBoundaryType boundary, int offset, int shift,
+               int* start, int* end) {
+    const int length = int(text.size());
+    const QList<int> starts = unitStarts(text, boundary);
+    offset = std::clamp(offset, 0, length);
+    // The units are [starts[k], starts[k + 1]); k == units is the empty place at the end.
+    const int units = int(starts.size()) - 1;
+    int k = int(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) - 1;
+    if (offset == length && boundary != QAccessible::CharBoundary) k = units - 1;
+    k += shift;
+    if (k < 0 || k >= units) {
+        *start = *end = k < 0 ? 0 : length;
+        return {};
+    }
+    *start = starts[k];
+    *end = starts[k + 1];
+    return text.mid(*start, *end - *start);
+}
+
+// A read-out or a text box. Qt's own answers to a reader's questions about a line edit are
+// wrong (a run of attributes that holds no character, so the reader drops the last one) or
+// never come (a word at the end of the text): this one answers every question from the text
+// itself. A read-out is read only; a text box of the about box can be edited.
+class LineAccessible : public QAccessibleWidget,
+                       public QAccessibleTextInterface,
+                       public QAccessibleEditableTextInterface {
   public:
-    ReadoutAccessible(QLineEdit* edit, const forms::ControlState& state)
-        : QAccessibleWidget(edit, QAccessible::EditableText), state_(state) {}
+    explicit LineAccessible(QLineEdit* edit) : QAccessibleWidget(edit, QAccessible::EditableText) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        if (type == QAccessible::EditableTextInterface && !edit()->isReadOnly())
+            return static_cast<QAccessibleEditableTextInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
-        s.readOnly = true;
-        s.editable = false;
+        s.readOnly = edit()->isReadOnly();
+        s.editable = !s.readOnly;
+        s.selectableText = true;
         return s;
     }
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Value) return edit()->text();
         return QAccessibleWidget::text(t);
     }
+    // Called by its own name, not by the frame or the label around it.
     QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(
         QAccessible::Relation match) const override {
         auto found = QAccessibleWidget::relations(match);
-        if (!(match & QAccessible::Label) || state_.desc->labelledBy.empty()) return found;
-        auto* window = qobject_cast<FormWindow*>(widget()->window());
-        if (QWidget* label = window ? window->control(state_.desc->labelledBy) : nullptr) {
-            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(label);
-            const bool known = std::any_of(found.begin(), found.end(),
-                                           [&](const auto& r) { return r.first == iface; });
-            if (iface && !known) found.append({iface, QAccessible::Label});
-        }
+        if (!widget()->accessibleName().isEmpty())
+            found.removeIf([](const auto& r) { return r.second & QAccessible::Label; });
         return found;
     }
 
-    // The text, read only.
-    void selection(int, int* start, int* end) const override { *start = *end = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return edit()->cursorPosition(); }
-    void setCursorPosition(int position) override { edit()->setCursorPosition(position); }
+    // The text.
     QString text(int start, int end) const override {
-        return edit()->text().mid(start, end - start);
+        const QString all = edit()->text();
+        start = std::clamp(start, 0, int(all.size()));
+        end = std::clamp(end, start, int(all.size()));
+        return all.mid(start, end - start);
     }
     int characterCount() const override { return int(edit()->text().size()); }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* start,
+                             int* end) const override {
+        return unitOf(edit()->text(), boundary, offset, -1, start, end);
+    }
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int* start,
+                         int* end) const override {
+        return unitOf(edit()->text(), boundary, offset, 0, start, end);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int* start,
+                            int* end) const override {
+        return unitOf(edit()->text(), boundary, offset, +1, start, end);
+    }
+    // One run of the same attributes: the whole text, whatever the offset.
+    QString attributes(int, int* start, int* end) const override {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
     QRect characterRect(int) const override { return {}; }
     int offsetAtPoint(const QPoint&) const override { return -1; }
     void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int* start, int* end) const override {
-        *start = *end = offset;
-        return {};
+
+    // The caret and the selection, which the user may place in either.
+    int cursorPosition() const override { return edit()->cursorPosition(); }
+    void setCursorPosition(int position) override { edit()->setCursorPosition(position); }
+    int selectionCount() const override { return edit()->hasSelectedText() ? 1 : 0; }
+    void selection(int index, int* start, int* end) const override {
+        *start = *end = 0;
+        if (index != 0 || !edit()->hasSelectedText()) return;
+        *start = int(edit()->selectionStart());
+        *end = *start + int(edit()->selectionLength());
+    }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int) override { edit()->deselect(); }
+    void setSelection(int, int start, int end) override {
+        start = std::clamp(start, 0, characterCount());
+        end = std::clamp(end, 0, characterCount());
+        edit()->setSelection(start, end - start);
+    }
+
+    // Editing a text box.
+    void deleteText(int start, int end) override { replaceText(start, end, {}); }
+    void insertText(int offset, const QString& text) override { replaceText(offset, offset, text); }
+    void replaceText(int start, int end, const QString& text) override {
+        QString all = edit()->text();
+        start = std::clamp(start, 0, int(all.size()));
+        end = std::clamp(end, start, int(all.size()));
+        edit()->setText(all.replace(start, end - start, text));
     }
 
   private:
     QLineEdit* edit() const { return static_cast<QLineEdit*>(widget()); }
-    const forms::ControlState& state_;
 };
 
 QAccessibleInterface* factory(const QString&, QObject* object) {
@@ -106,10 +198,10 @@ QAccessibleInterface* factory(const QString&, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     if (!widget) return nullptr;
     if (widget->property(kDrawingProperty).toBool()) return new DrawingAccessible(widget);
-    const forms::ControlState* state = controlOf(widget);
-    if (state && state->desc->kind == forms::Kind::Readout)
-        if (auto* edit = qobject_cast<QLineEdit*>(widget))
-            return new ReadoutAccessible(edit, *state);
+    if (widget->property(kNoticeProperty).toBool())
+        return new QAccessibleWidget(widget, QAccessible::Notification);
+    if (controlOf(widget))
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) return new LineAccessible(edit);
     return nullptr;
 }
 
@@ -128,6 +220,13 @@ void markControl(QWidget* widget, const forms::ControlState& state) {
 
 void markDrawing(QWidget* frame) {
     frame->setProperty(kDrawingProperty, true);
+}
+
+void markNotice(QWidget* notice) {
+    notice->setProperty(kNoticeProperty, true);
+    // An interface made for it when it was made knew nothing of the mark yet.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(notice))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
 }  // namespace formsqt

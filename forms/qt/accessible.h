@@ -1,6 +1,6 @@
 // What screen readers see of the windows: each window a named frame or dialog, a drawing one
-// picture with the meaning of its letters, and read-outs as read-only texts with their unit,
-// their colour band in words and the label that heads them.
+// picture with the meaning of its letters, read-outs as read-only texts named by what they show,
+// with their unit and their colour band in words, and a notice that says an action's results.
 #pragma once
 
 class QWidget;
@@ -18,5 +18,7 @@ void installAccessibility();
 void markControl(QWidget* widget, const forms::ControlState& state);
 // Marks a frame as a drawing: screen readers see one picture in place of its lines and letters.
 void markDrawing(QWidget* frame);
+// Marks a widget as a notice: a screen reader says its name when it shows.
+void markNotice(QWidget* notice);
 
 }  // namespace formsqt

@@ -33,6 +33,9 @@ using forms::Kind;
 
 namespace {
 
+// How long the notice that says an action's results stays in a window.
+constexpr int kNoticeMs = 1500;
+
 QString qs(std::string_view s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
@@ -149,19 +152,22 @@ QWidget* FormWindow::control(std::string_view name) const {
 void FormWindow::build() {
     auto& controls = form_.controls();
     // Each control in the container the plan resolved, containers first. A slider that is never
-    // shown gets no widget: nothing can reach it.
+    // shown, and a control wholly covered by those in front of it, get no widget: nothing can
+    // reach them, and a screen reader is not given what nobody sees.
     for (const std::size_t i : plan_.creationOrder) {
         ControlState& c = controls[i];
         const std::size_t in = plan_.controls[i].container;
         QWidget* parent = in == forms::kOnForm ? this : control(controls[in].desc->name);
         if (c.desc->kind == Kind::Timer)
             create(c, this);
-        else if (!(c.desc->kind == Kind::Slider && !c.desc->visible))
+        else if (parent && !plan_.controls[i].hidden &&
+                 !(c.desc->kind == Kind::Slider && !c.desc->visible))
             widgets_[c.desc->name] = create(c, parent);
     }
-    // The labels that head controls.
+    // The labels that head controls with no name of their own: a control that has one is called
+    // by it, not by the letter beside it.
     for (ControlState& c : controls)
-        if (!c.desc->labelledBy.empty())
+        if (!c.desc->labelledBy.empty() && c.desc->accessibleName.empty())
             if (auto* label = qobject_cast<QLabel*>(control(c.desc->labelledBy)))
                 if (QWidget* w = control(c.desc->name)) label->setBuddy(w);
 
@@ -321,9 +327,6 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                               w->height() - 1 - seen.bottom());
     if (d.kind == Kind::Option) static_cast<OptionButton*>(w)->setRoom(seen);
     fitCaption(w, d);
-    // Nothing of a control wholly covered by those in front of it is seen, nor given to a
-    // screen reader.
-    if (plan.hidden) w->hide();
     if (!d.accessibleName.empty()) w->setAccessibleName(qs(d.accessibleName));
     if (!d.description.empty()) w->setAccessibleDescription(qs(d.description));
     if (d.kind == Kind::Label || d.kind == Kind::Frame || d.kind == Kind::Image)
@@ -375,7 +378,6 @@ void FormWindow::sync() {
         }
     }
     syncOptions();
-    describeResults();
 }
 
 void FormWindow::syncOptions() {
@@ -393,20 +395,21 @@ void FormWindow::syncOptions() {
                 }
 }
 
-void FormWindow::describeResults() {
-    // The results in one sentence on the slider that has the focus, so that a screen reader can
-    // say them without the user going through every read-out.
-    auto* focused = qobject_cast<QScrollBar*>(QApplication::focusWidget());
-    if (!focused || focused->window() != this) return;
-    QStringList results;
-    for (const ControlState& c : form_.controls())
-        if (c.desc->kind == Kind::Readout && !c.text.empty())
-            results << QStringLiteral("%1 %2 %3")
-                           .arg(qs(c.desc->accessibleName),
-                                QString::fromStdString(c.text).trimmed(), qs(c.desc->unit))
-                           .trimmed();
-    const QString summary = results.join(QStringLiteral("; "));
-    if (focused->accessibleDescription() != summary) focused->setAccessibleDescription(summary);
+void FormWindow::announce(const QString& results) {
+    // A notice that shows for a moment says them, once the action's own changes (a slider's new
+    // value) have been told, so that the results come last and are not cut off. It takes no
+    // room, no click and no focus, and goes again before it can be found and read stale.
+    QTimer::singleShot(0, this, [this, results] {
+        delete notice_;
+        notice_ = new QWidget(this);
+        notice_->setGeometry(0, 0, 1, 1);
+        notice_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        notice_->setFocusPolicy(Qt::NoFocus);
+        notice_->setAccessibleName(results);
+        markNotice(notice_);
+        notice_->show();
+        QTimer::singleShot(kNoticeMs, notice_, &QObject::deleteLater);
+    });
 }
 
 void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) const {

@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 #include <map>
 #include <string_view>
@@ -38,6 +39,8 @@ class FormWindow : public QWidget {
     void markUnloaded() { unloaded_ = true; }
     // Stops any held arrow or track of its sliders from repeating.
     void stopSliderRepeats();
+    // Has a screen reader say the results an action changed, once.
+    void announce(const QString& results);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -50,7 +53,6 @@ class FormWindow : public QWidget {
     static void fitText(QLineEdit* edit, const QFont& described);
     void fitCaption(QWidget* w, const forms::ControlDesc& d) const;
     void syncOptions();
-    void describeResults();
 
     QtHost& host_;
     forms::Form& form_;
@@ -59,6 +61,7 @@ class FormWindow : public QWidget {
     std::map<std::string_view, QWidget*> widgets_;
     forms::Plan plan_;
     QPixmap background_;
+    QPointer<QWidget> notice_;  // says the results of the last action, for a moment
 };
 
 }  // namespace formsqt

@@ -65,6 +65,10 @@ void QtHost::syncAll() {
         if (window) window->sync();
 }
 
+void QtHost::announce(forms::Form& form, const std::string& results) {
+    if (FormWindow* window = this->window(form)) window->announce(QString::fromStdString(results));
+}
+
 void QtHost::messageBox(const forms::Message& message) {
     // The windows behind the box show the current values while it is open.
     syncAll();

@@ -26,6 +26,7 @@ class QtHost : public QObject, public forms::DisplayHost {
 
     void syncAll() override;
 
+    void announce(forms::Form& form, const std::string& results) override;
     void messageBox(const forms::Message& message) override;
     void formLoaded(forms::Form& form) override;
     void formActivated(forms::Form& form) override;
