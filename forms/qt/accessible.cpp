@@ -3,6 +3,8 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTextBoundaryFinder>
 #include <QVariant>
 #include <algorithm>
@@ -157,8 +159,22 @@ class LineAccessible : public QAccessibleWidget,
         *end = characterCount();
         return {};
     }
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint&) const override { return -1; }
+    // Where each character is drawn, on the screen: a reader's review of the screen finds the
+    // value there, not only the name.
+    QRect characterRect(int offset) const override {
+        const QString all = edit()->text();
+        if (offset < 0 || offset >= all.size()) return {};
+        const QFontMetrics metrics(edit()->font());
+        const QRect line = textLine();
+        const int left = line.left() + metrics.horizontalAdvance(all.left(offset));
+        return QRect(edit()->mapToGlobal(QPoint(left, line.top())),
+                     QSize(metrics.horizontalAdvance(all.mid(offset, 1)), line.height()));
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        for (int at = 0; at < characterCount(); ++at)
+            if (characterRect(at).contains(point)) return at;
+        return -1;
+    }
     void scrollToSubstring(int, int) override {}
 
     // The caret and the selection, which the user may place in either.
@@ -191,6 +207,22 @@ class LineAccessible : public QAccessibleWidget,
 
   private:
     QLineEdit* edit() const { return static_cast<QLineEdit*>(widget()); }
+    // Where the line edit draws its text: its contents less the margins it keeps on either side,
+    // placed as it is aligned (its value always fits its box).
+    QRect textLine() const {
+        QStyleOptionFrame option;
+        option.initFrom(edit());
+        option.rect = edit()->rect();
+        option.lineWidth =
+            edit()->hasFrame() ? edit()->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
+        const QRect room = edit()
+                               ->style()
+                               ->subElementRect(QStyle::SE_LineEditContents, &option, edit())
+                               .adjusted(2, 0, -2, 0);
+        const QFontMetrics metrics(edit()->font());
+        const QSize size(metrics.horizontalAdvance(edit()->text()), metrics.height());
+        return QStyle::alignedRect(edit()->layoutDirection(), edit()->alignment(), size, room);
+    }
 };
 
 QAccessibleInterface* factory(const QString&, QObject* object) {
