@@ -239,6 +239,10 @@ QAccessibleInterface* factory(const QString&, QObject* object) {
 
 }  // namespace
 
+QList<int> wordStarts(const QString& text) {
+    return unitStarts(text, QAccessible::WordBoundary);
+}
+
 void installAccessibility() {
     static bool installed = false;
     if (installed) return;

@@ -3,6 +3,9 @@
 // with their unit and their colour band in words, and a notice that says an action's results.
 #pragma once
 
+#include <QList>
+
+class QString;
 class QWidget;
 
 namespace forms {
@@ -20,5 +23,9 @@ void markControl(QWidget* widget, const forms::ControlState& state);
 void markDrawing(QWidget* frame);
 // Marks a widget as a notice: a screen reader says its name when it shows.
 void markNotice(QWidget* notice);
+
+// Where the words of a text begin, as a screen reader is given them, 0 first and the text's
+// length last: a word runs to the next one's first letter ("1.22 " is one word).
+QList<int> wordStarts(const QString& text);
 
 }  // namespace formsqt

@@ -205,7 +205,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
         }
         case Kind::Readout:
         case Kind::TextBox: {
-            auto* edit = new QLineEdit(parent);
+            auto* edit = new TextLine(parent);
             markControl(edit, state);
             edit->setText(QString::fromStdString(state.text));
             edit->setCursorPosition(0);  // a text wider than its box shows its beginning

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "forms/plan.h"
+#include "forms/qt/accessible.h"
 #include "forms/qt/qthost.h"
 
 namespace formsqt {
@@ -113,6 +114,32 @@ void FrameBox::paintEvent(QPaintEvent*) {
     p.fillRect(caption.adjusted(-2, 0, 2, 0), palette().color(QPalette::Window));
     p.setPen(palette().color(QPalette::WindowText));
     p.drawText(caption, flags, title());
+}
+
+void TextLine::keyPressEvent(QKeyEvent* event) {
+    const bool select = event->matches(QKeySequence::SelectNextWord) ||
+                        event->matches(QKeySequence::SelectPreviousWord);
+    const bool forward = event->matches(QKeySequence::MoveToNextWord) ||
+                         event->matches(QKeySequence::SelectNextWord);
+    if (!forward && !select && !event->matches(QKeySequence::MoveToPreviousWord)) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const QList<int> starts = wordStarts(text());
+    const int at = cursorPosition();
+    int to = forward ? int(text().size()) : 0;
+    if (forward) {
+        const auto next = std::upper_bound(starts.begin(), starts.end(), at);
+        if (next != starts.end()) to = *next;
+    } else {
+        const auto next = std::lower_bound(starts.begin(), starts.end(), at);
+        if (next != starts.begin()) to = *std::prev(next);
+    }
+    if (to > at)
+        cursorForward(select, to - at);
+    else
+        cursorBackward(select, at - to);
+    event->accept();
 }
 
 ShapeWidget::ShapeWidget(const forms::ControlDesc& desc, const forms::Plan::Control& plan,

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QWidget>
@@ -42,6 +43,16 @@ class FrameBox : public QGroupBox {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+// A read-out or a text box, whose caret goes a word at a time (Ctrl with an arrow) by the words
+// a screen reader is given: "1.22" is one word, never "1." and "22".
+class TextLine : public QLineEdit {
+  public:
+    using QLineEdit::QLineEdit;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // A line, oval or rectangle of a form's drawing.
