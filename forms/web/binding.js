@@ -1146,7 +1146,6 @@ export class Page {
     // of a press has met a message box, its repeats do nothing).
     act(action, form, control = "", value = 0, held = false) {
         if (this.busy) return Promise.resolve(null);
-        const before = this.readouts();
         return this.run(() =>
             this.module.ccall(
                 "pw_act",
@@ -1155,10 +1154,7 @@ export class Page {
                 [action, form, control, value, held ? 1 : 0],
                 {async: true},
             ),
-        ).then((done) => {
-            this.announce(before);
-            return done;
-        });
+        );
     }
 
     // The same, true when the action was taken and showed no message box: what a press needs to
@@ -1169,35 +1165,9 @@ export class Page {
         return done !== -2 && this.messages.length === boxes;
     }
 
-    // The read-outs' texts in every window, by window and name.
-    readouts() {
-        const texts = new Map();
-        for (const [form, state] of this.states)
-            for (const [name, s] of Object.entries(state.controls))
-                if (s.text !== undefined) texts.set(form + "\n" + name, s);
-        return texts;
-    }
-
-    // The results an action changed, said once through the live region: "Comprimento da
-    // Pernada 2.55 metros; Ângulo superior 95 graus, banda amarela: ...". Nothing when nothing
-    // changed.
-    announce(before) {
-        const said = [],
-            notes = new Set();
-        for (const [key, s] of this.readouts()) {
-            const was = before.get(key);
-            if (was && was.text === s.text && was.note === s.note) continue;
-            const [form, name] = key.split("\n");
-            const c = this.windows.get(form)?.controls.get(name)?.desc;
-            if (!c || c.kind !== "readout" || !s.text.trim()) continue;
-            const unit = c.unit ? " " + c.unit : "";
-            // A band that several read-outs share is said once, after the first.
-            const note = s.note && !notes.has(s.note) ? ", " + s.note : "";
-            notes.add(s.note);
-            said.push(`${c.accessibleName.replace(/\s+/g, " ")} ${s.text.trim()}${unit}${note}`);
-        }
-        if (!said.length) return;
-        const text = said.join("; ");
+    // The results an action changed, as the model words them, said once through the live
+    // region.
+    announce(text) {
         this.announced.push(text);
         // Emptied first, so that the same words, said again after another action, are said.
         this.live.textContent = "";

@@ -25,6 +25,9 @@ EM_JS(void, pw_js_form_unloaded, (const char* name), {
 EM_JS(void, pw_js_sync, (const char* state), {
     Module.pernadasPage.sync(JSON.parse(UTF8ToString(state)));
 });
+EM_JS(void, pw_js_announce, (const char* results), {
+    Module.pernadasPage.announce(UTF8ToString(results));
+});
 EM_JS(void, pw_js_no_form, (), {
     Module.pernadasPage.noFormLoaded();
 });
@@ -194,6 +197,10 @@ std::string stateJson(const Form& form) {
 
 void WebHost::syncAll() {
     for (Form* form : runtime().loadedForms()) pw_js_sync(stateJson(*form).c_str());
+}
+
+void WebHost::announce(Form&, const std::string& results) {
+    pw_js_announce(results.c_str());
 }
 
 void WebHost::messageBox(const forms::Message& message) {

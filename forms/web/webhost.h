@@ -16,6 +16,7 @@ class WebHost : public forms::DisplayHost {
     // Every window of the page.
     void syncAll() override;
 
+    void announce(forms::Form& form, const std::string& results) override;
     void messageBox(const forms::Message& message) override;
     void formLoaded(forms::Form& form) override;
     void formActivated(forms::Form& form) override;
