@@ -106,7 +106,11 @@ FormWindow::FormWindow(Win32Host& host, forms::Form& form) : host_(host), form_(
     HWND owner = nullptr;
     switch (d.style) {
         case forms::WindowStyle::Bare:
+            // A sizing border and no title bar. Under Wine a window manager draws the frame
+            // from the style, and some draw a title bar with every sizing frame unless the
+            // window also has the dialog frame: with it they draw a border only.
             style = WS_POPUP | WS_THICKFRAME;
+            exStyle = WS_EX_DLGMODALFRAME;
             break;
         case forms::WindowStyle::Calculator:
             style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;

@@ -115,6 +115,10 @@ TEST_F(Win32Binding, windowsAndControlsFollowTheirTables) {
         switch (d.style) {
             case forms::WindowStyle::Bare:
                 EXPECT_NE(style & WS_CAPTION, WS_CAPTION);
+                // A sizing border with the dialog frame: a window manager under Wine then draws
+                // a border around it and no title bar.
+                EXPECT_TRUE(style & WS_THICKFRAME);
+                EXPECT_TRUE(GetWindowLongPtrW(window.hwnd(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
                 // No title bar, but the task bar and the window switcher name the program.
                 EXPECT_EQ(text(window.hwnd()), "Pernadas");
                 break;
@@ -320,6 +324,31 @@ TEST_F(Win32Binding, keyboardFollowsTheTabOrder) {
     EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, 104);
     SendMessageW(bar, WM_MOUSEWHEEL, notches(WHEEL_DELTA / 2), 0);
     EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, 103);
+}
+
+// A bare window made larger by its border shows its colour, not black, where it has grown.
+TEST_F(Win32Binding, aBareWindowPaintsWhatAResizeAdds) {
+    for (std::string_view name : {"frmsplashscreen", "frmmain"}) {
+        SCOPED_TRACE(std::string(name));
+        FormWindow& window = open(name);
+        RECT outer;
+        GetWindowRect(window.hwnd(), &outer);
+        SetWindowPos(window.hwnd(), nullptr, 0, 0, outer.right - outer.left + 200,
+                     outer.bottom - outer.top + 100, SWP_NOMOVE | SWP_NOZORDER);
+        pump();
+        UpdateWindow(window.hwnd());
+        RECT client;
+        GetClientRect(window.hwnd(), &client);
+        ASSERT_GT(client.right, pixels(window.form().description().clientWidth) + 150);
+        // Beyond the menu's background picture, as beyond the splash's table.
+        const forms::Colour back = window.form().description().back;
+        const COLORREF expected =
+            back == forms::kDefaultColour ? GetSysColor(COLOR_BTNFACE) : rgb(back);
+        HDC dc = GetDC(window.hwnd());
+        EXPECT_EQ(GetPixel(dc, client.right - 3, client.bottom - 3), expected);
+        EXPECT_EQ(GetPixel(dc, client.right - 3, 3), expected);
+        ReleaseDC(window.hwnd(), dc);
+    }
 }
 
 // A window moved to a screen of another resolution lays itself out again at that resolution.
