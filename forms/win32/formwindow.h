@@ -81,6 +81,7 @@ class FormWindow {
     void scroll(Item& item, int code, int position);
     void wheel(Item& item, int delta);
     void command(Item& item);
+    bool optionArrow(Item& item, WPARAM key);  // true when the key was an arrow
     HBRUSH colours(HDC dc, HWND child);
     void drawButton(const DRAWITEMSTRUCT& draw);
     void paintPicture(HWND hwnd, Item& item);

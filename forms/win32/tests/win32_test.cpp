@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "about/acerca.h"
@@ -519,7 +520,7 @@ TEST_F(Win32Binding, aHandlersMessageBoxIsShownModalAndDismissed) {
 }
 
 // Option buttons show the model's choice: a click selects through the model, which clears the
-// other of the group.
+// other of the group; the arrow keys move the focus and the choice through the group.
 TEST_F(Win32Binding, optionButtonsShowTheModelsChoice) {
     FormWindow& window = open("frmtrespernas");
     HWND one = window.control(Three::kDiameterOption), two = window.control(Three::kDistanceOption);
@@ -531,6 +532,17 @@ TEST_F(Win32Binding, optionButtonsShowTheModelsChoice) {
     EXPECT_FALSE(state("frmtrespernas", Three::kDiameterOption).selected);
     EXPECT_EQ(SendMessageW(one, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(SendMessageW(two, BM_GETCHECK, 0, 0), BST_CHECKED);
+    for (const auto& [key, from, to] :
+         {std::tuple{VK_DOWN, two, one}, std::tuple{VK_LEFT, one, two},
+          std::tuple{VK_RIGHT, two, one}}) {
+        SetFocus(from);
+        SendMessageW(from, WM_KEYDOWN, key, 0);
+        pump();
+        EXPECT_EQ(GetFocus(), to) << key;
+        EXPECT_EQ(SendMessageW(to, BM_GETCHECK, 0, 0), BST_CHECKED) << key;
+        EXPECT_EQ(SendMessageW(from, BM_GETCHECK, 0, 0), BST_UNCHECKED) << key;
+    }
+    EXPECT_TRUE(state("frmtrespernas", Three::kDiameterOption).selected);
 }
 
 // The focus shows on an option button, though it has no caption to draw it around.
