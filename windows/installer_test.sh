@@ -31,11 +31,72 @@ minor=${minor%%.*}
 if [ "$minor" -gt 0 ]; then older_version=$major.$((minor - 1)); else older_version=$((major - 1)).9; fi
 older=$prefix-older/pernadas-$older_version-win64.exe
 
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Every text the installer and its uninstaller show, one a line ("name: text"): NSIS's
+# Portuguese language files as the installer's script leaves them (the pages' texts it defines
+# before loading them, the system's texts it gives anew), then the script's own texts.
+installer_texts() {
+    local lang=${NSISDIR:-/usr/share/nsis}/Contrib/Language\ files
+    awk '
+        function quoted(line) {
+            sub(/^[^"]*"/, "", line)
+            sub(/"[ \t\r]*$/, "", line)
+            return line
+        }
+        FILENAME == ARGV[1] {
+            if ((($1 == "!define" && $2 ~ /^MUI_/) || ($1 == "LangString" && $2 ~ /^\^/)) && /"/)
+                mine[$2] = quoted($0)
+            else if ($1 == "DetailPrint" || $1 == "MessageBox" || $1 == "BrandingText")
+                own[++owns] = $0
+            next
+        }
+        FILENAME == ARGV[2] {
+            sub(/\r$/, "")
+            if (name != "") print name ": " (name in mine ? mine[name] : $0)
+            seen[name] = 1
+            name = $1 == "#" && $2 ~ /^\^/ ? $2 : ""
+            next
+        }
+        $1 == "${LangFileString}" {
+            seen[$2] = 1
+            print $2 ": " ($2 in mine ? mine[$2] : quoted($0))
+        }
+        END {
+            for (n in mine) if (!(n in seen)) print n ": " mine[n]
+            for (i = 1; i <= owns; i++) print own[i]
+        }
+    ' "$build/_CPack_Packages/win64/NSIS/project.nsi" "$lang/Portuguese.nlf" "$lang/Portuguese.nsh"
+}
+
+# They are European Portuguese as written today: no Brazilian gerund ("Instalando"), word
+# ("arquivo", "diretório", "você", "usuário", "tecle", "registro") or form before the spelling
+# reform ("actualize", "seleccione"). The list goes to SCREENS/installer-texts.txt.
+installer_texts_check() {
+    local texts found
+    [ -f "$build/_CPack_Packages/win64/NSIS/project.nsi" ] ||
+        fail "no installer script in $build/_CPack_Packages (cpack in the build directory makes it)"
+    mkdir -p "$screens"
+    texts=$(installer_texts)
+    printf '%s\n' "$texts" >"$screens/installer-texts.txt"
+    [ "$(printf '%s\n' "$texts" | grep -c '^\^')" -ge 80 ] ||
+        fail "too few of NSIS's own texts read: $(printf '%s\n' "$texts" | head -n 5)"
+    found=$(printf '%s\n' "$texts" | LC_ALL=C.UTF-8 sed -E 's/\b(quando|comando|vindo)\b//gI' |
+        LC_ALL=C.UTF-8 grep -iwE '[[:alpha:]]+(ando|endo|[ií]ndo)|arquivos?|diret[óo]rios?|você|usuários?|tecle|registro|actuali[[:alpha:]]*|selecc[[:alpha:]]*' || true)
+    [ -z "$found" ] || fail "the installer says things the Brazilian way or in the old spelling:
+$found"
+    echo "the installer's $(printf '%s\n' "$texts" | wc -l) texts are European Portuguese"
+}
+
 if [ -z "${PERNADAS_INSTALLER_ON_DISPLAY:-}" ]; then
     if [ ! -f "$installer" ]; then
         echo "FAIL: no installer at $installer (cpack in the build directory makes it)"
         exit 1
     fi
+    installer_texts_check
     # The earlier version's installer: this build's program, packed by CPack's own script.
     rm -rf "$prefix-older"
     cpack -G NSIS --config "$build/CPackConfig.cmake" -B "$prefix-older" -D CPACK_MODULE_PATH= \
@@ -56,10 +117,6 @@ settle() { WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -w; }
 stop_wine() {
     WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -k || true
     settle
-}
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
 }
 drive=$prefix/drive_c
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pernadas'
