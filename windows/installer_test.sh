@@ -36,6 +36,12 @@ fail() {
     exit 1
 }
 
+# The licence as the licence page shows it: each paragraph of LICENSE on one line, for the page
+# to wrap at its own width.
+licence_paragraphs() {
+    awk 'BEGIN { RS = "" } { gsub(/\n/, " "); printf "%s%s", sep, $0; sep = "\n\n" }' "$licence"
+}
+
 # Every text the installer and its uninstaller show, one a line ("name: text"): NSIS's
 # Portuguese language files as the installer's script leaves them (the pages' texts it defines
 # before loading them, the system's texts it gives anew), then the script's own texts.
@@ -254,9 +260,10 @@ for _ in $(seq 8); do
     xdotool key Tab ctrl+a ctrl+c
     sleep 0.3
     copied=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r' || true)
-    [ "$copied" = "$(cat "$licence")" ] && break
+    [ "$copied" = "$(licence_paragraphs)" ] && break
 done
-[ "$copied" = "$(cat "$licence")" ] || fail "the licence page does not show LICENSE: '${copied:0:200}'"
+[ "$copied" = "$(licence_paragraphs)" ] ||
+    fail "the licence page does not show LICENSE in paragraphs: '${copied:0:200}'"
 xdotool key ctrl+Home
 shot installer-licence
 xdotool key Return # Aceito
