@@ -36,65 +36,19 @@ fail() {
     exit 1
 }
 
-# The licence as the licence page shows it: each paragraph of LICENSE on one line, for the page
-# to wrap at its own width.
-licence_paragraphs() {
-    awk 'BEGIN { RS = "" } { gsub(/\n/, " "); printf "%s%s", sep, $0; sep = "\n\n" }' "$licence"
-}
+# The licence as its page shows it: each paragraph of LICENSE on one line.
+paragraphs=$(awk 'BEGIN { RS = "" } { gsub(/\n/, " "); printf "%s%s", s, $0; s = "\n\n" }' "$licence")
 
-# Every text the installer and its uninstaller show, one a line ("name: text"): NSIS's
-# Portuguese language files as the installer's script leaves them (the pages' texts it defines
-# before loading them, the system's texts it gives anew), then the script's own texts.
+# Every text the installer and its uninstaller show, "name: text": the texts its script defines
+# or gives anew, NSIS's Portuguese texts that it leaves, and the script's own.
 installer_texts() {
     local lang=${NSISDIR:-/usr/share/nsis}/Contrib/Language\ files
-    awk '
-        function quoted(line) {
-            sub(/^[^"]*"/, "", line)
-            sub(/"[ \t\r]*$/, "", line)
-            return line
-        }
-        FILENAME == ARGV[1] {
-            if ((($1 == "!define" && $2 ~ /^MUI_/) || ($1 == "LangString" && $2 ~ /^\^/)) && /"/)
-                mine[$2] = quoted($0)
-            else if ($1 == "DetailPrint" || $1 == "MessageBox" || $1 == "BrandingText")
-                own[++owns] = $0
-            next
-        }
-        FILENAME == ARGV[2] {
-            sub(/\r$/, "")
-            if (name != "") print name ": " (name in mine ? mine[name] : $0)
-            seen[name] = 1
-            name = $1 == "#" && $2 ~ /^\^/ ? $2 : ""
-            next
-        }
-        $1 == "${LangFileString}" {
-            seen[$2] = 1
-            print $2 ": " ($2 in mine ? mine[$2] : quoted($0))
-        }
-        END {
-            for (n in mine) if (!(n in seen)) print n ": " mine[n]
-            for (i = 1; i <= owns; i++) print own[i]
-        }
-    ' "$build/_CPack_Packages/win64/NSIS/project.nsi" "$lang/Portuguese.nlf" "$lang/Portuguese.nsh"
-}
-
-# They are European Portuguese as written today: no Brazilian gerund ("Instalando"), word
-# ("arquivo", "diretório", "você", "usuário", "tecle", "registro") or form before the spelling
-# reform ("actualize", "seleccione"). The list goes to SCREENS/installer-texts.txt.
-installer_texts_check() {
-    local texts found
-    [ -f "$build/_CPack_Packages/win64/NSIS/project.nsi" ] ||
-        fail "no installer script in $build/_CPack_Packages (cpack in the build directory makes it)"
-    mkdir -p "$screens"
-    texts=$(installer_texts)
-    printf '%s\n' "$texts" >"$screens/installer-texts.txt"
-    [ "$(printf '%s\n' "$texts" | grep -c '^\^')" -ge 80 ] ||
-        fail "too few of NSIS's own texts read: $(printf '%s\n' "$texts" | head -n 5)"
-    found=$(printf '%s\n' "$texts" | LC_ALL=C.UTF-8 sed -E 's/\b(quando|comando|vindo)\b//gI' |
-        LC_ALL=C.UTF-8 grep -iwE '[[:alpha:]]+(ando|endo|[ií]ndo)|arquivos?|diret[óo]rios?|você|usuários?|tecle|registro|actuali[[:alpha:]]*|selecc[[:alpha:]]*' || true)
-    [ -z "$found" ] || fail "the installer says things the Brazilian way or in the old spelling:
-$found"
-    echo "the installer's $(printf '%s\n' "$texts" | wc -l) texts are European Portuguese"
+    awk 'function q(s) { sub(/^[^"]*"/, "", s); sub(/"[ \t\r]*$/, "", s); return s }
+        FILENAME == ARGV[1] && /^ *(!define MUI_|LangString \^).*"/ { mine[$2] = 1; print $2 ": " q($0) }
+        FILENAME == ARGV[1] && $1 ~ /^(DetailPrint|MessageBox)$/ { print }
+        FILENAME == ARGV[2] { if (n != "" && !(n in mine)) print n ": " $0; n = /^# \^/ ? $2 : "" }
+        FILENAME == ARGV[3] && $1 == "${LangFileString}" && !($2 in mine) { print $2 ": " q($0) }' \
+        "$build/_CPack_Packages/win64/NSIS/project.nsi" "$lang/Portuguese.nlf" "$lang/Portuguese.nsh"
 }
 
 if [ -z "${PERNADAS_INSTALLER_ON_DISPLAY:-}" ]; then
@@ -102,7 +56,14 @@ if [ -z "${PERNADAS_INSTALLER_ON_DISPLAY:-}" ]; then
         echo "FAIL: no installer at $installer (cpack in the build directory makes it)"
         exit 1
     fi
-    installer_texts_check
+    # Its texts, listed in SCREENS, in European Portuguese as written today: no Brazilian
+    # gerund ("Instalando") or word, nor a spelling from before the reform ("actualize").
+    mkdir -p "$screens"
+    installer_texts >"$screens/installer-texts.txt"
+    [ "$(grep -c '^\^' "$screens/installer-texts.txt")" -ge 80 ] || fail "NSIS's own texts not read"
+    brazilian=$(LC_ALL=C.UTF-8 sed -E 's/\b(quando|comando|vindo)\b//gI' "$screens/installer-texts.txt" |
+        LC_ALL=C.UTF-8 grep -iwE '[[:alpha:]]+(ando|endo|[ií]ndo)|arquivos?|diret[óo]rios?|você|usuários?|tecle|registro|actuali[[:alpha:]]*|selecc[[:alpha:]]*' || true)
+    [ -z "$brazilian" ] || fail "the installer's texts not in European Portuguese: $brazilian"
     # The earlier version's installer: this build's program, packed by CPack's own script.
     rm -rf "$prefix-older"
     cpack -G NSIS --config "$build/CPackConfig.cmake" -B "$prefix-older" -D CPACK_MODULE_PATH= \
@@ -260,10 +221,9 @@ for _ in $(seq 8); do
     xdotool key Tab ctrl+a ctrl+c
     sleep 0.3
     copied=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r' || true)
-    [ "$copied" = "$(licence_paragraphs)" ] && break
+    [ "$copied" = "$paragraphs" ] && break
 done
-[ "$copied" = "$(licence_paragraphs)" ] ||
-    fail "the licence page does not show LICENSE in paragraphs: '${copied:0:200}'"
+[ "$copied" = "$paragraphs" ] || fail "the licence page does not show LICENSE's paragraphs: '${copied:0:200}'"
 xdotool key ctrl+Home
 shot installer-licence
 xdotool key Return # Aceito
