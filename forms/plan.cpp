@@ -259,6 +259,21 @@ std::string changedResults(const Form& form, const ReadoutsSeen& before) {
     return said;
 }
 
+std::size_t nextOption(const FormDesc& form, const Plan& plan, std::size_t option, int step) {
+    if (option >= plan.controls.size() || form.controls[option].kind != Kind::Option) return option;
+    std::vector<std::size_t> group;
+    for (const std::size_t i : plan.tabOrder)
+        if (form.controls[i].kind == Kind::Option && form.controls[i].visible &&
+            !plan.controls[i].hidden &&
+            plan.controls[i].container == plan.controls[option].container)
+            group.push_back(i);
+    const auto at = std::find(group.begin(), group.end(), option);
+    if (at == group.end() || step == 0) return option;
+    const auto n = static_cast<std::ptrdiff_t>(group.size());
+    const std::ptrdiff_t from = at - group.begin();
+    return group[static_cast<std::size_t>(((from + step) % n + n) % n)];
+}
+
 std::string_view kindName(Kind kind) {
     switch (kind) {
         case Kind::Slider:

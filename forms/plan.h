@@ -120,6 +120,12 @@ struct Plan {
 // Throws std::invalid_argument for a control in no frame of the form (forms::containers).
 Plan plan(const FormDesc& form, double dotsPerInch);
 
+// The option button an arrow key moves the choice to from `option` (an index in the table), as
+// in a group of radio buttons: among the option buttons of its frame that show, in tab order,
+// the next one (step +1: Down or Right) or the one before (step -1: Up or Left), round from the
+// last to the first. `option` itself where it has no other in its group.
+std::size_t nextOption(const FormDesc& form, const Plan& plan, std::size_t option, int step);
+
 // The names the browser's page knows kinds, roles, window styles and alignments by.
 std::string_view kindName(Kind kind);
 std::string_view roleName(Role role);

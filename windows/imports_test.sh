@@ -1,7 +1,9 @@
 #!/bin/sh
 # The DLLs a Windows program imports must all be the system's own, so that it runs on a bare
 # Windows without MinGW's runtime next to it. The one list of them: the tests and the release
-# both check with this script.
+# both check with this script. Nor may it import by name a function that Windows 7 lacks: the
+# system refuses to start a program with an import it cannot find, so the program looks those
+# up when it runs.
 #   sh imports_test.sh OBJDUMP PROGRAM
 set -eu
 objdump=$1
@@ -19,5 +21,11 @@ for dll in $imports; do
             echo "FAIL: $program imports $dll, which is not a system DLL"
             status=1 ;;
     esac
+done
+# User32's functions of Windows 8.1 and 10 for screens of several resolutions.
+late=$("$objdump" -p "$program" | grep -owE 'GetDpiForWindow|GetDpiForSystem|AdjustWindowRectExForDpi|SetThreadDpiAwarenessContext|SetProcessDpiAwarenessContext|EnableNonClientDpiScaling|GetSystemMetricsForDpi|SystemParametersInfoForDpi|GetDpiForMonitor|SetProcessDpiAwareness' || true)
+for name in $late; do
+    echo "FAIL: $program imports $name, which Windows 7 lacks: look it up with GetProcAddress"
+    status=1
 done
 exit $status

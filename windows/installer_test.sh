@@ -31,11 +31,39 @@ minor=${minor%%.*}
 if [ "$minor" -gt 0 ]; then older_version=$major.$((minor - 1)); else older_version=$((major - 1)).9; fi
 older=$prefix-older/pernadas-$older_version-win64.exe
 
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# The licence as its page shows it: each paragraph of LICENSE on one line.
+paragraphs=$(awk 'BEGIN { RS = "" } { gsub(/\n/, " "); printf "%s%s", s, $0; s = "\n\n" }' "$licence")
+
+# Every text the installer and its uninstaller show, "name: text": the texts its script defines
+# or gives anew, NSIS's Portuguese texts that it leaves, and the script's own.
+installer_texts() {
+    local lang=${NSISDIR:-/usr/share/nsis}/Contrib/Language\ files
+    awk 'function q(s) { sub(/^[^"]*"/, "", s); sub(/"[ \t\r]*$/, "", s); return s }
+        FILENAME == ARGV[1] && /^ *(!define MUI_|LangString \^).*"/ { mine[$2] = 1; print $2 ": " q($0) }
+        FILENAME == ARGV[1] && $1 ~ /^(DetailPrint|MessageBox)$/ { print }
+        FILENAME == ARGV[2] { if (n != "" && !(n in mine)) print n ": " $0; n = /^# \^/ ? $2 : "" }
+        FILENAME == ARGV[3] && $1 == "${LangFileString}" && !($2 in mine) { print $2 ": " q($0) }' \
+        "$build/_CPack_Packages/win64/NSIS/project.nsi" "$lang/Portuguese.nlf" "$lang/Portuguese.nsh"
+}
+
 if [ -z "${PERNADAS_INSTALLER_ON_DISPLAY:-}" ]; then
     if [ ! -f "$installer" ]; then
         echo "FAIL: no installer at $installer (cpack in the build directory makes it)"
         exit 1
     fi
+    # Its texts, listed in SCREENS, in European Portuguese as written today: no Brazilian
+    # gerund ("Instalando") or word, nor a spelling from before the reform ("actualize").
+    mkdir -p "$screens"
+    installer_texts >"$screens/installer-texts.txt"
+    [ "$(grep -c '^\^' "$screens/installer-texts.txt")" -ge 80 ] || fail "NSIS's own texts not read"
+    brazilian=$(LC_ALL=C.UTF-8 sed -E 's/\b(quando|comando|vindo)\b//gI' "$screens/installer-texts.txt" |
+        LC_ALL=C.UTF-8 grep -iwE '[[:alpha:]]+(ando|endo|[ií]ndo)|arquivos?|diret[óo]rios?|você|usuários?|tecle|registro|actuali[[:alpha:]]*|selecc[[:alpha:]]*' || true)
+    [ -z "$brazilian" ] || fail "the installer's texts not in European Portuguese: $brazilian"
     # The earlier version's installer: this build's program, packed by CPack's own script.
     rm -rf "$prefix-older"
     cpack -G NSIS --config "$build/CPackConfig.cmake" -B "$prefix-older" -D CPACK_MODULE_PATH= \
@@ -56,10 +84,6 @@ settle() { WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -w; }
 stop_wine() {
     WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -k || true
     settle
-}
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
 }
 drive=$prefix/drive_c
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pernadas'
@@ -197,9 +221,9 @@ for _ in $(seq 8); do
     xdotool key Tab ctrl+a ctrl+c
     sleep 0.3
     copied=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r' || true)
-    [ "$copied" = "$(cat "$licence")" ] && break
+    [ "$copied" = "$paragraphs" ] && break
 done
-[ "$copied" = "$(cat "$licence")" ] || fail "the licence page does not show LICENSE: '${copied:0:200}'"
+[ "$copied" = "$paragraphs" ] || fail "the licence page does not show LICENSE's paragraphs: '${copied:0:200}'"
 xdotool key ctrl+Home
 shot installer-licence
 xdotool key Return # Aceito

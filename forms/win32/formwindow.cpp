@@ -48,6 +48,36 @@ void registerClasses(HINSTANCE instance) {
     RegisterClassExW(&picture);
 }
 
+// A window's resolution and the frame around a client area at it, from the functions of
+// Windows 10 (version 1607) where the system has them. They are looked up when the program
+// runs, not imported: an import the system lacks keeps the program from starting at all, and
+// on Windows 7 and 8 the system's one resolution stands in for each window's.
+template <class Fn>
+Fn user32Function(const char* name) {
+    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(found));
+}
+
+UINT windowDpi(HWND hwnd) {
+    using Fn = UINT(WINAPI*)(HWND);
+    static const Fn forWindow = user32Function<Fn>("GetDpiForWindow");
+    if (forWindow)
+        if (const UINT dpi = forWindow(hwnd)) return dpi;
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? UINT(dpi) : 96;
+}
+
+void frameAround(RECT& client, HWND hwnd, UINT dpi) {
+    using Fn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const Fn forDpi = user32Function<Fn>("AdjustWindowRectExForDpi");
+    const DWORD style = DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    const DWORD exStyle = DWORD(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
+    if (!forDpi || !forDpi(&client, style, FALSE, exStyle, dpi))
+        AdjustWindowRectEx(&client, style, FALSE, exStyle);
+}
+
 }  // namespace
 
 COLORREF toColorRef(forms::Colour c, COLORREF fallback) {
@@ -76,7 +106,11 @@ FormWindow::FormWindow(Win32Host& host, forms::Form& form) : host_(host), form_(
     HWND owner = nullptr;
     switch (d.style) {
         case forms::WindowStyle::Bare:
+            // A sizing border and no title bar. Under Wine a window manager draws the frame
+            // from the style, and some draw a title bar with every sizing frame unless the
+            // window also has the dialog frame: with it they draw a border only.
             style = WS_POPUP | WS_THICKFRAME;
+            exStyle = WS_EX_DLGMODALFRAME;
             break;
         case forms::WindowStyle::Calculator:
             style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -93,8 +127,7 @@ FormWindow::FormWindow(Win32Host& host, forms::Form& form) : host_(host), form_(
                             nullptr, host.instance(), nullptr);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::windowProc));
-    dpi_ = GetDpiForWindow(hwnd_);
-    if (dpi_ == 0) dpi_ = 96;
+    dpi_ = windowDpi(hwnd_);
     plan_ = forms::plan(d, dpi_);  // refuses a control in no frame of the form
     // A window without a caption still has a name for screen readers.
     if (!d.accessibleName.empty()) annotate(hwnd_, PROPID_ACC_NAME, d.accessibleName);
@@ -321,8 +354,7 @@ void FormWindow::build() {
 
 void FormWindow::layout() {
     RECT frame{0, 0, plan_.clientWidth, plan_.clientHeight};
-    AdjustWindowRectExForDpi(&frame, DWORD(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
-                             DWORD(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
+    frameAround(frame, hwnd_, dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // Where the frame drawn differs from the one computed for this resolution, the client area

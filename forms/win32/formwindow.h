@@ -81,6 +81,7 @@ class FormWindow {
     void scroll(Item& item, int code, int position);
     void wheel(Item& item, int delta);
     void command(Item& item);
+    bool optionArrow(Item& item, WPARAM key);  // true when the key was an arrow
     HBRUSH colours(HDC dc, HWND child);
     void drawButton(const DRAWITEMSTRUCT& draw);
     void paintPicture(HWND hwnd, Item& item);
@@ -114,6 +115,7 @@ class FormWindow {
     int wheelRest_ = 0;
     HWND focus_ = nullptr;       // where the focus was when the window was last active
     HBITMAP surface_ = nullptr;  // the form's own drawing at the current resolution
+    SIZE surfaceSize_{};         // as large as the client area, at least the table's size
     HWND tooltips_ = nullptr;    // the read-outs' tooltips: what their values mean
     std::vector<Item> items_;    // front to back
     std::map<std::string, HFONT> fonts_;

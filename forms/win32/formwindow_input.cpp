@@ -100,6 +100,23 @@ void FormWindow::command(Item& item) {
         host_.act([&] { runtime.select(state); });
 }
 
+bool FormWindow::optionArrow(Item& item, WPARAM key) {
+    // The arrow keys move the focus and the choice through the option buttons of one frame, as
+    // in a group of radio buttons: the choice as a click makes it.
+    const int step = key == VK_RIGHT || key == VK_DOWN ? +1
+                     : key == VK_LEFT || key == VK_UP  ? -1
+                                                       : 0;
+    if (step == 0) return false;
+    const std::size_t next = forms::nextOption(form_.description(), plan_, item.index, step);
+    for (Item& other : items_)
+        if (other.index == next && other.hwnd && next != item.index) {
+            SetFocus(other.hwnd);
+            command(other);
+            break;
+        }
+    return true;
+}
+
 void FormWindow::scroll(Item& item, int code, int position) {
     forms::Slider slider(*item.state);
     auto& runtime = host_.runtime();
@@ -166,6 +183,7 @@ LRESULT FormWindow::handleControl(Item& item, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_KEYDOWN:
             if (formKey(hwnd, wp)) return 0;
+            if (kind == Kind::Option && optionArrow(item, wp)) return 0;
             // A key going down begins a press; its auto-repeat is the same press.
             if (kind == Kind::Slider && !(lp & (LPARAM(1) << 30))) host_.pressBegins();
             break;

@@ -60,11 +60,21 @@ const Pixels& FormWindow::pictureAt(const std::string& key, std::string_view nam
 // The form's own surface: its colour, its background picture, the frames' colours and the drawn
 // controls, back to front. It changes only with the resolution, so it is drawn once into a
 // bitmap, and every paint (the form's, a frame's inside, what lies behind a transparent label)
-// copies from there.
+// copies from there. A window that the user makes larger than its table (a bare one has a
+// sizing border) gets its surface made anew as large: the colour and the background picture
+// reach the new edges, as they do on every display.
 void FormWindow::paintSurface(HDC dc, const RECT& view) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int w = std::max<int>(plan_.clientWidth, client.right);
+    const int h = std::max<int>(plan_.clientHeight, client.bottom);
+    if (surface_ && (w > surfaceSize_.cx || h > surfaceSize_.cy)) {
+        DeleteObject(surface_);
+        surface_ = nullptr;
+    }
     if (!surface_) {
         const forms::FormDesc& d = form_.description();
-        const int w = plan_.clientWidth, h = plan_.clientHeight;
+        surfaceSize_ = SIZE{w, h};
         HDC screen = GetDC(hwnd_);
         surface_ = CreateCompatibleBitmap(screen, std::max(w, 1), std::max(h, 1));
         ReleaseDC(hwnd_, screen);

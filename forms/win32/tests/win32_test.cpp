@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "about/acerca.h"
@@ -322,6 +323,27 @@ TEST_F(Win32Binding, keyboardFollowsTheTabOrder) {
     EXPECT_EQ(state("frmduaspernas", "hsblcarga").value, 103);
 }
 
+// A bare window made larger by its border shows its colour, not black, where it has grown:
+// beyond the splash's table, and beyond the menu's background picture.
+TEST_F(Win32Binding, aBareWindowPaintsWhatAResizeAdds) {
+    for (std::string_view name : {"frmsplashscreen", "frmmain"}) {
+        FormWindow& window = open(name);
+        RECT r;
+        GetWindowRect(window.hwnd(), &r);
+        SetWindowPos(window.hwnd(), nullptr, 0, 0, r.right - r.left + 200, r.bottom - r.top + 100,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        pump();
+        UpdateWindow(window.hwnd());
+        GetClientRect(window.hwnd(), &r);
+        const forms::Colour back = window.form().description().back;
+        HDC dc = GetDC(window.hwnd());
+        EXPECT_EQ(GetPixel(dc, r.right - 3, r.bottom - 3),
+                  back == forms::kDefaultColour ? GetSysColor(COLOR_BTNFACE) : rgb(back))
+            << name;
+        ReleaseDC(window.hwnd(), dc);
+    }
+}
+
 // A window moved to a screen of another resolution lays itself out again at that resolution.
 TEST_F(Win32Binding, aNewResolutionLaysTheWindowOutAgain) {
     FormWindow& window = open("frmtrespernas");
@@ -490,7 +512,7 @@ TEST_F(Win32Binding, aHandlersMessageBoxIsShownModalAndDismissed) {
 }
 
 // Option buttons show the model's choice: a click selects through the model, which clears the
-// other of the group.
+// other of the group; the arrow keys move the focus and the choice through the group.
 TEST_F(Win32Binding, optionButtonsShowTheModelsChoice) {
     FormWindow& window = open("frmtrespernas");
     HWND one = window.control(Three::kDiameterOption), two = window.control(Three::kDistanceOption);
@@ -502,6 +524,14 @@ TEST_F(Win32Binding, optionButtonsShowTheModelsChoice) {
     EXPECT_FALSE(state("frmtrespernas", Three::kDiameterOption).selected);
     EXPECT_EQ(SendMessageW(one, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(SendMessageW(two, BM_GETCHECK, 0, 0), BST_CHECKED);
+    for (const auto& [key, from, to] : {std::tuple{VK_DOWN, two, one}, {VK_LEFT, one, two}}) {
+        SetFocus(from);
+        SendMessageW(from, WM_KEYDOWN, key, 0);
+        pump();
+        EXPECT_EQ(GetFocus(), to) << key;
+        EXPECT_EQ(SendMessageW(to, BM_GETCHECK, 0, 0), BST_CHECKED) << key;
+        EXPECT_EQ(SendMessageW(from, BM_GETCHECK, 0, 0), BST_UNCHECKED) << key;
+    }
 }
 
 // The focus shows on an option button, though it has no caption to draw it around.
