@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The browser tests (run by scripts/web.sh --test after it has built the site): the number texts
-# under the C library's conversions that the WebAssembly build uses, then the site in headless
-# Chromium against pernadas-replay. Needs build/bin/pernadas-replay (the native build).
+# The browser tests (run by scripts/web.sh --test after it has built the site): the site in
+# headless Chromium against pernadas-replay. Needs build/bin/pernadas-replay (the native build,
+# which also tests the number texts under the C library's conversions that the WebAssembly build
+# uses: numbers_fallback_test).
 #
 #   bash tests/web/run.sh               all of it, on build-web/site with every scenario file
 #   bash tests/web/run.sh SITE          the site in SITE (a release's, say) without the scenarios
@@ -17,14 +18,6 @@ fi
 if ! command -v "${CHROMIUM:-chromium}" >/dev/null; then
     echo "web tests: Chromium is missing; run bash scripts/deps.sh" >&2
     exit 1
-fi
-
-if [ -z "$site" ]; then
-    echo "== The number texts with the C library's conversions =="
-    g++ -std=c++20 -Wall -Wextra -Wpedantic -Werror -I. -DPERNADAS_NO_FLOAT_CHARCONV \
-        forms/tests/numbers_test.cpp forms/numbers.cpp forms/errors.cpp \
-        -lgtest -lgtest_main -pthread -o build-web/numbers_fallback_test
-    build-web/numbers_fallback_test --gtest_brief=1
 fi
 
 echo "== The site in headless Chromium =="
