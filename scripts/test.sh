@@ -1,45 +1,76 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, builds pernadas with warnings on, and runs every test:
-# the normal build, then the toolkit-free core again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# Sets up a fresh Debian 12 machine, builds pernadas with warnings on, and runs every test, step
+# by step: the desktop build and its tests (the accessibility, display and Qt tests among them),
+# the browser build in headless Chromium, the toolkit-free core again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the Debian package, the Windows build under Wine, the release built
+# twice byte for byte the same, the fuzzer, the planted faults, and the format check. At the end
+# it prints the seconds each step took.
+#
+#   bash scripts/test.sh            everything (what CI runs)
+#   bash scripts/test.sh --quick    the desktop build and its tests, the browser's tests and the
+#                                   format check: for daily work, before the whole run
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/deps.sh
+quick=""
+case "${1:-}" in
+    --quick) quick=1 ;;
+    "") ;;
+    *) echo "test.sh: unknown option $1 (--quick or nothing)" >&2; exit 2 ;;
+esac
+
+jobs=$(nproc)
+steps=()
+# Runs one step and keeps its time; a failing step ends the run, with the times so far.
+step() {
+    local name=$1 start=$SECONDS status=0
+    shift
+    "$@" || status=$?
+    steps+=("$(printf '%5d s  %s' $((SECONDS - start)) "$name")")
+    if [ "$status" != 0 ]; then
+        report_times
+        echo "FAILED: $name (exit $status)"
+        exit "$status"
+    fi
+}
+report_times() {
+    echo "== Seconds per step =="
+    printf '%s\n' "${steps[@]}"
+}
+
+build_and_test() {  # PRESET (a step's commands are chained: errexit does not hold in a step)
+    cmake --preset "$1" && cmake --build --preset "$1" -j"$jobs" && ctest --preset "$1" -j"$jobs"
+}
+
+format_check() {
+    echo "== Format =="
+    # deps.sh installs clang-format: without it the check fails rather than passing unread.
+    local unformatted
+    unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -c warning || true)
+    if [ "$unformatted" != "0" ]; then
+        echo "clang-format: $unformatted places differ from .clang-format"
+        return 1
+    fi
+}
+
+step "install what is missing (apt)" bash scripts/deps.sh
 # deps.sh has installed Wine and Xvfb: the Windows tests run, and a failure to run them fails.
 unset PERNADAS_WINDOWS_BUILD_ONLY
 
-jobs=$(nproc)
-
 echo "== Build and test (RelWithDebInfo) =="
-cmake --preset default
-cmake --build --preset default -j"$jobs"
-ctest --preset default -j"$jobs"
-
+step "desktop build and its tests" build_and_test default
 echo "== The calculators in a browser (WebAssembly, headless Chromium) =="
-bash scripts/web.sh --test
-
-echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
-cmake --preset sanitize
-cmake --build --preset sanitize -j"$jobs"
-ctest --preset sanitize -j"$jobs"
-
-bash scripts/package.sh
-
-bash scripts/windows.sh
-
-# The release artifacts, built twice from two clones, must be the same bytes.
-bash scripts/reproducible.sh
-
-bash scripts/fuzz.sh
-
-bash scripts/faults.sh
-
-echo "== Format =="
-# deps.sh installs clang-format: without it the check fails rather than passing unread.
-unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -c warning || true)
-if [ "$unformatted" != "0" ]; then
-    echo "clang-format: $unformatted places differ from .clang-format"
-    exit 1
+step "browser build and its tests" bash scripts/web.sh --test
+if [ -z "$quick" ]; then
+    echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
+    step "core under the sanitizers" build_and_test sanitize
+    step "Debian package" bash scripts/package.sh
+    step "Windows build and tests under Wine" bash scripts/windows.sh
+    # The release artifacts, built twice from two clones, must be the same bytes.
+    step "release, built twice" bash scripts/reproducible.sh
+    step "fuzzer" bash scripts/fuzz.sh
+    step "planted faults" bash scripts/faults.sh
 fi
-echo "All tests passed."
+step "format" format_check
+report_times
+echo "All tests passed${quick:+ (the quick tier: bash scripts/test.sh runs everything)}."
