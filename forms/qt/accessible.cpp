@@ -69,7 +69,8 @@ QList<int> unitStarts(const QString& text, QAccessible::TextBoundaryType boundar
     for (qsizetype at = finder.toNextBoundary(); at > 0 && at < text.size();
          at = finder.toNextBoundary())
         if (type != QTextBoundaryFinder::Word ||
-            (finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem))
+            ((finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem) &&
+             !text.left(at).trimmed().isEmpty()))
             starts << int(at);
     if (!text.isEmpty()) starts << int(text.size());
     return starts;

@@ -161,48 +161,33 @@ BOUNDARIES = {"character": pyatspi.TEXT_BOUNDARY_CHAR, "word": pyatspi.TEXT_BOUN
 
 def texts_answer(where, node):
     """Every question a reader asks a text, at every offset, answered at once and rightly: the
-    unit at, before and after each offset, and the run of attributes that holds it; the units
-    and the runs, put end to end, give back the text."""
+    unit at, before and after each offset, which meet end to end, and the run of attributes
+    that holds it; the line a reader puts together from the runs is the text."""
     text = node.queryText()
     whole = text.getText(0, -1)
-    length = len(whole)
+    n = len(whole)
     what = "%s: %s %r" % (where, node.name, whole)
     try:
         for kind, boundary in BOUNDARIES.items():
-            units, at = [], 0
-            while at < length:
+            for at in range(n + 1):
                 unit, start, end = text.getTextAtOffset(at, boundary)
-                if start != at or end <= at or unit != whole[start:end]:
-                    break
-                units.append(unit)
-                at = end
-            check("".join(units) == whole, "%s: its %ss are %r" % (what, kind, units))
-            for offset in range(length + 1):
-                unit, start, end = text.getTextAtOffset(offset, boundary)
-                inside = start <= offset < end or (offset == length and end == length and
-                                                   (kind == "character" or start < end or
-                                                    not length))
-                check(unit == whole[start:end] and inside,
-                      "%s: the %s at %d is %r (%d, %d)" % (what, kind, offset, unit, start, end))
-                before = text.getTextBeforeOffset(offset, boundary)
-                check(before[0] == whole[before[1]:before[2]] and
-                      (before[2] == start or before[1] == before[2] == 0),
-                      "%s: the %s before %d is %r" % (what, kind, offset, before))
-                after = text.getTextAfterOffset(offset, boundary)
-                check(after[0] == whole[after[1]:after[2]] and
-                      (after[1] == end or after[1] == after[2] == length),
-                      "%s: the %s after %d is %r" % (what, kind, offset, after))
+                last = at == n and end == n and (kind == "character" or start < end or not n)
+                before = text.getTextBeforeOffset(at, boundary)
+                after = text.getTextAfterOffset(at, boundary)
+                check(unit == whole[start:end] and (start <= at < end or last) and
+                      before[0] == whole[before[1]:before[2]] and
+                      (before[2] == start or before[1] == before[2] == 0) and
+                      after[0] == whole[after[1]:after[2]] and
+                      (after[1] == end or after[1] == after[2] == n),
+                      "%s: the %s at %d is %r, before %r, after %r" %
+                      (what, kind, at, (unit, start, end), before, after))
         line, at = "", 0
-        for offset in range(length + 1):
-            _, start, end = text.getAttributeRun(offset, False)
-            check(start <= offset <= end and (start < end or not length),
-                  "%s: the attributes at %d run from %d to %d" % (what, offset, start, end))
-        while at < length:
+        while at < n:
             _, start, end = text.getAttributeRun(at, False)
-            if end <= at:
-                break
-            line, at = line + whole[at:end], end
-        check(line == whole, "%s: read by its runs as %r" % (what, line))
+            check(start <= at < end, "%s: the attributes at %d run %d-%d" % (what, at, start, end))
+            line, at = line + whole[at:max(end, at + 1)], max(end, at + 1)
+        check(line == whole and text.getAttributeRun(n, False)[2] == n,
+              "%s: read by its runs as %r" % (what, line))
     except GLib.Error as error:
         check(False, "%s: a question went unanswered (%s)" % (what, error.message))
 
