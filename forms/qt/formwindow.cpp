@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -47,9 +48,22 @@ void setBackground(QWidget* w, forms::Colour colour, QPalette::ColorRole role) {
 // A command button whose caption wraps onto several lines when it is wider than the button.
 class CaptionButton : public QPushButton {
   public:
-    using QPushButton::QPushButton;
+    CaptionButton(QtHost& host, const QString& caption, QWidget* parent)
+        : QPushButton(caption, parent), host_(host) {}
 
   protected:
+    // A key held on the button clicks it once: its repeats click nothing.
+    void keyPressEvent(QKeyEvent* event) override {
+        if (clickKey(event->key()) && !host_.keyClicks(host_.keyRepeats(*event)))
+            event->accept();
+        else
+            QPushButton::keyPressEvent(event);
+    }
+    static bool clickKey(int key) {
+        return key == Qt::Key_Space || key == Qt::Key_Select || key == Qt::Key_Return ||
+               key == Qt::Key_Enter;
+    }
+
     void paintEvent(QPaintEvent*) override {
         QStylePainter p(this);
         QStyleOptionButton option;
@@ -65,6 +79,9 @@ class CaptionButton : public QPushButton {
   public:
     // Where the caption goes: inside the button's bevel.
     static QRect textRoom(const QRect& button) { return button.adjusted(3, 2, -3, -2); }
+
+  private:
+    QtHost& host_;
 };
 
 // An option button that shows the keyboard focus whether or not it has a caption: a frame in
@@ -245,7 +262,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             break;
         }
         case Kind::Button: {
-            auto* button = new CaptionButton(qs(d.caption), parent);
+            auto* button = new CaptionButton(host_, qs(d.caption), parent);
             button->setAutoDefault(true);  // Enter presses the focused button
             const QColor back = toQColor(d.back);
             if (back.isValid())
