@@ -223,6 +223,19 @@ std::string readoutDescription(const ControlState& readout) {
     return description;
 }
 
+std::vector<std::size_t> optionGroup(const Plan& plan, std::size_t option) {
+    for (std::vector<std::size_t> group : plan.groups.options) {
+        if (std::find(group.begin(), group.end(), option) == group.end()) continue;
+        const auto place = [&](std::size_t i) {
+            return std::find(plan.tabOrder.begin(), plan.tabOrder.end(), i) - plan.tabOrder.begin();
+        };
+        std::stable_sort(group.begin(), group.end(),
+                         [&](std::size_t a, std::size_t b) { return place(a) < place(b); });
+        return group;
+    }
+    return {};
+}
+
 std::string_view kindName(Kind kind) {
     switch (kind) {
         case Kind::Slider:

@@ -109,6 +109,11 @@ struct Plan {
 // Throws std::invalid_argument for a control in no frame of the form (forms::containers).
 Plan plan(const FormDesc& form, double dotsPerInch);
 
+// The option buttons that make one group with `option` (those of its frame, itself among them),
+// as indices in the table, in tab order: the arrow keys move the choice through them in turn,
+// from the last round to the first. Empty for a control that is no option button.
+std::vector<std::size_t> optionGroup(const Plan& plan, std::size_t option);
+
 // The names the browser's page knows kinds, roles, window styles and alignments by.
 std::string_view kindName(Kind kind);
 std::string_view roleName(Role role);

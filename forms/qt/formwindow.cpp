@@ -18,6 +18,7 @@
 #include <QStylePainter>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -90,8 +91,23 @@ class OptionButton : public QRadioButton {
   public:
     OptionButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {}
     void setRoom(const QRect& room) { room_ = room; }
+    // The arrow keys move the choice through the group: +1 for Down and Right, -1 for Up and
+    // Left.
+    std::function<void(int)> onArrow;
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        const int direction = key == Qt::Key_Down || key == Qt::Key_Right ? +1
+                              : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
+                                                                          : 0;
+        if (direction == 0 || !onArrow || event->modifiers() != Qt::NoModifier) {
+            QRadioButton::keyPressEvent(event);
+            return;
+        }
+        event->accept();
+        onArrow(direction);
+    }
     void paintEvent(QPaintEvent* event) override {
         QRadioButton::paintEvent(event);
         if (!hasFocus()) return;
@@ -286,6 +302,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                 if (on && !state.selected) host_.act([&] { host_.runtime().select(state); });
                 syncOptions();
             });
+            option->onArrow = [this, &state](int direction) { arrowOption(state, direction); };
             w = option;
             break;
         }
@@ -408,6 +425,27 @@ void FormWindow::syncOptions() {
                         option->setAutoExclusive(true);
                     }
                 }
+}
+
+void FormWindow::arrowOption(ControlState& from, int direction) {
+    // The focus goes to the next option of the group that shows, round from the last to the
+    // first, and the choice with it: what a click on that option does.
+    const auto& controls = form_.controls();
+    const std::vector<std::size_t> group =
+        forms::optionGroup(plan_, std::size_t(&from - controls.data()));
+    const auto at = std::find(group.begin(), group.end(), std::size_t(&from - controls.data()));
+    if (at == group.end()) return;
+    const auto n = std::ptrdiff_t(group.size()), here = at - group.begin();
+    for (std::ptrdiff_t k = 1; k < n; ++k) {
+        ControlState& next =
+            form_.controls()[group[std::size_t(((here + direction * k) % n + n) % n)]];
+        QWidget* w = control(next.desc->name);
+        if (!w || !w->isVisible() || !w->isEnabled()) continue;
+        w->setFocus(Qt::TabFocusReason);
+        if (!next.selected) host_.act([&] { host_.runtime().select(next); });
+        syncOptions();
+        return;
+    }
 }
 
 void FormWindow::describeResults() {

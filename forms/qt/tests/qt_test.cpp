@@ -236,6 +236,21 @@ class QtBindingTest : public QtProgramTest {
         QVERIFY(
             !qobject_cast<QRadioButton*>(w->control(calculators::frmtrespernas::kDiameterOption))
                  ->isChecked());
+        // The arrow keys move the choice through the group, round from the last to the first,
+        // and the focus with it.
+        const std::pair<Qt::Key, std::string_view> moves[] = {
+            {Qt::Key_Down, calculators::frmtrespernas::kDiameterOption},
+            {Qt::Key_Right, calculators::frmtrespernas::kDistanceOption},
+            {Qt::Key_Up, calculators::frmtrespernas::kDiameterOption},
+            {Qt::Key_Left, calculators::frmtrespernas::kDistanceOption}};
+        QWidget* at = option2;
+        for (const auto& [key, to] : moves) {
+            QTest::keyClick(at, key);
+            QVERIFY2(form("frmtrespernas").find(to)->selected, to.data());
+            at = w->control(to);
+            QTRY_VERIFY(at->hasFocus());
+            QVERIFY(qobject_cast<QRadioButton*>(w->control(to))->isChecked());
+        }
     }
 
     void aKeyHeldOnAButtonClicksItOnce() {
