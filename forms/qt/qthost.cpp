@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStyle>
 #include <QTranslator>
 #include <QWindow>
 
@@ -56,6 +57,12 @@ class KeyRepeatFilter : public QObject {
 }  // namespace
 
 QtHost::QtHost() {
+    // One widget style whatever the desktop's: another may leave a slider without its arrows and
+    // track, or draw texts larger than the boxes the layout gives them. It replaces the one that
+    // QT_STYLE_OVERRIDE names, which Qt has taken by now.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) &&
+        QApplication::style()->name() != QLatin1String("fusion"))
+        QApplication::setStyle(QStringLiteral("Fusion"));
     initPictures();
     installTranslations();
     installAccessibility();
