@@ -39,11 +39,26 @@ QString qs(std::string_view s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-void setBackground(QWidget* w, forms::Colour colour, QPalette::ColorRole role) {
-    const QColor c = toQColor(colour);
+// A text in the layout's colour, on the surface the control sits on.
+void setColour(QWidget* w, QPalette::ColorRole role, forms::Colour colour) {
     QPalette pal = w->palette();
-    pal.setColor(role, c.isValid() ? c : QApplication::palette(w).color(role));
+    pal.setColor(role, toQColor(colour));
     w->setPalette(pal);
+}
+
+// Whether a form or a frame (kOnForm, or its index) shows the layout's inks straight on its own
+// surface: lines and shapes, or texts given a colour and no background of their own. Such a
+// surface keeps the light scheme that they were chosen against, whatever the desktop's.
+bool inked(const forms::FormDesc& d, const forms::Plan& plan, std::size_t container) {
+    for (std::size_t i = 0; i < d.controls.size(); ++i) {
+        const ControlDesc& c = d.controls[i];
+        if (plan.controls[i].container != container) continue;
+        if (c.kind == Kind::Line || c.kind == Kind::Oval || c.kind == Kind::Rectangle) return true;
+        if ((c.kind == Kind::Label || c.kind == Kind::Option) && c.fore != forms::kDefaultColour &&
+            (c.back == forms::kDefaultColour || c.transparent))
+            return true;
+    }
+    return false;
 }
 
 // A command button whose caption wraps onto several lines when it is wider than the button.
@@ -156,7 +171,9 @@ FormWindow::FormWindow(QtHost& host, forms::Form& form)
         setFixedSize(client);
     if (d.back != forms::kDefaultColour) {
         setAutoFillBackground(true);
-        setBackground(this, d.back, QPalette::Window);
+        setColours(this, d.back, forms::kDefaultColour, QPalette::Window, QPalette::WindowText);
+    } else if (inked(d, plan_, forms::kOnForm)) {
+        setPalette(lightScheme());
     }
     if (!d.picture.empty())
         background_ = picture(d.picture, QSize(plan_.pictureWidth, plan_.pictureHeight));
@@ -244,8 +261,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             edit->setAlignment(d.align == forms::Align::Centre  ? Qt::AlignCenter
                                : d.align == forms::Align::Right ? Qt::AlignRight
                                                                 : Qt::AlignLeft);
-            if (d.fore != forms::kDefaultColour) setBackground(edit, d.fore, QPalette::Text);
-            setBackground(edit, state.back, QPalette::Base);
+            setColours(edit, state.back, d.fore, QPalette::Base, QPalette::Text);
             w = edit;
             break;
         }
@@ -256,13 +272,13 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                                  : d.align == forms::Align::Right ? Qt::AlignRight
                                                                   : Qt::AlignLeft) |
                                 Qt::AlignTop);
-            if (d.fore != forms::kDefaultColour) setBackground(label, d.fore, QPalette::WindowText);
             // A label hides what lies behind it, in its own colour or its container's, unless
             // the layout makes it transparent.
-            if (!d.transparent) {
-                label->setAutoFillBackground(true);
-                if (d.back != forms::kDefaultColour) setBackground(label, d.back, QPalette::Window);
-            }
+            if (!d.transparent) label->setAutoFillBackground(true);
+            if (!d.transparent && d.back != forms::kDefaultColour)
+                setColours(label, d.back, d.fore, QPalette::Window, QPalette::WindowText);
+            else if (d.fore != forms::kDefaultColour)
+                setColour(label, QPalette::WindowText, d.fore);
             w = label;
             break;
         }
@@ -273,7 +289,11 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             frame->setTitle(qs(d.caption));
             // A frame hides what lies behind it, in its own colour or its container's.
             frame->setAutoFillBackground(true);
-            if (d.back != forms::kDefaultColour) setBackground(frame, d.back, QPalette::Window);
+            if (d.back != forms::kDefaultColour)
+                setColours(frame, d.back, d.fore, QPalette::Window, QPalette::WindowText);
+            else if (inked(form_.description(), plan_,
+                           std::size_t(&state - form_.controls().data())))
+                frame->setPalette(lightScheme());
             w = frame;
             break;
         }
@@ -281,12 +301,14 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             auto* button = new CaptionButton(host_, qs(d.caption), parent);
             button->setAutoDefault(true);  // Enter presses the focused button
             const QColor back = toQColor(d.back);
+            setColours(button, d.back, d.fore, QPalette::Button, QPalette::ButtonText);
             if (back.isValid())
-                button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; "
-                                                     "border: 2px outset %1; }"
-                                                     "QPushButton:pressed { border-style: inset; }"
-                                                     "QPushButton:focus { border-color: #202020; }")
-                                          .arg(back.name()));
+                button->setStyleSheet(
+                    QStringLiteral("QPushButton { background-color: %1; color: %2; "
+                                   "border: 2px outset %1; }"
+                                   "QPushButton:pressed { border-style: inset; }"
+                                   "QPushButton:focus { border-color: #202020; }")
+                        .arg(back.name(), button->palette().color(QPalette::ButtonText).name()));
             connect(button, &QPushButton::clicked, this,
                     [this, &state] { host_.act([&] { host_.runtime().click(state); }); });
             w = button;
@@ -296,6 +318,10 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             auto* option = new OptionButton(qs(d.caption), parent);
             markControl(option, state);
             option->setChecked(state.selected);
+            if (d.back != forms::kDefaultColour)
+                setColours(option, d.back, d.fore, QPalette::Window, QPalette::WindowText);
+            else if (d.fore != forms::kDefaultColour)
+                setColour(option, QPalette::WindowText, d.fore);
             // However it is chosen (a click, Space, an assistive tool's action), choosing an
             // option is the model's action; the model keeps the group, and the buttons show it.
             connect(option, &QRadioButton::toggled, this, [this, &state](bool on) {
@@ -328,7 +354,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                 label->setAlignment(Qt::AlignCenter);
                 if (d.back != forms::kDefaultColour) {
                     label->setAutoFillBackground(true);
-                    setBackground(label, d.back, QPalette::Window);
+                    setColours(label, d.back, d.fore, QPalette::Window, QPalette::WindowText);
                 }
             }
             w = label;
@@ -395,7 +421,7 @@ void FormWindow::sync() {
                     edit->setText(text);
                     fitText(edit, toQFont(*planned(*c.desc).font, font()));
                 }
-                setBackground(edit, c.back, QPalette::Base);
+                setColours(edit, c.back, c.desc->fore, QPalette::Base, QPalette::Text);
                 // Screen readers hear a change only when there is one.
                 const QString note = qs(c.note);
                 if (edit->toolTip() != note) edit->setToolTip(note);

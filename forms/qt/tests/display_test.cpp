@@ -9,12 +9,16 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyleOptionFrame>
+#include <QStyleOptionSlider>
 #include <QWindow>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 
 #include "forms/qt/formwindow.h"
@@ -46,6 +50,43 @@ class DisplayTest : public QtProgramTest {
         return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
     static double ratio(const QImage& image) { return image.devicePixelRatio(); }
+
+    // The contrast of each text of every window with its background, in the colours its kind
+    // draws them in, with the sliders half way for the read-outs to show values and bands.
+    std::map<QString, double> contrasts() {
+        const auto lum = [](QColor c) {
+            const auto f = [](double v) {
+                return v <= 0.04 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * f(c.redF()) + 0.7152 * f(c.greenF()) + 0.0722 * f(c.blueF()) + 0.05;
+        };
+        std::map<QString, double> found;
+        for (const char* name : kAllForms) {
+            FormWindow* w = open(name);
+            for (const auto& slider : w->plan().groups.sliders) {
+                forms::ControlState& s = form(name).controls()[slider.slider];
+                runtime->drag(forms::Slider(s), std::int16_t((s.desc->min + s.desc->max) / 2));
+            }
+            for (const ControlDesc& d : form(name).description().controls) {
+                const QWidget* c = w->control(d.name);
+                if (!c || d.kind == Kind::Slider || d.kind == Kind::Picture ||
+                    d.kind == Kind::Image)
+                    continue;
+                const QPalette& p = c->palette();
+                const bool edit = qobject_cast<const QLineEdit*>(c),
+                           button = d.kind == Kind::Button;
+                const double a = lum(p.color(edit     ? QPalette::Text
+                                             : button ? QPalette::ButtonText
+                                                      : QPalette::WindowText));
+                const double b = lum(p.color(edit     ? QPalette::Base
+                                             : button ? QPalette::Button
+                                                      : QPalette::Window));
+                found[QStringLiteral("%1: %2").arg(name, d.name.data())] = std::max(a / b, b / a);
+            }
+            runtime->close(form(name));
+        }
+        return found;
+    }
 
   private slots:
     void init() { start(); }
@@ -245,6 +286,36 @@ class DisplayTest : public QtProgramTest {
             }
             runtime->close(form(name));
         }
+    }
+
+    void textsKeepTheirContrastUnderADarkThemeAndAnotherStyle() {
+        // Under a dark desktop theme's colours, with another widget style asked for, no text is
+        // fainter than in the light scheme, nor under 4.5:1 where that gives more; the program's
+        // own style stands, and with it the sliders' arrows.
+        const auto light = contrasts();
+        stop();
+        const QPalette before = QApplication::palette();
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+        QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x24, 0x24, 0x24));
+        dark.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
+        QApplication::setPalette(dark);
+        QApplication::setStyle(QStringLiteral("Windows"));
+        start();
+        const auto seen = contrasts();
+        QCOMPARE(seen.size(), light.size());
+        for (const auto& [what, ratio] : light)
+            QVERIFY2(
+                seen.at(what) >= std::min(ratio, 4.5) - 0.05,
+                qPrintable(
+                    QStringLiteral("%1: %2, light %3").arg(what).arg(seen.at(what)).arg(ratio)));
+        auto* bar = qobject_cast<QScrollBar*>(open("frmduaspernas")->control("hsbperna"));
+        QStyleOptionSlider arrows;
+        arrows.initFrom(bar);
+        QVERIFY(
+            bar->style()
+                ->subControlRect(QStyle::CC_ScrollBar, &arrows, QStyle::SC_ScrollBarAddLine, bar)
+                .width() > 0);
+        QCOMPARE(QApplication::style()->name(), QStringLiteral("fusion"));
     }
 
     void theAboutDialogsOwnTextsFitAtTheirOwnSize() {
