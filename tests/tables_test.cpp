@@ -137,8 +137,6 @@ TEST(Tables, EveryFormOfTheProgramIsSound) {
     const Groups t = groups(three);
     ASSERT_EQ(t.options.size(), 1u);
     EXPECT_EQ(names(three, t.options[0]), (Names{"Option2", "Option1"}));
-    EXPECT_EQ(names(three, optionGroup(plan(three, 96), t.options[0][0])),
-              (Names{"Option1", "Option2"}));  // the arrow keys' order is the tab order
     EXPECT_EQ(groups(runtime.find("frmquatropernas")->description()).sliders.size(), 3u);
     // What else shows, top to bottom: the splash's texts; nothing on a calculator, whose labels
     // only head its sliders and read-outs.

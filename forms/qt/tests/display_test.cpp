@@ -55,10 +55,8 @@ class DisplayTest : public QtProgramTest {
     // draws them in, with the sliders half way for the read-outs to show values and bands.
     std::map<QString, double> contrasts() {
         const auto lum = [](QColor c) {
-            const auto f = [](double v) {
-                return v <= 0.04 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-            };
-            return 0.2126 * f(c.redF()) + 0.7152 * f(c.greenF()) + 0.0722 * f(c.blueF()) + 0.05;
+            return 0.2126 * std::pow(c.redF(), 2.2) + 0.7152 * std::pow(c.greenF(), 2.2) +
+                   0.0722 * std::pow(c.blueF(), 2.2) + 0.05;
         };
         std::map<QString, double> found;
         for (const char* name : kAllForms) {
@@ -68,19 +66,14 @@ class DisplayTest : public QtProgramTest {
                 runtime->drag(forms::Slider(s), std::int16_t((s.desc->min + s.desc->max) / 2));
             }
             for (const ControlDesc& d : form(name).description().controls) {
+                using P = QPalette;
                 const QWidget* c = w->control(d.name);
-                if (!c || d.kind == Kind::Slider || d.kind == Kind::Picture ||
-                    d.kind == Kind::Image)
-                    continue;
-                const QPalette& p = c->palette();
-                const bool edit = qobject_cast<const QLineEdit*>(c),
-                           button = d.kind == Kind::Button;
-                const double a = lum(p.color(edit     ? QPalette::Text
-                                             : button ? QPalette::ButtonText
-                                                      : QPalette::WindowText));
-                const double b = lum(p.color(edit     ? QPalette::Base
-                                             : button ? QPalette::Button
-                                                      : QPalette::Window));
+                if (!c) continue;
+                const auto [text, back] =
+                    qobject_cast<const QLineEdit*>(c) ? std::pair{P::Text, P::Base}
+                    : d.kind == Kind::Button          ? std::pair{P::ButtonText, P::Button}
+                                                      : std::pair{P::WindowText, P::Window};
+                const double a = lum(c->palette().color(text)), b = lum(c->palette().color(back));
                 found[QStringLiteral("%1: %2").arg(name, d.name.data())] = std::max(a / b, b / a);
             }
             runtime->close(form(name));
@@ -289,9 +282,8 @@ class DisplayTest : public QtProgramTest {
     }
 
     void textsKeepTheirContrastUnderADarkThemeAndAnotherStyle() {
-        // Under a dark desktop theme's colours, with another widget style asked for, no text is
-        // fainter than in the light scheme, nor under 4.5:1 where that gives more; the program's
-        // own style stands, and with it the sliders' arrows.
+        // Under a dark theme's colours and another style asked for, no text is fainter than in
+        // the light scheme (nor under 4.5:1); the program's style stands, with slider arrows.
         const auto light = contrasts();
         stop();
         const QPalette before = QApplication::palette();
@@ -302,19 +294,13 @@ class DisplayTest : public QtProgramTest {
         QApplication::setStyle(QStringLiteral("Windows"));
         start();
         const auto seen = contrasts();
-        QCOMPARE(seen.size(), light.size());
         for (const auto& [what, ratio] : light)
-            QVERIFY2(
-                seen.at(what) >= std::min(ratio, 4.5) - 0.05,
-                qPrintable(
-                    QStringLiteral("%1: %2, light %3").arg(what).arg(seen.at(what)).arg(ratio)));
-        auto* bar = qobject_cast<QScrollBar*>(open("frmduaspernas")->control("hsbperna"));
-        QStyleOptionSlider arrows;
-        arrows.initFrom(bar);
-        QVERIFY(
-            bar->style()
-                ->subControlRect(QStyle::CC_ScrollBar, &arrows, QStyle::SC_ScrollBarAddLine, bar)
-                .width() > 0);
+            QVERIFY2(seen.at(what) >= std::min(ratio, 4.5) - 0.05, qPrintable(what));
+        QStyleOptionSlider bar;
+        bar.initFrom(open("frmduaspernas")->control("hsbperna"));
+        QVERIFY(QApplication::style()
+                    ->subControlRect(QStyle::CC_ScrollBar, &bar, QStyle::SC_ScrollBarAddLine)
+                    .width() > 0);
         QCOMPARE(QApplication::style()->name(), QStringLiteral("fusion"));
     }
 
