@@ -249,8 +249,7 @@ class QtBindingTest : public QtProgramTest {
 
     void aKeyHeldOnAButtonClicksItOnce() {
         // On the search before the load is set (a box); repeats marked or, as X may, not.
-        FormWindow* w = open("frmduaspernas");
-        QWidget* search = w->control(calculators::frmduaspernas::kSearchButton);
+        QWidget* search = open("frmduaspernas")->control(calculators::frmduaspernas::kSearchButton);
         const auto key = [&](QEvent::Type type, Qt::Key k, bool repeat, quint64 time) {
             QKeyEvent event(type, k, Qt::NoModifier, QString(), repeat);
             event.setTimestamp(time);
