@@ -67,6 +67,17 @@ class DisplayHost : public Host {
     }
     bool pressSpent() const { return pressSpent_; }
 
+    // One press, one click. A key held on a command button (Space, Enter) clicks it once,
+    // however long it is held: the toolkit repeats a held key as presses of its own, which go on
+    // through the message box the click raised, answer it, and click the button again behind
+    // it. The display passes each key press meant for a button, with whether the toolkit marks
+    // it as a repeat; true when it is a press of its own, which begins a press and may click.
+    bool keyClicks(bool repeat) {
+        if (repeat) return false;
+        pressBegins();
+        return true;
+    }
+
     // Message boxes are answered by a person; tests may answer them instead.
     void setAutoAnswer(bool on) { autoAnswer_ = on; }
     const std::vector<Message>& shownMessages() const { return shown_; }

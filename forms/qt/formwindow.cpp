@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -17,6 +18,7 @@
 #include <QStylePainter>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -40,19 +42,47 @@ QString qs(std::string_view s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-void setBackground(QWidget* w, forms::Colour colour, QPalette::ColorRole role) {
-    const QColor c = toQColor(colour);
+// A text in the layout's colour, on the surface the control sits on.
+void setColour(QWidget* w, QPalette::ColorRole role, forms::Colour colour) {
     QPalette pal = w->palette();
-    pal.setColor(role, c.isValid() ? c : QApplication::palette(w).color(role));
+    pal.setColor(role, toQColor(colour));
     w->setPalette(pal);
+}
+
+// Whether a form or a frame (kOnForm, or its index) shows the layout's inks straight on its own
+// surface: lines and shapes, or texts given a colour and no background of their own. Such a
+// surface keeps the light scheme that they were chosen against, whatever the desktop's.
+bool inked(const forms::FormDesc& d, const forms::Plan& plan, std::size_t container) {
+    for (std::size_t i = 0; i < d.controls.size(); ++i) {
+        const ControlDesc& c = d.controls[i];
+        if (plan.controls[i].container != container) continue;
+        if (c.kind == Kind::Line || c.kind == Kind::Oval || c.kind == Kind::Rectangle) return true;
+        if ((c.kind == Kind::Label || c.kind == Kind::Option) && c.fore != forms::kDefaultColour &&
+            (c.back == forms::kDefaultColour || c.transparent))
+            return true;
+    }
+    return false;
 }
 
 // A command button whose caption wraps onto several lines when it is wider than the button.
 class CaptionButton : public QPushButton {
   public:
-    using QPushButton::QPushButton;
+    CaptionButton(QtHost& host, const QString& caption, QWidget* parent)
+        : QPushButton(caption, parent), host_(host) {}
 
   protected:
+    // A key held on the button clicks it once: its repeats click nothing.
+    void keyPressEvent(QKeyEvent* event) override {
+        if (clickKey(event->key()) && !host_.keyClicks(host_.keyRepeats(*event)))
+            event->accept();
+        else
+            QPushButton::keyPressEvent(event);
+    }
+    static bool clickKey(int key) {
+        return key == Qt::Key_Space || key == Qt::Key_Select || key == Qt::Key_Return ||
+               key == Qt::Key_Enter;
+    }
+
     void paintEvent(QPaintEvent*) override {
         QStylePainter p(this);
         QStyleOptionButton option;
@@ -68,6 +98,9 @@ class CaptionButton : public QPushButton {
   public:
     // Where the caption goes: inside the button's bevel.
     static QRect textRoom(const QRect& button) { return button.adjusted(3, 2, -3, -2); }
+
+  private:
+    QtHost& host_;
 };
 
 // An option button that shows the keyboard focus whether or not it has a caption: a frame in
@@ -76,8 +109,23 @@ class OptionButton : public QRadioButton {
   public:
     OptionButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {}
     void setRoom(const QRect& room) { room_ = room; }
+    // The arrow keys move the choice through the group: +1 for Down and Right, -1 for Up and
+    // Left.
+    std::function<void(int)> onArrow;
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        const int direction = key == Qt::Key_Down || key == Qt::Key_Right ? +1
+                              : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
+                                                                          : 0;
+        if (direction == 0 || !onArrow || event->modifiers() != Qt::NoModifier) {
+            QRadioButton::keyPressEvent(event);
+            return;
+        }
+        event->accept();
+        onArrow(direction);
+    }
     void paintEvent(QPaintEvent* event) override {
         QRadioButton::paintEvent(event);
         if (!hasFocus()) return;
@@ -126,7 +174,9 @@ FormWindow::FormWindow(QtHost& host, forms::Form& form)
         setFixedSize(client);
     if (d.back != forms::kDefaultColour) {
         setAutoFillBackground(true);
-        setBackground(this, d.back, QPalette::Window);
+        setColours(this, d.back, forms::kDefaultColour, QPalette::Window, QPalette::WindowText);
+    } else if (inked(d, plan_, forms::kOnForm)) {
+        setPalette(lightScheme());
     }
     if (!d.picture.empty())
         background_ = picture(d.picture, QSize(plan_.pictureWidth, plan_.pictureHeight));
@@ -217,8 +267,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             edit->setAlignment(d.align == forms::Align::Centre  ? Qt::AlignCenter
                                : d.align == forms::Align::Right ? Qt::AlignRight
                                                                 : Qt::AlignLeft);
-            if (d.fore != forms::kDefaultColour) setBackground(edit, d.fore, QPalette::Text);
-            setBackground(edit, state.back, QPalette::Base);
+            setColours(edit, state.back, d.fore, QPalette::Base, QPalette::Text);
             w = edit;
             break;
         }
@@ -229,13 +278,13 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                                  : d.align == forms::Align::Right ? Qt::AlignRight
                                                                   : Qt::AlignLeft) |
                                 Qt::AlignTop);
-            if (d.fore != forms::kDefaultColour) setBackground(label, d.fore, QPalette::WindowText);
             // A label hides what lies behind it, in its own colour or its container's, unless
             // the layout makes it transparent.
-            if (!d.transparent) {
-                label->setAutoFillBackground(true);
-                if (d.back != forms::kDefaultColour) setBackground(label, d.back, QPalette::Window);
-            }
+            if (!d.transparent) label->setAutoFillBackground(true);
+            if (!d.transparent && d.back != forms::kDefaultColour)
+                setColours(label, d.back, d.fore, QPalette::Window, QPalette::WindowText);
+            else if (d.fore != forms::kDefaultColour)
+                setColour(label, QPalette::WindowText, d.fore);
             w = label;
             break;
         }
@@ -246,20 +295,26 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             frame->setTitle(qs(d.caption));
             // A frame hides what lies behind it, in its own colour or its container's.
             frame->setAutoFillBackground(true);
-            if (d.back != forms::kDefaultColour) setBackground(frame, d.back, QPalette::Window);
+            if (d.back != forms::kDefaultColour)
+                setColours(frame, d.back, d.fore, QPalette::Window, QPalette::WindowText);
+            else if (inked(form_.description(), plan_,
+                           std::size_t(&state - form_.controls().data())))
+                frame->setPalette(lightScheme());
             w = frame;
             break;
         }
         case Kind::Button: {
-            auto* button = new CaptionButton(qs(d.caption), parent);
+            auto* button = new CaptionButton(host_, qs(d.caption), parent);
             button->setAutoDefault(true);  // Enter presses the focused button
             const QColor back = toQColor(d.back);
+            setColours(button, d.back, d.fore, QPalette::Button, QPalette::ButtonText);
             if (back.isValid())
-                button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; "
-                                                     "border: 2px outset %1; }"
-                                                     "QPushButton:pressed { border-style: inset; }"
-                                                     "QPushButton:focus { border-color: #202020; }")
-                                          .arg(back.name()));
+                button->setStyleSheet(
+                    QStringLiteral("QPushButton { background-color: %1; color: %2; "
+                                   "border: 2px outset %1; }"
+                                   "QPushButton:pressed { border-style: inset; }"
+                                   "QPushButton:focus { border-color: #202020; }")
+                        .arg(back.name(), button->palette().color(QPalette::ButtonText).name()));
             connect(button, &QPushButton::clicked, this,
                     [this, &state] { host_.act([&] { host_.runtime().click(state); }); });
             w = button;
@@ -269,12 +324,17 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             auto* option = new OptionButton(qs(d.caption), parent);
             markControl(option, state);
             option->setChecked(state.selected);
+            if (d.back != forms::kDefaultColour)
+                setColours(option, d.back, d.fore, QPalette::Window, QPalette::WindowText);
+            else if (d.fore != forms::kDefaultColour)
+                setColour(option, QPalette::WindowText, d.fore);
             // However it is chosen (a click, Space, an assistive tool's action), choosing an
             // option is the model's action; the model keeps the group, and the buttons show it.
             connect(option, &QRadioButton::toggled, this, [this, &state](bool on) {
                 if (on && !state.selected) host_.act([&] { host_.runtime().select(state); });
                 syncOptions();
             });
+            option->onArrow = [this, &state](int direction) { arrowOption(state, direction); };
             w = option;
             break;
         }
@@ -300,7 +360,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                 label->setAlignment(Qt::AlignCenter);
                 if (d.back != forms::kDefaultColour) {
                     label->setAutoFillBackground(true);
-                    setBackground(label, d.back, QPalette::Window);
+                    setColours(label, d.back, d.fore, QPalette::Window, QPalette::WindowText);
                 }
             }
             w = label;
@@ -364,7 +424,7 @@ void FormWindow::sync() {
                     edit->setText(text);
                     fitText(edit, toQFont(*planned(*c.desc).font, font()));
                 }
-                setBackground(edit, c.back, QPalette::Base);
+                setColours(edit, c.back, c.desc->fore, QPalette::Base, QPalette::Text);
                 // Screen readers hear a change only when there is one.
                 const QString note = qs(c.note);
                 if (edit->toolTip() != note) edit->setToolTip(note);
@@ -410,6 +470,20 @@ void FormWindow::announce(const QString& results) {
         notice_->show();
         QTimer::singleShot(kNoticeMs, notice_, &QObject::deleteLater);
     });
+}
+
+void FormWindow::arrowOption(ControlState& from, int direction) {
+    // The focus goes to the next option of the group, and the choice with it: what a click on
+    // that option does.
+    const auto& controls = form_.controls();
+    const std::size_t next = forms::nextOption(form_.description(), plan_,
+                                               std::size_t(&from - controls.data()), direction);
+    ControlState& to = form_.controls()[next];
+    QWidget* w = control(to.desc->name);
+    if (&to == &from || !w) return;
+    w->setFocus(Qt::TabFocusReason);
+    if (!to.selected) host_.act([&] { host_.runtime().select(to); });
+    syncOptions();
 }
 
 void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) const {

@@ -53,6 +53,8 @@ class FormWindow : public QWidget {
     static void fitText(QLineEdit* edit, const QFont& described);
     void fitCaption(QWidget* w, const forms::ControlDesc& d) const;
     void syncOptions();
+    // An arrow key on an option button: the choice moves to the next of its group.
+    void arrowOption(forms::ControlState& from, int direction);
 
     QtHost& host_;
     forms::Form& form_;

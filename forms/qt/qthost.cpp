@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStyle>
 #include <QTranslator>
 #include <QWindow>
 
@@ -37,12 +39,52 @@ void installTranslations() {
     }
 }
 
+// Drops the repeats of a held key.
+class KeyRepeatFilter : public QObject {
+  public:
+    explicit KeyRepeatFilter(const QtHost& host) : host_(host) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+               host_.keyRepeats(*static_cast<QKeyEvent*>(event));
+    }
+
+  private:
+    const QtHost& host_;
+};
+
 }  // namespace
 
 QtHost::QtHost() {
+    // One widget style whatever the desktop's: another may leave a slider without its arrows and
+    // track, or draw texts larger than the boxes the layout gives them. It replaces the one that
+    // QT_STYLE_OVERRIDE names, which Qt has taken by now.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) &&
+        QApplication::style()->name() != QLatin1String("fusion"))
+        QApplication::setStyle(QStringLiteral("Fusion"));
     initPictures();
     installTranslations();
     installAccessibility();
+    if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool QtHost::eventFilter(QObject*, QEvent* event) {
+    // Every key release, seen before any widget takes it.
+    if (event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        lastRelease_ = {key->key(), key->timestamp()};
+    }
+    return false;
+}
+
+bool QtHost::keyRepeats(const QKeyEvent& event) const {
+    // A held key repeats as a release and a press at the same moment. The platform marks them
+    // so when it sees both in time; when it does not, the press still comes at its release's
+    // time, which no key let go and pressed again by hand does.
+    if (event.isAutoRepeat()) return true;
+    return event.type() == QEvent::KeyPress && event.key() == lastRelease_.first &&
+           event.timestamp() == lastRelease_.second && event.timestamp() != 0;
 }
 
 QtHost::~QtHost() {
@@ -82,6 +124,11 @@ void QtHost::messageBox(const forms::Message& message) {
                     QString::fromStdString(message.text), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
+    // The key held on the button that raised the box must not answer it: its repeats are
+    // dropped, and the box waits for a press of its own.
+    KeyRepeatFilter dropRepeats(*this);
+    box.installEventFilter(&dropRepeats);
+    for (QWidget* child : box.findChildren<QWidget*>()) child->installEventFilter(&dropRepeats);
     box.exec();
 }
 

@@ -3,10 +3,12 @@
 // model's user actions. The only part of the program that knows Qt.
 #pragma once
 
+#include <QKeyEvent>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 #include <map>
+#include <utility>
 
 #include "forms/displayhost.h"
 
@@ -33,13 +35,20 @@ class QtHost : public QObject, public forms::DisplayHost {
     void formUnloaded(forms::Form& form) override;
     void noFormLoaded() override;
 
+    // Whether a key event repeats a key still held down.
+    bool keyRepeats(const QKeyEvent& event) const;
+
   signals:
     void allFormsUnloaded();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void ownDialog(FormWindow& dialog, const FormWindow* leaving);
 
     std::map<const forms::Form*, QPointer<FormWindow>> windows_;
+    std::pair<int, quint64> lastRelease_{0, 0};  // the last key let go, and when
 };
 
 }  // namespace formsqt

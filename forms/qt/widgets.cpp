@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QStyle>
 #include <QStyleOptionSlider>
 #include <QSvgRenderer>
 #include <QWheelEvent>
@@ -32,6 +33,29 @@ QColor toQColor(forms::Colour colour) {
         default:
             return QColor(QRgb(static_cast<unsigned>(colour)));
     }
+}
+
+QPalette lightScheme() {
+    return QApplication::style()->standardPalette();
+}
+
+void setColours(QWidget* w, forms::Colour back, forms::Colour fore, QPalette::ColorRole backRole,
+                QPalette::ColorRole textRole) {
+    const QColor b = toQColor(back), f = toQColor(fore);
+    const QPalette around =
+        w->parentWidget() ? w->parentWidget()->palette() : QApplication::palette(w);
+    QPalette pal = w->palette();
+    if (b.isValid()) {
+        pal.setColor(backRole, b);
+        pal.setColor(textRole, f.isValid() ? f : QColor(Qt::black));
+    } else if (f.isValid()) {
+        pal.setColor(backRole, lightScheme().color(backRole));
+        pal.setColor(textRole, f);
+    } else {
+        pal.setColor(backRole, around.color(backRole));
+        pal.setColor(textRole, around.color(textRole));
+    }
+    if (pal != w->palette()) w->setPalette(pal);
 }
 
 QFont toQFont(const forms::Font& font, const QFont& inherited) {

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QWidget>
@@ -20,6 +21,18 @@ class QtHost;
 
 // A colour of the description (with its system-colour marks) as Qt's; invalid for the default.
 QColor toQColor(forms::Colour colour);
+
+// The colours the layout's own inks were chosen against: the light scheme of the program's
+// widget style, whatever the desktop's colours are.
+QPalette lightScheme();
+
+// Gives a control the pair of colours it is drawn in, its background in `backRole` and its text
+// in `textRole`, never one without the other. Where the layout gives a background, the text goes
+// with it: the layout's text colour, else black. Where it gives only a text colour, the
+// background is the light scheme's. Where it gives neither, both are those of the colours the
+// control sits among, the desktop's unless the layout set them.
+void setColours(QWidget* w, forms::Colour back, forms::Colour fore, QPalette::ColorRole backRole,
+                QPalette::ColorRole textRole);
 
 // The described font, with a close installed equivalent where the family is missing.
 QFont toQFont(const forms::Font& font, const QFont& inherited);

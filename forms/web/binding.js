@@ -66,6 +66,18 @@ function switchButton(page, text) {
     return b;
 }
 
+// One press, one click: Enter held on a command button clicks it once. The browser repeats a held
+// Enter as presses of its own, each a click, which would answer the box the first one raised and
+// click again behind it; the page sends each press to the model, saying whether it repeats, and
+// the model clicks for the first.
+function clicksOncePerPress(button, click) {
+    button.addEventListener("keydown", (e) => {
+        if (e.key !== "Enter") return;
+        e.preventDefault();
+        click(e.repeat);
+    });
+}
+
 class FormWindow {
     constructor(page, desc, phone = false) {
         this.page = page;
@@ -306,6 +318,7 @@ class FormWindow {
         if (m.key) el.accessKey = m.key;
         el.dataset.control = c.name;
         el.addEventListener("click", () => this.page.act("click", this.desc.name, c.name));
+        clicksOncePerPress(el, (held) => this.page.act("click", this.desc.name, c.name, 0, held));
         this.controls.set(c.name, {desc: c, el, focus: el});
         return el;
     }
@@ -661,6 +674,9 @@ class FormWindow {
                 if (m.key) el.accessKey = m.key;
                 if (c.back !== -1) el.style.background = cssColour(c.back);
                 el.addEventListener("click", () => this.page.act("click", this.desc.name, c.name));
+                clicksOncePerPress(el, (held) =>
+                    this.page.act("click", this.desc.name, c.name, 0, held),
+                );
                 el.tabIndex = c.takesFocus ? 0 : -1;
                 focus = c.takesFocus ? el : null;
                 break;
@@ -1344,6 +1360,10 @@ export class Page {
                 resolve();
             };
             ok.addEventListener("click", done);
+            // The key held on the button that raised the box does not answer it.
+            ok.addEventListener("keydown", (e) => {
+                if (e.repeat) e.preventDefault();
+            });
             // Esc dismisses it like OK: the box has no other answer.
             dialog.addEventListener("cancel", (e) => {
                 e.preventDefault();

@@ -266,7 +266,8 @@ int actOnce(const forms::UserAction& action) {
 extern "C" {
 
 // `held` is 1 for a step that repeats a key or button still held down, 0 for a new press: the
-// steps of one press go no further once one of them has met a message box.
+// steps of one press go no further once one of them has met a message box, and a key held on a
+// command button clicks it once.
 EMSCRIPTEN_KEEPALIVE int pw_act(const char* action, const char* formName, const char* control,
                                 int value, int held) {
     const auto verb = forms::verbNamed(action);
@@ -279,7 +280,7 @@ EMSCRIPTEN_KEEPALIVE int pw_act(const char* action, const char* formName, const 
     if (!held) host.pressBegins();
     if (*verb == forms::Verb::Arrow || *verb == forms::Verb::Page)
         host.pressStep(once);
-    else
+    else if (*verb != forms::Verb::Click || host.keyClicks(held != 0))
         host.act(once);
     return done;
 }

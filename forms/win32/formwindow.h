@@ -43,7 +43,7 @@ class FormWindow {
 
     // What a control's window does with keys that belong to the form: Tab, Esc, Enter and the
     // access keys. True when the key was the form's.
-    bool formKey(HWND from, WPARAM key);
+    bool formKey(HWND from, WPARAM key, LPARAM flags);  // flags: the key message's
 
     // What a screen reader is told about a control: its name, and its description: for a
     // read-out its unit and what its value means (the angle's band in words, which is also its

@@ -54,7 +54,7 @@ void FormWindow::focusNext(HWND from, bool backwards) {
     SetFocus(order[next]->hwnd);
 }
 
-bool FormWindow::formKey(HWND from, WPARAM key) {
+bool FormWindow::formKey(HWND from, WPARAM key, LPARAM flags) {
     switch (key) {
         case VK_TAB:
             focusNext(from, GetKeyState(VK_SHIFT) < 0);
@@ -67,8 +67,9 @@ bool FormWindow::formKey(HWND from, WPARAM key) {
                 }
             return false;
         case VK_RETURN:
+            // Enter held on a button clicks it once: its repeats are the same press.
             if (Item* item = find(from); item && item->state->desc->kind == Kind::Button) {
-                command(*item);
+                if (host_.keyClicks(flags & (LPARAM(1) << 30))) command(*item);
                 return true;
             }
             return false;
@@ -182,7 +183,7 @@ LRESULT FormWindow::handleControl(Item& item, UINT msg, WPARAM wp, LPARAM lp) {
     const Kind kind = item.state->desc->kind;
     switch (msg) {
         case WM_KEYDOWN:
-            if (formKey(hwnd, wp)) return 0;
+            if (formKey(hwnd, wp, lp)) return 0;
             if (kind == Kind::Option && optionArrow(item, wp)) return 0;
             // A key going down begins a press; its auto-repeat is the same press.
             if (kind == Kind::Slider && !(lp & (LPARAM(1) << 30))) host_.pressBegins();
@@ -281,7 +282,7 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         case WM_KEYDOWN:
-            if (formKey(hwnd_, wp)) return 0;
+            if (formKey(hwnd_, wp, lp)) return 0;
             break;
         case WM_SYSCHAR:
             if (accessKey(wchar_t(wp))) return 0;

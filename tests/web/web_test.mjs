@@ -1422,6 +1422,18 @@ async function phoneLayout() {
     );
     await agrees(lines, "a held + before the load");
 
+    // Enter held on the search before the load is set: one box, which its repeats leave open.
+    await page.focus(`${win} .pw-command`);
+    await page.keyboard.down("Enter");
+    await waitFor("the box", () => page.$("dialog.pw-message[open]"));
+    for (let i = 0; i < 5; ++i) await page.keyboard.down("Enter"); // auto-repeat
+    const stays = (await page.$("dialog.pw-message[open]")) !== null;
+    await page.keyboard.up("Enter");
+    await page.keyboard.press("Enter"); // a press of its own answers it
+    await sleep(500);
+    const asked = await page.evaluate(() => window.pernadas.messages.length);
+    check(stays && asked === boxes + 1, "phone layout: a held Enter clicks once", `${asked} boxes`);
+
     // Values typed in metres: one drag each; what the model refuses is said beside the field.
     const type = async (name, text) => {
         const field = `${win} input.pw-number[data-control="${name}"]`;

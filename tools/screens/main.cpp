@@ -1,8 +1,11 @@
-// pernadas-screens [DIR]: writes a PNG of every window of the program, as it opens and, for the
-// calculators, after a load has been set and the 90-degree search has run. Runs without a
-// display under QT_QPA_PLATFORM=offscreen.
+// pernadas-screens [--dark] [DIR]: writes a PNG of every window of the program, as it opens and,
+// for the calculators, after a load has been set and the 90-degree search has run. Runs without
+// a display under QT_QPA_PLATFORM=offscreen. --dark sets the colours of a dark desktop theme
+// first, and Qt's own -style option or QT_STYLE_OVERRIDE names a widget style, to see that
+// neither changes what the windows show.
 #include <QApplication>
 #include <QDir>
+#include <QPalette>
 #include <QPixmap>
 
 #include "calculators/duaspernas.h"
@@ -25,7 +28,17 @@ bool save(formsqt::QtHost& host, std::string_view form, const QString& dir, cons
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screens");
+    QStringList args = QApplication::arguments().mid(1);
+    if (args.removeAll(QStringLiteral("--dark")) > 0) {
+        // A dark GTK theme's colours, as a desktop hands them to Qt.
+        QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x24, 0x24, 0x24));
+        for (const auto role :
+             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
+            dark.setColor(role, Qt::white);
+        dark.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
+        QApplication::setPalette(dark);
+    }
+    const QString dir = args.isEmpty() ? QStringLiteral("screens") : args.first();
     QDir().mkpath(dir);
 
     formsqt::QtHost host;

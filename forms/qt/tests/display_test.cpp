@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyleOptionFrame>
@@ -46,6 +47,36 @@ class DisplayTest : public QtProgramTest {
         return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
     static double ratio(const QImage& image) { return image.devicePixelRatio(); }
+
+    // The contrast of each text of every window with its background, in the colours its kind
+    // draws them in, with the sliders half way for the read-outs to show values and bands.
+    QMap<QString, double> contrasts() {
+        const auto lum = [](QColor c) {
+            return 0.2126 * std::pow(c.redF(), 2.2) + 0.7152 * std::pow(c.greenF(), 2.2) +
+                   0.0722 * std::pow(c.blueF(), 2.2) + 0.05;
+        };
+        QMap<QString, double> found;
+        for (const char* name : kAllForms) {
+            FormWindow* w = open(name);
+            for (const auto& slider : w->plan().groups.sliders) {
+                forms::ControlState& s = form(name).controls()[slider.slider];
+                runtime->drag(forms::Slider(s), std::int16_t((s.desc->min + s.desc->max) / 2));
+            }
+            for (const ControlDesc& d : form(name).description().controls) {
+                using P = QPalette;
+                const QWidget* c = w->control(d.name);
+                if (!c) continue;
+                const auto [text, back] =
+                    qobject_cast<const QLineEdit*>(c) ? std::pair{P::Text, P::Base}
+                    : d.kind == Kind::Button          ? std::pair{P::ButtonText, P::Button}
+                                                      : std::pair{P::WindowText, P::Window};
+                const double a = lum(c->palette().color(text)), b = lum(c->palette().color(back));
+                found[QStringLiteral("%1: %2").arg(name, d.name.data())] = std::max(a / b, b / a);
+            }
+            runtime->close(form(name));
+        }
+        return found;
+    }
 
   private slots:
     void init() { start(); }
@@ -245,6 +276,22 @@ class DisplayTest : public QtProgramTest {
             }
             runtime->close(form(name));
         }
+    }
+
+    void textsKeepTheirContrastUnderADarkThemeAndAnotherStyle() {
+        // Under a dark theme's colours, with another style asked for, no text is fainter than in
+        // the light scheme (nor under 4.5:1); the program keeps the style that has slider arrows.
+        const auto light = contrasts();
+        stop();
+        const QPalette before = QApplication::palette();
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+        QApplication::setPalette(QPalette(QColor(0x35, 0x35, 0x35), QColor(0x24, 0x24, 0x24)));
+        QApplication::setStyle(QStringLiteral("Windows"));
+        start();
+        const auto seen = contrasts();
+        for (const auto& [what, ratio] : light.asKeyValueRange())
+            QVERIFY2(seen[what] >= std::min(ratio, 4.5) - 0.05, qPrintable(what));
+        QCOMPARE(QApplication::style()->name(), QStringLiteral("fusion"));
     }
 
     void theAboutDialogsOwnTextsFitAtTheirOwnSize() {

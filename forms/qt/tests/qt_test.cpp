@@ -251,6 +251,36 @@ class QtBindingTest : public QtProgramTest {
         QVERIFY(
             !qobject_cast<QRadioButton*>(w->control(calculators::frmtrespernas::kDiameterOption))
                  ->isChecked());
+        // The arrow keys move the choice and the focus through the group, round from the end.
+        QWidget* at = option2;
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Up, Qt::Key_Left}) {
+            QTest::keyClick(at, key);
+            at = w->control(at == option2 ? calculators::frmtrespernas::kDiameterOption
+                                          : calculators::frmtrespernas::kDistanceOption);
+            QTRY_VERIFY(qobject_cast<QRadioButton*>(at)->isChecked() && at->hasFocus());
+            QVERIFY(form("frmtrespernas").find(at->objectName().toStdString())->selected);
+        }
+    }
+
+    void aKeyHeldOnAButtonClicksItOnce() {
+        // On the search before the load is set (a box); repeats marked or, as X may, not.
+        QWidget* search = open("frmduaspernas")->control(calculators::frmduaspernas::kSearchButton);
+        const auto key = [&](QEvent::Type type, Qt::Key k, bool repeat, quint64 time) {
+            QKeyEvent event(type, k, Qt::NoModifier, QString(), repeat);
+            event.setTimestamp(time);
+            QApplication::sendEvent(search, &event);
+        };
+        for (const Qt::Key k : {Qt::Key_Return, Qt::Key_Space}) {
+            key(QEvent::KeyPress, k, false, 100);
+            for (quint64 t = 200; t < 800; t += 100) {
+                key(QEvent::KeyRelease, k, t < 500, t);
+                key(QEvent::KeyPress, k, t < 500, t);
+            }
+            key(QEvent::KeyRelease, k, false, 900);
+            key(QEvent::KeyPress, k, false, 1000);  // a press of its own clicks again
+            key(QEvent::KeyRelease, k, false, 1100);
+        }
+        QCOMPARE(host->shownMessages().size(), 4u);  // each key: held once, pressed once
     }
 
     void theSplashGivesWayToTheMenuAfterFourSeconds() {
