@@ -2,8 +2,8 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "forms/qt/qthost.h"
-#include "forms/qt/widgets.h"
+#include "display/qt/qthost.h"
+#include "display/qt/widgets.h"
 #include "shell/shell.h"
 
 int main(int argc, char** argv) {

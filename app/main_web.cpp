@@ -1,8 +1,8 @@
 // pernadas in a web browser: the page starts the program through pw_start, and feeds the user's
-// actions in through the display's pw_act (forms/web/webhost.cpp).
+// actions in through the display's pw_act (display/web/webhost.cpp).
 #include <emscripten/emscripten.h>
 
-#include "forms/web/webhost.h"
+#include "display/web/webhost.h"
 #include "shell/shell.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // pernadas.exe: the Windows desktop program. Takes no arguments, reads and writes no files.
-#include "forms/win32/win32host.h"
+#include "display/win32/win32host.h"
 #include "shell/shell.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -19,7 +19,7 @@ site=$out/site
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
 # The site, by the web preset (in $out, for a release's own folder): the page's WebAssembly, from
-# the same libraries the desktop links, and the files around it (forms/web/site.cmake).
+# the same libraries the desktop links, and the files around it (display/web/site.cmake).
 echo "== The site: the model in WebAssembly (emscripten $(em++ --version | sed -n '1s/.* \([0-9][0-9.]*\) .*/\1/p')) and the files around it =="
 cmake --preset web -B "$out" >/dev/null
 cmake --build "$out" -j2

@@ -4,9 +4,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 fail=0
-model=$(find forms -maxdepth 1 -name '*.h' -o -maxdepth 1 -name '*.cpp')
+# The forms model is all of forms/: no display binding lives there.
+model=$(find forms -path '*/tests' -prune -o \( -name '*.h' -o -name '*.cpp' \) -print)
+found=$(find forms -path '*/tests' -prune -o -type f ! -name '*.h' ! -name '*.cpp' -print)
+if [ -n "$found" ]; then echo "forms/ holds more than the model:"; echo "$found"; fail=1; fi
 # The core: the model, the forms and the runner, without their tests.
-core=$(find forms -maxdepth 1 \( -name '*.h' -o -name '*.cpp' \)
+core=$(echo "$model"
        find calculators shell about tools/replay -path '*/tests' -prune -o \
             \( -name '*.h' -o -name '*.cpp' \) -print)
 if found=$(grep -nE '#include *"(calculators|shell|about|tools|app)/' $model); then
@@ -14,7 +17,10 @@ if found=$(grep -nE '#include *"(calculators|shell|about|tools|app)/' $model); t
 fi
 # The display bindings build windows from whatever forms they are given: none includes a form
 # (their tests drive the program's own); the entry points in app/ bring the two together.
-bindings=$(find forms/qt forms/win32 forms/web -path '*/tests' -prune -o \( -name '*.h' -o -name '*.cpp' \) -print)
+bindings=$(find display -path '*/tests' -prune -o \( -name '*.h' -o -name '*.cpp' \) -print)
+if found=$(grep -nE '#include *"display/' $model); then
+    echo "the forms model includes a display binding:"; echo "$found"; fail=1
+fi
 if found=$(grep -nE '#include *"(calculators|shell|about)/' $bindings); then
     echo "a display binding includes a form:"; echo "$found"; fail=1
 fi

@@ -6,7 +6,7 @@ import globals from "globals";
 export default [
     js.configs.recommended,
     {
-        files: ["forms/web/binding.js", "forms/web/app.js"],
+        files: ["display/web/binding.js", "display/web/app.js"],
         // createPernadas: the WebAssembly's loader, which pernadas.js defines.
         languageOptions: {
             sourceType: "module",
@@ -14,7 +14,7 @@ export default [
         },
     },
     {
-        files: ["forms/web/sw.js"],
+        files: ["display/web/sw.js"],
         languageOptions: {sourceType: "script", globals: {...globals.serviceworker}},
     },
     {

@@ -31,7 +31,7 @@ if [ -z "$site" ]; then
     echo "== The page's scripts: ESLint and Prettier =="
     # The tools are the lock file's; each reads its configuration from the project
     # (tests/web/eslint.config.mjs, .prettierrc.json).
-    scripts=(forms/web/*.js tests/web/*.mjs)
+    scripts=(display/web/*.js tests/web/*.mjs)
     tests/web/node_modules/.bin/eslint --max-warnings 0 --config tests/web/eslint.config.mjs \
         "${scripts[@]}"
     tests/web/node_modules/.bin/prettier --check "${scripts[@]}"

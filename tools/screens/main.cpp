@@ -11,8 +11,8 @@
 #include "calculators/duaspernas.h"
 #include "calculators/quatropernas.h"
 #include "calculators/trespernas.h"
-#include "forms/qt/formwindow.h"
-#include "forms/qt/qthost.h"
+#include "display/qt/formwindow.h"
+#include "display/qt/qthost.h"
 #include "shell/shell.h"
 
 namespace {

@@ -14,7 +14,7 @@
 
 #include "forms/layout.h"
 #include "forms/plan.h"
-#include "forms/win32/win32host.h"
+#include "display/win32/win32host.h"
 
 namespace formswin32 {
 

@@ -1,4 +1,4 @@
-#include "forms/qt/formwindow.h"
+#include "display/qt/formwindow.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "forms/plan.h"
-#include "forms/qt/accessible.h"
-#include "forms/qt/qthost.h"
-#include "forms/qt/widgets.h"
+#include "display/qt/accessible.h"
+#include "display/qt/qthost.h"
+#include "display/qt/widgets.h"
 
 namespace formsqt {
 

@@ -1,4 +1,4 @@
-#include "forms/qt/qthost.h"
+#include "display/qt/qthost.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -11,8 +11,8 @@
 #include <QTranslator>
 #include <QWindow>
 
-#include "forms/qt/accessible.h"
-#include "forms/qt/formwindow.h"
+#include "display/qt/accessible.h"
+#include "display/qt/formwindow.h"
 
 // The pictures are compiled into the library; a static library needs them named to keep them.
 static void initPictures() {

@@ -7,8 +7,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "forms/qt/formwindow.h"
-#include "forms/qt/qthost.h"
+#include "display/qt/formwindow.h"
+#include "display/qt/qthost.h"
 #include "shell/shell.h"
 
 class QtProgramTest : public QObject {

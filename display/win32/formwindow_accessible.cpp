@@ -1,4 +1,4 @@
-#include "forms/win32/formwindow.h"
+#include "display/win32/formwindow.h"
 
 #include <commctrl.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "forms/plan.h"
-#include "forms/win32/formwindow_parts.h"
+#include "display/win32/formwindow_parts.h"
 
 namespace formswin32 {
 

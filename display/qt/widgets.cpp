@@ -1,4 +1,4 @@
-#include "forms/qt/widgets.h"
+#include "display/qt/widgets.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -13,8 +13,8 @@
 #include <algorithm>
 
 #include "forms/plan.h"
-#include "forms/qt/accessible.h"
-#include "forms/qt/qthost.h"
+#include "display/qt/accessible.h"
+#include "display/qt/qthost.h"
 
 namespace formsqt {
 

@@ -3,7 +3,7 @@
 // readers are told (formwindow_accessible.cpp).
 #pragma once
 
-#include "forms/win32/formwindow.h"
+#include "display/win32/formwindow.h"
 
 namespace formswin32 {
 

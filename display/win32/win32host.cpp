@@ -1,4 +1,4 @@
-#include "forms/win32/win32host.h"
+#include "display/win32/win32host.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "forms/win32/formwindow.h"
+#include "display/win32/formwindow.h"
 
 namespace formswin32 {
 

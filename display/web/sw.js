@@ -1,7 +1,7 @@
 // Keeps every file of the site, so that after one visit the calculators open without a network.
 //
 // All of one build. A page whose script came from one build and whose WebAssembly came from another
-// could show wrong numbers. The build (forms/web/site.cmake) writes this build's name into VERSION
+// could show wrong numbers. The build (display/web/site.cmake) writes this build's name into VERSION
 // and, into FILES, the SHA-256 of every file the worker keeps: the site's files less the PNG icons
 // (a browser keeps its own copy of those once it has installed the site) and less the compressed
 // copies (the same files again). Nothing goes into the cache unless its bytes are the ones FILES

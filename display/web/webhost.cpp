@@ -1,4 +1,4 @@
-#include "forms/web/webhost.h"
+#include "display/web/webhost.h"
 
 #include <emscripten/emscripten.h>
 

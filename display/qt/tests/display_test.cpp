@@ -18,9 +18,9 @@
 #include <cmath>
 #include <memory>
 
-#include "forms/qt/formwindow.h"
-#include "forms/qt/qthost.h"
-#include "forms/qt/tests/qtprogram.h"
+#include "display/qt/formwindow.h"
+#include "display/qt/qthost.h"
+#include "display/qt/tests/qtprogram.h"
 #include "shell/shell.h"
 
 using forms::ControlDesc;

@@ -1,5 +1,5 @@
 # The static site around the page's WebAssembly, made in SITE after each build of the web
-# preset (forms/web/CMakeLists.txt runs it): the page's files and pictures, the installed site's
+# preset (display/web/CMakeLists.txt runs it): the page's files and pictures, the installed site's
 # icons, the service worker's list of the files it keeps, and every file that compresses also
 # compressed. Nothing here writes a time stamp or a path: the same sources give the same bytes.
 #
@@ -19,7 +19,7 @@ if(old)
   file(REMOVE ${old})
 endif()
 foreach(name index.html binding.js binding.css app.js manifest.webmanifest sw.js)
-  file(COPY "${SOURCE}/forms/web/${name}" DESTINATION "${SITE}")
+  file(COPY "${SOURCE}/display/web/${name}" DESTINATION "${SITE}")
 endforeach()
 file(GLOB drawings "${SOURCE}/resources/*.svg")
 file(COPY ${drawings} DESTINATION "${SITE}/pictures")
@@ -57,7 +57,7 @@ framed(apple-touch-icon 64 384 180)
 
 # The service worker keeps the files of this build under a name of their own, so that a new
 # build replaces them, and each with its SHA-256, so that it keeps no file of another build
-# (forms/web/sw.js says how): all but itself and the PNG icons, and "./" as index.html.
+# (display/web/sw.js says how): all but itself and the PNG icons, and "./" as index.html.
 file(GLOB_RECURSE kept RELATIVE "${SITE}" "${SITE}/*")
 list(FILTER kept EXCLUDE REGEX "(^|/)sw\\.js$|\\.png$")
 list(SORT kept)

@@ -1,11 +1,11 @@
-#include "forms/win32/formwindow.h"
+#include "display/win32/formwindow.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "forms/win32/formwindow_parts.h"
+#include "display/win32/formwindow_parts.h"
 
 namespace formswin32 {
 

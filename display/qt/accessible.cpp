@@ -1,4 +1,4 @@
-#include "forms/qt/accessible.h"
+#include "display/qt/accessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "forms/form.h"
-#include "forms/qt/formwindow.h"
+#include "display/qt/formwindow.h"
 
 namespace formsqt {
 

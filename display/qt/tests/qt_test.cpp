@@ -17,9 +17,9 @@
 #include "calculators/duaspernas.h"
 #include "calculators/trespernas.h"
 #include "forms/plan.h"
-#include "forms/qt/formwindow.h"
-#include "forms/qt/qthost.h"
-#include "forms/qt/tests/qtprogram.h"
+#include "display/qt/formwindow.h"
+#include "display/qt/qthost.h"
+#include "display/qt/tests/qtprogram.h"
 #include "shell/shell.h"
 
 using formsqt::FormWindow;

@@ -14,8 +14,8 @@
 #include "calculators/duaspernas.h"
 #include "calculators/trespernas.h"
 #include "forms/plan.h"
-#include "forms/win32/formwindow.h"
-#include "forms/win32/win32host.h"
+#include "display/win32/formwindow.h"
+#include "display/win32/win32host.h"
 #include "shell/shell.h"
 #include "tools/replay/replay.h"
 
