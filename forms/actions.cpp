@@ -9,17 +9,23 @@ namespace forms {
 
 namespace {
 
-constexpr std::array<std::pair<Verb, std::string_view>, 8> kWords = {{{Verb::Show, "show"},
+constexpr std::array<std::pair<Verb, std::string_view>, 9> kWords = {{{Verb::Show, "show"},
                                                                       {Verb::Close, "close"},
                                                                       {Verb::Arrow, "arrow"},
                                                                       {Verb::Page, "page"},
                                                                       {Verb::Drag, "drag"},
+                                                                      {Verb::Type, "type"},
                                                                       {Verb::Click, "click"},
                                                                       {Verb::Select, "select"},
                                                                       {Verb::Tick, "tick"}}};
 
+// Drag and type name the value the slider ends at.
+bool takesValue(Verb verb) {
+    return verb == Verb::Drag || verb == Verb::Type;
+}
+
 bool movesSlider(Verb verb) {
-    return verb == Verb::Arrow || verb == Verb::Page || verb == Verb::Drag;
+    return verb == Verb::Arrow || verb == Verb::Page || takesValue(verb);
 }
 
 // A whole number: an optional sign and digits, nothing else; held within ±1000000.
@@ -85,14 +91,14 @@ std::string UserAction::line() const {
     s.append(" ").append(form);
     if (namesControl(verb)) s.append(" ").append(control);
     if (verb == Verb::Arrow || verb == Verb::Page) s.append(value < 0 ? " -" : " +");
-    if (verb == Verb::Drag) s.append(" ").append(std::to_string(value));
+    if (takesValue(verb)) s.append(" ").append(std::to_string(value));
     return s;
 }
 
 std::string_view refusal(const FormsRuntime& runtime, const UserAction& action) {
     const ControlState* control = nullptr;
     if (const auto why = targetRefusal(runtime, action, control); !why.empty()) return why;
-    if (action.verb == Verb::Drag) return offTrack(*control, action.value);
+    if (takesValue(action.verb)) return offTrack(*control, action.value);
     return {};
 }
 
@@ -106,7 +112,7 @@ std::variant<UserAction, std::string_view> readAction(const FormsRuntime& runtim
     UserAction action{*verb, words[1], count > 2 ? words[2] : std::string(), 0};
     const ControlState* control = nullptr;
     if (const auto why = targetRefusal(runtime, action, control); !why.empty()) return why;
-    if (*verb == Verb::Drag) {
+    if (takesValue(*verb)) {
         long long value = 0;
         if (!wholeNumber(words[3], value)) return "value not a whole number";
         if (const auto why = offTrack(*control, value); !why.empty()) return why;
@@ -133,6 +139,8 @@ FormsRuntime::Outcome perform(FormsRuntime& runtime, const UserAction& action) {
             return runtime.page(Slider(*control), direction);
         case Verb::Drag:
             return runtime.drag(Slider(*control), Int(static_cast<std::int16_t>(action.value)));
+        case Verb::Type:
+            return runtime.type(Slider(*control), Int(static_cast<std::int16_t>(action.value)));
         case Verb::Click:
             return runtime.click(*control);
         case Verb::Select:

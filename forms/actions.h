@@ -15,7 +15,7 @@
 
 namespace forms {
 
-enum class Verb : std::uint8_t { Show, Close, Arrow, Page, Drag, Click, Select, Tick };
+enum class Verb : std::uint8_t { Show, Close, Arrow, Page, Drag, Type, Click, Select, Tick };
 
 std::string_view verbWord(Verb verb);
 std::optional<Verb> verbNamed(std::string_view word);
@@ -29,7 +29,7 @@ struct UserAction {
     Verb verb = Verb::Show;
     std::string form;
     std::string control;  // empty for show and close
-    int value = 0;        // arrow and page: +1 or -1; drag: where the thumb is released
+    int value = 0;  // arrow and page: +1 or -1; drag: where the thumb is released; type: the value
 
     // "drag frmduaspernas hsbperna 150", "arrow frmtrespernas hsblcarga +", "show frmmain".
     std::string line() const;
@@ -38,7 +38,7 @@ struct UserAction {
 // Why a user could not do this now, or an empty text when the action can be performed: the form
 // is unknown, or not loaded (but for show); the control is unknown, or of another kind than the
 // verb acts on (a slider for arrow, page and drag, a button for click, an option button for
-// select, a timer for tick); the slider is hidden; a drag's value lies off the track.
+// select, a timer for tick); the slider is hidden; a drag's or a typed value lies off the track.
 std::string_view refusal(const FormsRuntime& runtime, const UserAction& action);
 
 // Reads the words of one action ("arrow", "frmduaspernas", "hsbperna", "+") and checks it as

@@ -120,6 +120,15 @@ FormsRuntime::Outcome FormsRuntime::drag(Slider slider, Int value) {
     return perform([&] { slider.setValue(value); });
 }
 
+FormsRuntime::Outcome FormsRuntime::type(Slider slider, Int value) {
+    if (!slider.state().form->loaded()) return {};
+    return perform([&] {
+        const ControlDesc& d = *slider.state().desc;
+        if (value.value() != slider.state().value) return slider.setValue(value);
+        if (d.handler) d.handler(*slider.state().form);
+    });
+}
+
 FormsRuntime::Outcome FormsRuntime::click(ControlState& button) {
     if (!button.form->loaded()) return {};
     return perform([&] {

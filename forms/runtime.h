@@ -102,6 +102,10 @@ class FormsRuntime {
     Outcome arrow(Slider slider, int direction);  // +1 right, -1 left: SmallChange
     Outcome page(Slider slider, int direction);   // LargeChange
     Outcome drag(Slider slider, Int value);       // thumb released at value
+    // A value typed into the slider's number field on a phone and confirmed: a drag to it, but
+    // the value the slider already holds runs its change handler once all the same, so that
+    // typing what the field shows enters it.
+    Outcome type(Slider slider, Int value);
     Outcome click(ControlState& button);
     Outcome select(ControlState& option);
     Outcome tick(ControlState& timer);

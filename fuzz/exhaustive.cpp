@@ -106,6 +106,18 @@ Packed unkey(std::uint64_t k) {
     return s;
 }
 
+// A type action of the walk types the value its slider holds in the state it is taken from: a
+// typed value that differs from it is a drag, which the walk makes anyway.
+UserAction typedIn(UserAction action, std::uint64_t key) {
+    if (action.verb != Verb::Type) return action;
+    const Packed s = unkey(key);
+    action.value = action.control == "hsbperna"    ? s.p
+                   : action.control == "hsbaltura" ? s.h
+                   : action.control == "hsblcarga" ? s.l
+                                                   : s.a;
+    return action;
+}
+
 // What each band says in words for a screen reader: the program's own wording, learnt from the
 // first state of each band and then held to. Each band's text is set once and never freed.
 class Notes {
@@ -212,6 +224,7 @@ class Worker : public Host {
             if (c.desc->kind != Kind::Slider || !c.desc->visible) continue;
             for (Verb v : {Verb::Arrow, Verb::Page})
                 for (int d : {+1, -1}) all.push_back({v, f, name, d});
+            all.push_back({Verb::Type, f, name, 0});  // the value it holds: see typedIn
         }
         for (const ControlState& c : form.controls())
             if (c.desc->kind == Kind::Slider && c.desc->visible)
@@ -299,6 +312,7 @@ class Worker : public Host {
         boxes_.clear(), reports_.clear();
         const Form::Snapshot before = calc_->snapshot();
         const auto act = action.verb == Verb::Drag    ? reference::Act::Drag
+                         : action.verb == Verb::Type  ? reference::Act::Type
                          : action.verb == Verb::Arrow ? reference::Act::Arrow
                          : action.verb == Verb::Page  ? reference::Act::Page
                                                       : reference::Act::Click;
@@ -376,7 +390,7 @@ struct Walk {
         std::vector<std::string> lines;
         for (; d > 0; --d) {
             const Node& n = layers[d][i];
-            lines.push_back(actions[n.action].line());
+            lines.push_back(typedIn(actions[n.action], layers[d - 1][n.parent].key).line());
             i = n.parent;
         }
         std::string s = "show " + std::string(kCalc) + "\n";
@@ -419,11 +433,12 @@ void work(Walk& w, std::size_t d, std::atomic<std::size_t>& next, std::vector<No
                 watch.state = std::uint32_t(i), watch.action = std::uint16_t(a);
                 watch.since = Clock::now().time_since_epoch().count();
                 worker.enter(state);
-                Worker::Result r = worker.act(w.actions[a]);
+                const UserAction action = typedIn(w.actions[a], layer[i].key);
+                Worker::Result r = worker.act(action);
                 watch.since = 0;
                 unjudged += r.unjudged;
                 if (!r.findings.empty()) {
-                    w.report(d, std::uint32_t(i), w.actions[a], r.findings);
+                    w.report(d, std::uint32_t(i), action, r.findings);
                     continue;
                 }
                 if (!r.next) continue;

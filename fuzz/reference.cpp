@@ -125,6 +125,15 @@ class Calculator {
                 case Act::Drag:
                     assign(sliderNamed(control), value);
                     break;
+                case Act::Type: {
+                    // Typing the value the slider holds runs its handler as a change would.
+                    const Slider s = sliderNamed(control);
+                    if (value == value_[s] && limits_[s].min <= value && value <= limits_[s].max)
+                        changed(s);
+                    else
+                        assign(s, value);
+                    break;
+                }
                 case Act::Arrow:
                 case Act::Page: {
                     const Slider s = sliderNamed(control);

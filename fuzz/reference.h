@@ -30,7 +30,7 @@
 namespace reference {
 
 // What the fuzzer can do to a calculator.
-enum class Act { Drag, Arrow, Page, Click, Select };
+enum class Act { Drag, Type, Arrow, Page, Click, Select };
 
 struct Expected {
     bool judged = true;  // false: a value fell on a rounding boundary
@@ -41,7 +41,8 @@ struct Expected {
 
 class Calculator;
 
-// Works out what `act` on `control` (with `value`: the drag's value, or the step's direction)
+// Works out what `act` on `control` (with `value`: the drag's or typed value, or the step's
+// direction)
 // does to the calculator `before`, and after the action compares `after` with it: the sliders,
 // every read-out's text and background. `shown` is every message box that the action showed
 // (without the report of a refused action), `refused` the error that refused it. Returns false

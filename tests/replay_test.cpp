@@ -86,6 +86,24 @@ TEST(Runner, BadLinesChangeNothing) {
     EXPECT_NE(badLines[3].find("off the track"), std::string::npos);
 }
 
+// A value typed on a phone is a drag, but the slider's own value is entered too: a fresh
+// calculator's load of 1,00 m runs the load's handler, where a drag to it does nothing.
+TEST(Runner, TypingTheSlidersOwnValueEntersIt) {
+    const auto last = [](const std::string& scenario) {
+        std::istringstream in(
+            replayText("show frmduaspernas\n" + scenario + "dump frmduaspernas\n"));
+        return lines(in).back();
+    };
+    const std::string fresh = last(""), dragged = last("drag frmduaspernas hsblcarga 100\n");
+    const std::string typed = last("type frmduaspernas hsblcarga 100\n");
+    EXPECT_EQ(dragged, fresh);
+    EXPECT_NE(typed, fresh);
+    EXPECT_NE(typed.find("\"txtlcarga\":{\"text\":\"1.00\""), std::string::npos) << typed;
+    EXPECT_EQ(last("type frmduaspernas hsbperna 250\n"), last("drag frmduaspernas hsbperna 250\n"));
+    // Off the track it is refused as a drag is, and changes nothing.
+    EXPECT_EQ(last("type frmduaspernas hsblcarga 99\n"), fresh);
+}
+
 TEST(Runner, RefusedActionReportsTheErrorAndRestoresTheForm) {
     // Four-leg, 100 x 100: a leg of 75 gives a height below the slider's minimum.
     const std::string out = replayText(
