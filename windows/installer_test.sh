@@ -31,8 +31,22 @@ minor=${minor%%.*}
 if [ "$minor" -gt 0 ]; then older_version=$major.$((minor - 1)); else older_version=$((major - 1)).9; fi
 older=$prefix-older/pernadas-$older_version-win64.exe
 
+# A failure says what was awaited, and leaves what the installer last showed: its windows, the
+# text last copied from it, and a picture of the virtual screen.
+seen=""
 fail() {
     echo "FAIL: $*" >&2
+    [ -z "$seen" ] || echo "-- last copied from the installer: '${seen:0:200}'" >&2
+    if [ -s "${log:-}" ]; then
+        echo "-- the installed program's trace and Wine's errors, the last 40 lines:" >&2
+        tail -n 40 "$log" >&2
+    fi
+    if [ -n "${DISPLAY:-}" ]; then
+        echo "-- windows on the display:" >&2
+        xwininfo -root -tree 2>/dev/null | grep -E '[0-9]+x[0-9]+\+' | grep -v ' 1x1+' >&2 || true
+        import -window root "$screens/failure.png" 2>/dev/null &&
+            echo "-- the screen at the failure: $screens/failure.png" >&2
+    fi
     exit 1
 }
 
@@ -114,6 +128,15 @@ wait_for() {
         sleep 0.2
     done
 }
+# The pages, told apart by what a user can copy from them: the licence's paragraphs (the focus
+# moved into its text, all of it selected), or the folder offered, selected.
+copy() {
+    xdotool key "$@"
+    sleep 0.3
+    seen=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r' || true)
+}
+licence_page() { copy Tab ctrl+a ctrl+c && [ "$seen" = "$paragraphs" ]; }
+folder_page() { copy ctrl+c && [ "$seen" = "$folder_win" ]; }
 installer_count() { installer_windows | wc -l; }
 shown() { [ "$(installer_count)" -ge "${1:-1}" ]; }
 gone() { [ -z "$(installer_windows)" ] && ! kill -0 "$pid" 2>/dev/null; }
@@ -179,11 +202,8 @@ echo "installed: $(cd "$folder" && ls | tr '\n' ' '), the entry: $(entry | grep 
 echo "== the installed program =="
 PERNADAS_TRACE_FORMS=1 win 'C:\Program Files\Pernadas\pernadas.exe' >"$log" 2>&1 &
 pid=$!
-for _ in $(seq 300); do
-    grep -q "frmsplashscreen shown" "$log" && break
-    sleep 0.1
-done
-grep -q "frmsplashscreen shown" "$log" || fail "the installed program showed no splash"
+splash() { grep -q "frmsplashscreen shown" "$log"; }
+wait_for "the installed program's splash" 120 splash
 sleep 0.5
 import -window root "$screens/installed-splash.png"
 kill "$pid" 2>/dev/null || true
@@ -215,24 +235,12 @@ wait_for "the installer's window, titled in Portuguese" 60 shown
 shot installer-welcome
 xdotool key Return # Seguinte
 # The licence page: its text, copied as a user would, is the project's licence.
-sleep 1
-copied=""
-for _ in $(seq 8); do
-    xdotool key Tab ctrl+a ctrl+c
-    sleep 0.3
-    copied=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r' || true)
-    [ "$copied" = "$paragraphs" ] && break
-done
-[ "$copied" = "$paragraphs" ] || fail "the licence page does not show LICENSE's paragraphs: '${copied:0:200}'"
+wait_for "the licence page showing LICENSE's paragraphs" 30 licence_page
 xdotool key ctrl+Home
 shot installer-licence
 xdotool key Return # Aceito
-sleep 1
 # The folder page offers the earlier version's folder: its text, selected, copied.
-xdotool key ctrl+c
-sleep 0.3
-offered=$(xclip -o -selection clipboard 2>/dev/null || true)
-[ "$offered" = "$folder_win" ] || fail "the folder page offers '$offered', not the earlier version's $folder_win"
+wait_for "the folder page offering the earlier version's $folder_win" 30 folder_page
 shot installer-folder
 xdotool key Escape
 wait_for "the question whether to cancel" 10 shown 2
@@ -254,9 +262,9 @@ win "$installer" &
 pid=$!
 wait_for "the installer's window" 60 shown
 xdotool key Return # Seguinte
-sleep 1
+wait_for "the licence page" 30 licence_page
 xdotool key Return # Aceito
-sleep 1
+wait_for "the folder page" 30 folder_page
 xdotool key Return # Instalar, into the earlier version's folder
 installed() { [ "$(value DisplayVersion "$(entry)")" = "REG_SZ $version" ]; }
 wait_for "the new version's entry" 60 installed

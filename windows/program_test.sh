@@ -29,14 +29,33 @@ resolution "$dpi"
 # Twips to pixels on this screen.
 px() { echo $((($1 * dpi + 720) / 1440)); }
 
+# A failure says what was awaited, and leaves the evidence: the windows on the display, the
+# program's trace with Wine's errors, whether the program still runs, and a picture of the whole
+# virtual screen.
 fail() {
     echo "FAIL: $*" >&2
     echo "-- windows on the display:" >&2
     xwininfo -root -tree | grep -E '[0-9]+x[0-9]+\+' | grep -v ' 1x1+' >&2 || true
-    echo "-- the program's output:" >&2
-    cat "$log" >&2
+    if [ -n "${pid:-}" ] && kill -0 "$pid" 2>/dev/null; then
+        echo "-- the program is still running" >&2
+    elif [ -n "${pid:-}" ]; then
+        echo "-- the program has ended" >&2
+    fi
+    echo "-- the program's trace and Wine's errors ($(wc -l <"$log") lines, the last 60):" >&2
+    tail -n 60 "$log" >&2
+    import -window root "$screens/failure.png" 2>/dev/null &&
+        echo "-- the screen at the failure: $screens/failure.png" >&2
     [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null
     exit 1
+}
+# Waits up to $2 seconds for the command after it to succeed, then fails saying what was awaited.
+until_true() {
+    local what=$1 seconds=$2 deadline=$((SECONDS + $2))
+    shift 2
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || fail "$what: not within $seconds seconds"
+        sleep 0.1
+    done
 }
 
 # The program says which form's window came up, with its client area's size and corner on the
@@ -106,19 +125,22 @@ pixels() {
 }
 
 start=$(date +%s.%N)
-PERNADAS_WINE_DISPLAY=1 PERNADAS_TRACE_FORMS=1 sh "$here/wine-run.sh" "$prefix" "$program" \
+# Wine's errors go to the trace too, for a failure to show.
+PERNADAS_WINEDEBUG=${PERNADAS_WINEDEBUG:--all,err+all} PERNADAS_WINE_DISPLAY=1 PERNADAS_TRACE_FORMS=1 \
+    sh "$here/wine-run.sh" "$prefix" "$program" \
     >"$log" 2>&1 &
 pid=$!
 
-wait_form frmsplashscreen 60
+# The first window waits on Wine's start too, which a busy machine makes slow.
+wait_form frmsplashscreen 180
 first=$(date +%s.%N)
 echo "first window after $(echo "$first - $start" | bc) s"
 splash="$(px 6495)x$(px 3900)"
 [ "${cw}x${ch}" = "$splash" ] || fail "the splash's client area is ${cw}x${ch}, not $splash"
 shot splash
 
-wait_form frmmain 15
-wait_unloaded frmsplashscreen 5
+wait_form frmmain 30
+wait_unloaded frmsplashscreen 30
 # The splash lasts 4 seconds by the program's own clock, from the moment it was shown.
 ms() { grep -m1 "pernadas: $1" "$log" | sed -E 's/.*\(([0-9]+) ms\)\r?$/\1/'; }
 lasted=$(($(ms "frmsplashscreen unloaded") - $(ms "frmsplashscreen shown")))
@@ -127,8 +149,8 @@ echo "the splash lasted $lasted ms"
 shot main-menu
 
 click_twips $((840 + 727)) $((240 + 307))  # "2 Pernadas"
-wait_form frmduaspernas 10
-wait_unloaded frmmain 5
+wait_form frmduaspernas 30
+wait_unloaded frmmain 30
 shot duas-pernadas
 # One press, one step, before the load is set: the leg's right arrow held down for 2 seconds
 # asks for the load in one box and moves the leg one step; nothing more comes while it is held,
@@ -136,12 +158,17 @@ shot duas-pernadas
 # the same with their own steps; a single click still steps.
 boxes() { grep -c 'pernadas: box ' "$log" || true; }
 leg() { grep -o 'frmduaspernas.hsbperna [0-9]*' "$log" | tail -1 | cut -d' ' -f2; }
+# What a press gives comes once the program has handled it, however busy the machine; then, for
+# a second and a half, nothing more may come.
+boxes_and_leg() { [ "$(boxes)" = "$1" ] && [ "$(leg)" = "$2" ]; }
 expect() {
+    local deadline=$((SECONDS + 30))
+    until boxes_and_leg "$1" "$2"; do
+        [ $SECONDS -lt $deadline ] || fail "$3: $(boxes) boxes and the leg at $(leg) after 30 seconds, not $1 and $2"
+        sleep 0.1
+    done
     sleep 1.5
-    local b l
-    b=$(boxes)
-    l=$(leg)
-    [ "$b" = "$1" ] && [ "$l" = "$2" ] || fail "$3: $b boxes and the leg at $l, not $1 and $2"
+    boxes_and_leg "$1" "$2" || fail "$3: then $(boxes) boxes and the leg at $(leg), not $1 and $2"
 }
 hold_twips() {
     xdotool mousemove $((cx + $(px "$1"))) $((cy + $(px "$2"))) mousedown 1
@@ -171,36 +198,35 @@ shot duas-pernadas-pressed
 # The load slider's right arrow: one small step, and its read-out shows another value.
 before=$(pixels 3600 2355 735 330)
 click_twips $((240 + 3135 - 120)) $((2400 + 127))
-sleep 1
-after=$(pixels 3600 2355 735 330)
-[ "$before" != "$after" ] || fail "the load read-out did not change after a click on its slider's arrow"
+load_redrawn() { [ "$(pixels 3600 2355 735 330)" != "$before" ]; }
+until_true "the load read-out redrawn after a click on its slider's arrow" 20 load_redrawn
 shot duas-pernadas-moved
 
 click_twips $((7200 + 607)) $((3720 + 247))  # "Cancelar"
-wait_form frmmain 10
-wait_unloaded frmduaspernas 5
+wait_form frmmain 30
+wait_unloaded frmduaspernas 30
 
 click_twips $((840 + 727)) $((1200 + 307))  # "3 Pernadas"
-wait_form frmtrespernas 10
+wait_form frmtrespernas 30
 shot tres-pernadas
 xdotool key Escape
-wait_form frmmain 10
-wait_unloaded frmtrespernas 5
+wait_form frmmain 30
+wait_unloaded frmtrespernas 30
 
 click_twips $((840 + 727)) $((2160 + 307))  # "4 Pernadas"
-wait_form frmquatropernas 10
+wait_form frmquatropernas 30
 shot quatro-pernadas
 xdotool key Escape
-wait_form frmmain 10
-wait_unloaded frmquatropernas 5
+wait_form frmmain 30
+wait_unloaded frmquatropernas 30
 
 shot main-menu-again
 click_twips $((3030 + 547)) $((2490 + 187))  # "Acerca"
-wait_form frmacerca 10
+wait_form frmacerca 30
 shot acerca
 xdotool key alt+o  # "&Ok"
-wait_unloaded frmacerca 10
-wait_form frmmain 5 again
+wait_unloaded frmacerca 30
+wait_form frmmain 30 again
 
 click_twips $((3045 + 547)) $((3000 + 187))  # "Terminar"
 status=0
