@@ -22,10 +22,10 @@
 #include <stdexcept>
 #include <vector>
 
-#include "forms/plan.h"
 #include "display/qt/accessible.h"
 #include "display/qt/qthost.h"
 #include "display/qt/widgets.h"
+#include "forms/plan.h"
 
 namespace formsqt {
 

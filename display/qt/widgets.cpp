@@ -12,9 +12,9 @@
 #include <QWheelEvent>
 #include <algorithm>
 
-#include "forms/plan.h"
 #include "display/qt/accessible.h"
 #include "display/qt/qthost.h"
+#include "forms/plan.h"
 
 namespace formsqt {
 

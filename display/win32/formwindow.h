@@ -12,9 +12,9 @@
 #include <climits>
 #include <functional>
 
+#include "display/win32/win32host.h"
 #include "forms/layout.h"
 #include "forms/plan.h"
-#include "display/win32/win32host.h"
 
 namespace formswin32 {
 

@@ -13,9 +13,9 @@
 #include "about/acerca.h"
 #include "calculators/duaspernas.h"
 #include "calculators/trespernas.h"
-#include "forms/plan.h"
 #include "display/win32/formwindow.h"
 #include "display/win32/win32host.h"
+#include "forms/plan.h"
 #include "shell/shell.h"
 #include "tools/replay/replay.h"
 
