@@ -1118,7 +1118,7 @@ async function serverAnswers() {
                 );
             }).on("error", reject);
         });
-    const plain = fs.readFileSync(path.join(site, "binding.js"));
+    const plain = fs.readFileSync(path.join(site, "page.js"));
     for (const [accept, want] of [
         ["gzip, deflate, br", "br"],
         ["gzip", "gzip"],
@@ -1128,7 +1128,7 @@ async function serverAnswers() {
         [undefined, undefined],
         ["br;q=0, *;q=0", undefined],
     ]) {
-        const r = await get("binding.js", accept === undefined ? {} : {"Accept-Encoding": accept});
+        const r = await get("page.js", accept === undefined ? {} : {"Accept-Encoding": accept});
         const got = r.headers["content-encoding"];
         const body =
             got === "br"
