@@ -1,6 +1,6 @@
 // Starts the program in the page: loads the model, opens its first window, and registers the
 // service worker that keeps every file of the site for use without a network.
-import {Page} from "./binding.js";
+import {Page} from "./page.js";
 
 const loading = document.getElementById("loading");
 

@@ -6,7 +6,8 @@ import globals from "globals";
 export default [
     js.configs.recommended,
     {
-        files: ["display/web/binding.js", "display/web/app.js"],
+        files: ["display/web/*.js"],
+        ignores: ["display/web/sw.js"],
         // createPernadas: the WebAssembly's loader, which pernadas.js defines.
         languageOptions: {
             sourceType: "module",
