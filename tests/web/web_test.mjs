@@ -1,8 +1,8 @@
-// The browser tests: the built site (build-web/site) served on 127.0.0.1 by scripts/serve.py, as
-// scripts/web.sh --serve serves it, opened in Debian's headless Chromium at a phone's size, and
-// driven through real taps, clicks and keys. What the page shows (read-outs' texts and colours,
-// sliders, option buttons, message boxes, refusals, open windows) is compared with what
-// pernadas-replay prints for the same actions.
+// The browser tests: the built site (build-web/site) served on 127.0.0.1 by nginx with the site
+// configuration the release ships (scripts/serve.sh, as scripts/web.sh --serve serves it), opened
+// in Debian's headless Chromium at a phone's size, and driven through real taps, clicks and keys.
+// What the page shows (read-outs' texts and colours, sliders, option buttons, message boxes,
+// refusals, open windows) is compared with what pernadas-replay prints for the same actions.
 //
 //   node tests/web/web_test.mjs SITE REPLAY SCREENS [SCENARIO...]
 import {spawn, spawnSync} from "node:child_process";
@@ -36,7 +36,7 @@ function check(ok, what, detail = "") {
 // it sent ("GET /pernadas.wasm 200 br 60611 186": the body's and the headers' bytes); stopping it
 // takes the site off the network. It serves SITE through a link of its own, so that a test can put
 // another build in its place at the same address.
-const serveScript = new URL("../../scripts/serve.py", import.meta.url).pathname;
+const serveScript = new URL("../../scripts/serve.sh", import.meta.url).pathname;
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "pernadas-web-"));
 const served = path.join(work, "site");
 fs.symlinkSync(path.resolve(site), served);
@@ -45,12 +45,12 @@ let server = null,
     port = 0;
 const sent = []; // what the server sent, one {method, path, status, encoding, bytes} a response
 async function startServer() {
-    server = spawn("python3", [serveScript, served, String(port)], {
+    server = spawn("bash", [serveScript, served, String(port)], {
         stdio: ["ignore", "pipe", "inherit"],
     });
     const lines = readline.createInterface({input: server.stdout});
     base = await new Promise((resolve, reject) => {
-        server.once("exit", (code) => reject(new Error(`scripts/serve.py stopped (${code})`)));
+        server.once("exit", (code) => reject(new Error(`scripts/serve.sh stopped (${code})`)));
         lines.on("line", (line) => {
             const url = /^Serving on (http:\S+)/.exec(line);
             if (url) {
@@ -1123,7 +1123,7 @@ async function serverAnswers() {
         ["gzip, deflate, br", "br"],
         ["gzip", "gzip"],
         ["br;q=0, gzip;q=0.5", "gzip"],
-        ["*", "br"],
+        ["*", undefined],
         ["identity", undefined],
         [undefined, undefined],
         ["br;q=0, *;q=0", undefined],
@@ -1165,8 +1165,8 @@ async function serverAnswers() {
         `${again.status} ${other.status}`,
     );
     check(
-        (await get("../../../../../etc/passwd")).status === 404 &&
-            (await get("%2e%2e/%2e%2e/%2e%2e/etc/passwd")).status === 404 &&
+        [400, 404].includes((await get("../../../../../etc/passwd")).status) &&
+            [400, 404].includes((await get("%2e%2e/%2e%2e/%2e%2e/etc/passwd")).status) &&
             (await get("nothing.js")).status === 404,
         "server: nothing outside the site, nothing missing",
     );
