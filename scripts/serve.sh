@@ -25,6 +25,10 @@ if ! command -v nginx >/dev/null || [ ! -f "$module" ]; then
     exit 1
 fi
 [ -d "$site" ] || { echo "serve.sh: $site is not a folder" >&2; exit 1; }
+# nginx would read a quote, a dollar sign or a backslash in the folder's name as its own.
+case $site in
+    *[\"\$\\]*) echo "serve.sh: nginx cannot be given a folder named $site" >&2; exit 1 ;;
+esac
 
 # The shipped configuration with the address and the folder filled in, and nothing else changed;
 # a configuration without those lines is refused rather than served half-changed.
@@ -73,7 +77,7 @@ start() {
     listen=$1
     local conf=${shipped/"    listen 80 default_server;"/"    listen 127.0.0.1:$listen;"}
     conf=${conf/"    listen [::]:80 default_server;"$'\n'/}
-    conf=${conf/"    root /var/www/pernadas/site;"/"    root $site;"}
+    conf=${conf/"    root /var/www/pernadas/site;"/"    root \"$site\";"}
     printf '%s\n' "$conf" >"$work/site.conf"
     cat >"$work/nginx.conf" <<EOF
 load_module $module;
