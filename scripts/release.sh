@@ -50,10 +50,13 @@ cp "$work"/windows/pernadas-*-win64.exe "$dist/"
 
 echo "== Browser site ($commit) =="
 PERNADAS_WEB_OUT="$work/web" bash scripts/web.sh >"$work/web.log" 2>&1 || { cat "$work/web.log"; exit 1; }
-# One folder named after the release; names in a fixed order, and every date, owner and mode
-# the same whoever builds it and whenever.
+# One folder named after the release: the site in site/, and beside it, outside what is served,
+# the configurations that serve it (nginx, Caddy). Names in a fixed order, and every date, owner
+# and mode the same whoever builds it and whenever.
 site=pernadas-$version-web
-mv "$work/web/site" "$work/$site"
+mkdir "$work/$site"
+mv "$work/web/site" "$work/$site/site"
+cp packaging/web/nginx-site.conf packaging/web/Caddyfile "$work/$site/"
 find "$work/$site" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
 tar -C "$work" --sort=name --format=gnu --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 \
     --numeric-owner -cf - "$site" | gzip -9n >"$dist/$site.tar.gz"
@@ -118,9 +121,19 @@ else
     echo "release.sh: Wine and Xvfb are needed to try the installer (bash scripts/deps.sh)"
     exit 1
 fi
-# The site as a user gets it: unpacked from the archive, opened in Chromium and compared with the
-# runner of this same release.
+# The site as a user gets it: unpacked from the archive, served by nginx with the archive's own
+# configuration, opened in Chromium and compared with the runner of this same release.
 mkdir "$work/unpacked"
 tar -C "$work/unpacked" -xzf "$dist/$site.tar.gz"
-REPLAY="$work/linux/bin/pernadas-replay" bash tests/web/run.sh "$work/unpacked/$site"
+PERNADAS_NGINX_SITE="$work/unpacked/$site/nginx-site.conf" REPLAY="$work/linux/bin/pernadas-replay" \
+    bash tests/web/run.sh "$work/unpacked/$site/site"
+# Caddy is not among the packages the tests install (it would want port 80 as nginx does); where
+# it is installed, the archive's Caddyfile must at least be one it takes.
+if command -v caddy >/dev/null; then
+    caddy validate --adapter caddyfile --config "$work/unpacked/$site/Caddyfile" >"$work/caddy.log" 2>&1 ||
+        { cat "$work/caddy.log"; echo "release.sh: caddy refuses the Caddyfile"; exit 1; }
+    echo "caddy: the archive's Caddyfile is valid"
+else
+    echo "caddy: not installed here; the archive's Caddyfile is not validated"
+fi
 echo "Release of $commit in $dist"

@@ -5,8 +5,9 @@
 # nothing: scripts/deps.sh does (scripts/packages/web.txt).
 #
 #   bash scripts/web.sh           build the site
-#   bash scripts/web.sh --serve   build it, then serve it on http://127.0.0.1:8015/ (PORT to change),
-#                                 compressed for browsers that take it (scripts/serve.py)
+#   bash scripts/web.sh --serve   build it, then serve it on http://127.0.0.1:8015/ (PORT to change)
+#                                 through nginx with the site configuration the release ships
+#                                 (scripts/serve.sh)
 #   bash scripts/web.sh --test    build it, then test it in headless Chromium
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,7 +31,7 @@ echo "Site in $site/ ($(size ! -name '*.br' ! -name '*.gz') bytes," \
 case "$mode" in
     --serve)
         port=${PORT:-8015}
-        exec python3 scripts/serve.py "$site" "$port"
+        exec bash scripts/serve.sh "$site" "$port"
         ;;
     --test)
         bash tests/web/run.sh

@@ -83,8 +83,8 @@ string(REGEX REPLACE "\nconst FILES = [^\n]*" "\nconst FILES = {${files}};" work
 file(WRITE "${SITE}/sw.js" "${worker}")
 
 # Every file that compresses (all but the PNGs) also as NAME.br and NAME.gz beside it, for servers
-# that send those to browsers that take them (scripts/serve.py does). Neither holds a name or a
-# date.
+# that send those to browsers that take them (packaging/web/ sets nginx and Caddy so). Neither
+# holds a name or a date.
 file(GLOB_RECURSE plain "${SITE}/*")
 list(FILTER plain EXCLUDE REGEX "\\.png$")
 foreach(path ${plain})

@@ -1,4 +1,4 @@
-// The page's scripts and their tests, linted by the test command (tests/web/lint.sh) from the
+// The page's scripts and their tests, linted by the test command (tests/web/run.sh) from the
 // project's root.
 import js from "@eslint/js";
 import globals from "globals";

@@ -44,14 +44,15 @@ export const part = (t, name, body) => t.test(name, (t) => guarded(name, body, t
 // The figures the suites measure, printed at the end.
 export const figures = {hookedDrags: 0, realDrags: 0, phoneHooked: 0, phoneFirstWindow: NaN};
 
-// The site's server on the loopback, compressed for a browser that takes it: the command that
-// serves DIR on PORT (0 for a free one). It says "Serving on http://127.0.0.1:PORT/", then one
-// line a response, what it sent ("GET /pernadas.wasm 200 br 60611 186": the body's and the
-// headers' bytes); stopping it takes the site off the network. It serves SITE through a link of
-// its own, so that a test can put another build in its place at the same address.
+// The site's server on the loopback: nginx with the configuration the release ships, which sends
+// the compressed files to a browser that takes them. The command serves DIR on PORT (0 for a free
+// one); it says "Serving on http://127.0.0.1:PORT/", then one line a response, what it sent
+// ("GET /pernadas.wasm 200 br 60611 186": the body's and the headers' bytes); stopping it takes
+// the site off the network. It serves SITE through a link of its own, so that a test can put
+// another build in its place at the same address.
 const serverCommand = (dir, port) => [
-    "python3",
-    [new URL("../../scripts/serve.py", import.meta.url).pathname, dir, String(port)],
+    "bash",
+    [new URL("../../scripts/serve.sh", import.meta.url).pathname, dir, String(port)],
 ];
 export const work = fs.mkdtempSync(path.join(os.tmpdir(), "pernadas-web-"));
 export const served = path.join(work, "site");

@@ -27,7 +27,7 @@ suite("the server", async () => {
         ["gzip, deflate, br", "br"],
         ["gzip", "gzip"],
         ["br;q=0, gzip;q=0.5", "gzip"],
-        ["*", "br"],
+        ["*", undefined],
         ["identity", undefined],
         [undefined, undefined],
         ["br;q=0, *;q=0", undefined],
@@ -69,8 +69,8 @@ suite("the server", async () => {
         `${again.status} ${other.status}`,
     );
     check(
-        (await get("../../../../../etc/passwd")).status === 404 &&
-            (await get("%2e%2e/%2e%2e/%2e%2e/etc/passwd")).status === 404 &&
+        [400, 404].includes((await get("../../../../../etc/passwd")).status) &&
+            [400, 404].includes((await get("%2e%2e/%2e%2e/%2e%2e/etc/passwd")).status) &&
             (await get("nothing.js")).status === 404,
         "server: nothing outside the site, nothing missing",
     );
