@@ -9,8 +9,8 @@
 #include <QVariant>
 #include <algorithm>
 
-#include "forms/form.h"
 #include "display/qt/formwindow.h"
+#include "forms/form.h"
 
 namespace formsqt {
 

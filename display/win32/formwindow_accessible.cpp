@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "forms/plan.h"
 #include "display/win32/formwindow_parts.h"
+#include "forms/plan.h"
 
 namespace formswin32 {
 

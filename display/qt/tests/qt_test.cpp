@@ -16,10 +16,10 @@
 #include "about/acerca.h"
 #include "calculators/duaspernas.h"
 #include "calculators/trespernas.h"
-#include "forms/plan.h"
 #include "display/qt/formwindow.h"
 #include "display/qt/qthost.h"
 #include "display/qt/tests/qtprogram.h"
+#include "forms/plan.h"
 #include "shell/shell.h"
 
 using formsqt::FormWindow;
