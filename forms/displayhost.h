@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "forms/actions.h"
+#include "forms/input.h"
 #include "forms/plan.h"
 #include "forms/runtime.h"
 
@@ -27,18 +29,9 @@ class DisplayHost : public Host {
     template <class Action>
     bool act(Action&& action) {
         return runtime_->oneAtATime([&] {
-            std::vector<std::pair<const Form*, ReadoutsSeen>> before;
-            for (const Form* form : runtime_->loadedForms())
-                before.emplace_back(form, readoutsNow(*form));
+            actionBegins();
             action();
-            syncAll();
-            for (Form* form : runtime_->loadedForms()) {
-                const auto was = std::find_if(before.begin(), before.end(),
-                                              [&](const auto& b) { return b.first == form; });
-                const std::string said =
-                    changedResults(*form, was == before.end() ? ReadoutsSeen{} : was->second);
-                if (!said.empty()) announce(*form, said);
-            }
+            actionEnded();
         });
     }
     // Says the results an action changed in a window, as one sentence (changedResults).
@@ -78,19 +71,40 @@ class DisplayHost : public Host {
         return true;
     }
 
+    // Hands one input on control `at` of a window to the map (forms/input.h) and runs the
+    // action it gives: a key or a button going down begins a press, the steps of a press go no
+    // further once one has met a message box, a key held on a command button clicks it once.
+    // The display then moves the focus where the response says. `done`: the action was taken.
+    struct Handled {
+        Response response;
+        bool done = false;
+    };
+    Handled input(Form& form, const Plan& plan, std::size_t at, const Input& input);
+    // A turn of the wheel on a slider, in the toolkit's units of which `perNotch` make one notch:
+    // each whole notch is one input; a notch not taken drops what is left of the turn.
+    void wheel(Form& form, const Plan& plan, std::size_t slider, int towardsUser, int perNotch);
+
+    // Before a message box: every window shows the values as they stand, the display stops
+    // what it repeats (boxComes), and the box is kept among those shown; unless a test answers
+    // it, the display shows it (showBox) and returns once it is dismissed.
+    void messageBox(const Message& message) final;
     // Message boxes are answered by a person; tests may answer them instead.
     void setAutoAnswer(bool on) { autoAnswer_ = on; }
     const std::vector<Message>& shownMessages() const { return shown_; }
 
   protected:
-    // Keeps the box among those shown; false when a test answers it, so that nothing waits.
-    bool recordBox(const Message& message) {
-        shown_.push_back(message);
-        return !autoAnswer_;
-    }
+    virtual void boxComes(const Message& message) { (void)message; }
+    virtual void showBox(const Message& message) = 0;
 
   private:
+    // What act does around an action: the read-outs as it finds them; then every window
+    // brought in line, and the results it changed said.
+    void actionBegins();
+    void actionEnded();
+
     FormsRuntime* runtime_ = nullptr;
+    std::vector<std::pair<const Form*, ReadoutsSeen>> before_;
+    Wheel wheel_;
     bool autoAnswer_ = false;
     bool pressSpent_ = false;
     std::vector<Message> shown_;

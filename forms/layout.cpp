@@ -59,21 +59,16 @@ bool opaque(const ControlDesc& c) {
 }
 
 std::vector<Exposure> exposures(const FormDesc& form) {
+    return exposures(form, containers(form));
+}
+
+std::vector<Exposure> exposures(const FormDesc& form, const std::vector<std::size_t>& in) {
     const auto controls = form.controls;
     const std::size_t n = controls.size();
-    std::map<std::string_view, std::size_t> index;
-    for (std::size_t i = 0; i < n; ++i) index.emplace(controls[i].name, i);
-    constexpr std::size_t kForm = static_cast<std::size_t>(-1);
-    auto containerOf = [&](std::size_t i) {
-        const auto it = index.find(controls[i].container);
-        return controls[i].container.empty() || it == index.end() ? kForm : it->second;
-    };
-    // Each control, then the frames around it out to the form (at most one round of the table,
-    // should the containers go round in a circle).
+    // Each control, then the frames around it out to the form (containers refused a circle).
     std::vector<std::vector<std::size_t>> chains(n);
     for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t at = i; at != kForm && chains[i].size() <= n; at = containerOf(at))
-            chains[i].push_back(at);
+        for (std::size_t at = i; at != kOnForm; at = in[at]) chains[i].push_back(at);
 
     // Boxes on the form, and the part of each that its frames let show.
     std::vector<Box> boxes(n), clipped(n);

@@ -1,15 +1,19 @@
 #include "forms/plan.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <string>
+
+#include "forms/layout.h"
 
 namespace forms {
 
 namespace {
 
-bool drawn(Kind kind) {
+// A line, an oval or a rectangle: what makes a frame a drawing.
+bool shape(Kind kind) {
     return kind == Kind::Line || kind == Kind::Oval || kind == Kind::Rectangle;
 }
 
@@ -19,14 +23,37 @@ int twipsToPixels(int twips, double dotsPerInch) {
     return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
 }
 
-PixelBox placedBox(const ControlDesc& c, const Exposure& seen, double dotsPerInch) {
-    const auto px = [&](int twips) { return twipsToPixels(twips, dotsPerInch); };
-    const Box& room = seen.room;
-    if (c.kind == Kind::Label && !room.empty()) {
-        const int left = px(c.left + room.left), top = px(c.top + room.top);
-        return {left, top, px(c.left + room.right) - left, px(c.top + room.bottom) - top};
-    }
-    return {px(c.left), px(c.top), px(c.width), px(c.height)};
+char32_t capital(char32_t letter) {
+    if (letter < 0x80) return static_cast<char32_t>(std::toupper(static_cast<int>(letter)));
+    return letter >= 0xE0 && letter <= 0xFE && letter != 0xF7 ? letter - 0x20 : letter;
+}
+
+Colour shownColour(Colour colour) {
+    return colour == kInactiveTitleText ? 0xC0C0C0 : colour;
+}
+
+Faces faces(const Font& font) {
+    Faces f;
+    if (font.family == "MS Sans Serif") f.families.push_back("Microsoft Sans Serif");
+    f.families.push_back(font.family);
+    f.serif = font.family.find("Times") != std::string_view::npos ||
+              font.family.find("Perpetua") != std::string_view::npos;
+    if (font.family.find("Perpetua") != std::string_view::npos) f.families.push_back("URW Bookman");
+    if (f.serif)
+        f.families.insert(f.families.end(), {"Liberation Serif", "DejaVu Serif"});
+    else
+        f.families.insert(f.families.end(), {"Liberation Sans", "Arial", "DejaVu Sans"});
+    return f;
+}
+
+PixelBox fittedPicture(int width, int height, const PixelBox& box, double dotsPerInch) {
+    if (width <= 0 || height <= 0) return {};
+    double w = std::lround(width * dotsPerInch / 96.0),
+           h = std::lround(height * dotsPerInch / 96.0);
+    const double fit = std::min({1.0, box.width / std::max(w, 1.0), box.height / std::max(h, 1.0)});
+    const int fw = std::max(1, static_cast<int>(std::floor(w * fit)));
+    const int fh = std::max(1, static_cast<int>(std::floor(h * fit)));
+    return {(box.width - fw) / 2, (box.height - fh) / 2, fw, fh};
 }
 
 std::vector<std::size_t> tabOrder(const FormDesc& form) {
@@ -43,7 +70,7 @@ namespace {
 
 // The groups, from what the plan has worked out already: each control's container, what of it
 // shows, and the tab order.
-Groups groupsOf(const FormDesc& form, const std::vector<std::size_t>& held,
+Groups groupsOf(const FormDesc& form, const std::vector<std::size_t>& in,
                 const std::vector<Exposure>& seen, const std::vector<std::size_t>& order) {
     const auto controls = form.controls;
     const auto named = [&](std::string_view name) -> std::optional<std::size_t> {
@@ -81,7 +108,7 @@ Groups groupsOf(const FormDesc& form, const std::vector<std::size_t>& held,
             else
                 same->push_back(i);
         }
-        if (drawn(c.kind) && !g.drawing && !c.container.empty()) g.drawing = named(c.container);
+        if (shape(c.kind) && !g.drawing && !c.container.empty()) g.drawing = named(c.container);
     }
     const bool grouped = !g.sliders.empty() || !g.results.empty() || !g.options.empty();
     struct Place {
@@ -96,7 +123,7 @@ Groups groupsOf(const FormDesc& form, const std::vector<std::size_t>& held,
         if (!shown || !c.visible || seen[i].hidden) continue;
         Place at{i, c.top, c.left};
         bool inDrawing = false;
-        for (std::size_t f = held[i]; f != kOnForm; f = held[f]) {
+        for (std::size_t f = in[i]; f != kOnForm; f = in[f]) {
             inDrawing = inDrawing || (g.drawing && f == *g.drawing);
             at.top += controls[f].top;
             at.left += controls[f].left;
@@ -130,7 +157,7 @@ Role roleOf(const FormDesc& form, const ControlDesc& c) {
             return Role::Label;
         case Kind::Frame:
             for (const ControlDesc& inside : form.controls)
-                if (inside.container == c.name && drawn(inside.kind)) return Role::Drawing;
+                if (inside.container == c.name && shape(inside.kind)) return Role::Drawing;
             return Role::Group;
         case Kind::Line:
         case Kind::Oval:
@@ -149,35 +176,94 @@ Role roleOf(const FormDesc& form, const ControlDesc& c) {
     return Role::None;
 }
 
+// A caption's access key: the letter after a single '&' ("&&" is a plain '&'), in capitals.
+char32_t accessKeyOf(std::string_view caption) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[++i] == '&') continue;
+        const auto byte = static_cast<unsigned char>(caption[i]);
+        if (byte < 0x80) return capital(byte);
+        // A letter of two bytes (the Latin-1 ones of Portuguese).
+        if (i + 1 < caption.size() && (byte & 0xE0) == 0xC0)
+            return capital(((byte & 0x1Fu) << 6) |
+                           (static_cast<unsigned char>(caption[i + 1]) & 0x3Fu));
+        return 0;
+    }
+    return 0;
+}
+
+// Blanks folded into one, and none at either end: how a screen reader is given a name.
+std::string folded(std::string_view text) {
+    std::string out;
+    for (const char ch : text) {
+        if (ch == ' ' && (out.empty() || out.back() == ' ')) continue;
+        out += ch;
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+std::string spokenName(const ControlDesc& c) {
+    if (!c.accessibleName.empty()) return folded(c.accessibleName);
+    if (c.kind != Kind::Label && c.kind != Kind::Frame && c.kind != Kind::Button &&
+        c.kind != Kind::Option)
+        return {};
+    std::string plain;
+    for (std::size_t i = 0; i < c.caption.size(); ++i) {
+        if (c.caption[i] == '&' && i + 1 < c.caption.size()) ++i;
+        plain += c.caption[i];
+    }
+    return folded(plain);
+}
+
 }  // namespace
 
 Plan plan(const FormDesc& form, double dotsPerInch) {
     const auto px = [&](int twips) { return twipsToPixels(twips, dotsPerInch); };
-    const std::vector<std::size_t> held = containers(form);
-    const std::vector<Exposure> seen = exposures(form);
+    const std::vector<std::size_t> in = containers(form);
+    const std::vector<Exposure> seen = exposures(form, in);
     Plan p;
     p.dotsPerInch = dotsPerInch;
     p.clientWidth = px(form.clientWidth);
     p.clientHeight = px(form.clientHeight);
     p.pictureWidth = px(form.pictureWidth);
     p.pictureHeight = px(form.pictureHeight);
+    p.back = shownColour(form.back);
     p.controls.resize(form.controls.size());
     for (std::size_t i = 0; i < form.controls.size(); ++i) {
         const ControlDesc& c = form.controls[i];
         Plan::Control& planned = p.controls[i];
         planned.index = i;
-        planned.container = held[i];
-        planned.box = placedBox(c, seen[i], dotsPerInch);
+        planned.container = in[i];
+        // The box, and the part of it that shows, each edge rounded once: a label that a
+        // control in front partly covers is put at the part that shows, so that its text is
+        // fitted to it.
         const Box& r = seen[i].room;
-        if (!r.empty() && c.kind != Kind::Line) {
+        PixelBox shows;
+        if (!r.empty()) {
             const int left = px(c.left + r.left), top = px(c.top + r.top);
-            planned.room = {left - planned.box.left, top - planned.box.top,
-                            px(c.left + r.right) - left, px(c.top + r.bottom) - top};
+            shows = {left, top, px(c.left + r.right) - left, px(c.top + r.bottom) - top};
         }
+        planned.box = c.kind == Kind::Label && !r.empty()
+                          ? shows
+                          : PixelBox{px(c.left), px(c.top), px(c.width), px(c.height)};
+        if (!r.empty() && c.kind != Kind::Line)
+            planned.room = {shows.left - planned.box.left, shows.top - planned.box.top, shows.width,
+                            shows.height};
         planned.hidden = seen[i].hidden;
+        planned.made =
+            c.kind != Kind::Timer && !(c.kind == Kind::Slider && !c.visible) && !planned.hidden;
         planned.role = roleOf(form, c);
         for (std::size_t k = 0; k < form.controls.size() && !c.labelledBy.empty(); ++k)
             if (form.controls[k].name == c.labelledBy) planned.labelledBy = k;
+        planned.spoken = spokenName(c);
+        if (c.kind == Kind::Button || c.kind == Kind::Option)
+            planned.accessKey = accessKeyOf(c.caption);
+        if (c.kind == Kind::Button && c.cancel && !p.cancel) p.cancel = i;
+        planned.fore = shownColour(c.fore);
+        planned.back = shownColour(c.back);
+        planned.lineWidth =
+            std::max(1, static_cast<int>(std::lround(c.lineWidth * dotsPerInch / 96)));
         planned.x1 = px(c.x1);
         planned.y1 = px(c.y1);
         planned.x2 = px(c.x2);
@@ -186,13 +272,19 @@ Plan plan(const FormDesc& form, double dotsPerInch) {
     // Frames hold no circle (containers refused one), so each chain ends at the form.
     for (Plan::Control& planned : p.controls) {
         planned.font = &form.font;
-        for (std::size_t at = planned.index; at != kOnForm; at = held[at])
+        for (std::size_t at = planned.index; at != kOnForm; at = in[at])
             if (!form.controls[at].font.family.empty()) {
                 planned.font = &form.controls[at].font;
                 break;
             }
+        planned.behind = p.back;
+        for (std::size_t at = planned.container; at != kOnForm; at = in[at])
+            if (form.controls[at].back != kDefaultColour) {
+                planned.behind = p.controls[at].back;
+                break;
+            }
         planned.inForm = planned.box;
-        for (std::size_t at = planned.container; at != kOnForm; at = held[at]) {
+        for (std::size_t at = planned.container; at != kOnForm; at = in[at]) {
             planned.inForm.left += p.controls[at].box.left;
             planned.inForm.top += p.controls[at].box.top;
         }
@@ -200,17 +292,17 @@ Plan plan(const FormDesc& form, double dotsPerInch) {
     p.frontToBack = frontToBack(form);
     for (std::size_t at = 0; at < p.frontToBack.size(); ++at)
         p.controls[p.frontToBack[at]].stack = at;
-    std::vector<int> depth(held.size(), 0);
-    for (std::size_t i = 0; i < held.size(); ++i)
-        for (std::size_t at = held[i]; at != kOnForm; at = held[at]) ++depth[i];
-    for (std::size_t i = 0; i < held.size(); ++i) p.creationOrder.push_back(i);
+    std::vector<int> depth(in.size(), 0);
+    for (std::size_t i = 0; i < in.size(); ++i)
+        for (std::size_t at = in[i]; at != kOnForm; at = in[at]) ++depth[i];
+    for (std::size_t i = 0; i < in.size(); ++i) p.creationOrder.push_back(i);
     const auto rank = [&](std::size_t i) {
         return form.controls[i].kind == Kind::Frame ? depth[i] : INT_MAX;
     };
     std::stable_sort(p.creationOrder.begin(), p.creationOrder.end(),
                      [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
     p.tabOrder = tabOrder(form);
-    p.groups = groupsOf(form, held, seen, p.tabOrder);
+    p.groups = groupsOf(form, in, seen, p.tabOrder);
     return p;
 }
 
@@ -242,12 +334,7 @@ std::string changedResults(const Form& form, const ReadoutsSeen& before) {
         const std::size_t first = c.text.find_first_not_of(' ');
         if (same || first == std::string::npos) continue;
         if (!said.empty()) said += "; ";
-        bool blank = false;
-        for (const char ch : c.desc->accessibleName) {
-            if (ch == ' ' && blank) continue;
-            blank = ch == ' ';
-            said += ch;
-        }
+        said += folded(c.desc->accessibleName);
         said += ' ';
         said.append(c.text, first, c.text.find_last_not_of(' ') + 1 - first);
         if (!c.desc->unit.empty()) (said += ' ') += c.desc->unit;
@@ -356,6 +443,31 @@ std::string_view alignName(Align align) {
             return "right";
     }
     return {};
+}
+
+std::string colourName(Colour colour) {
+    colour = shownColour(colour);
+    if (colour == kDefaultColour) return {};
+    if (colour == kHighlight) return "highlight";
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string name = "#";
+    for (int shift = 20; shift >= 0; shift -= 4) name += kHex[(colour >> shift) & 0xF];
+    return name;
+}
+
+std::string utf8(char32_t letter) {
+    std::string out;
+    if (letter < 0x80) {
+        out += static_cast<char>(letter);
+    } else if (letter < 0x800) {
+        out += static_cast<char>(0xC0 | (letter >> 6));
+        out += static_cast<char>(0x80 | (letter & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (letter >> 12));
+        out += static_cast<char>(0x80 | ((letter >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (letter & 0x3F));
+    }
+    return out;
 }
 
 }  // namespace forms

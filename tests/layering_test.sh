@@ -24,6 +24,10 @@ fi
 if found=$(grep -nE '#include *"(calculators|shell|about)/' $bindings); then
     echo "a display binding includes a form:"; echo "$found"; fail=1
 fi
+# The workings under the plan are the model's own: the bindings build from the plan.
+if found=$(grep -nE '#include *"forms/layout\.h"' $bindings); then
+    echo "a display binding includes the model's internal layout:"; echo "$found"; fail=1
+fi
 if found=$(grep -nE '#include *[<"](Q[A-Za-z]*|qt[a-z]*/|gtk/|emscripten)' $core); then
     echo "a core file includes a toolkit header:"; echo "$found"; fail=1
 fi

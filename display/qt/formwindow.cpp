@@ -25,6 +25,7 @@
 #include "display/qt/accessible.h"
 #include "display/qt/qthost.h"
 #include "display/qt/widgets.h"
+#include "forms/input.h"
 #include "forms/plan.h"
 
 namespace formsqt {
@@ -69,18 +70,22 @@ class CaptionButton : public QPushButton {
   public:
     CaptionButton(QtHost& host, const QString& caption, QWidget* parent)
         : QPushButton(caption, parent), host_(host) {}
+    std::function<void(const forms::Input&)> onInput;
 
   protected:
-    // A key held on the button clicks it once: its repeats click nothing.
+    // Enter is the model's (a key held on the button clicks it once); Space is the button's
+    // own, which clicks when it is let go, and whose repeats click nothing.
     void keyPressEvent(QKeyEvent* event) override {
-        if (clickKey(event->key()) && !host_.keyClicks(host_.keyRepeats(*event)))
+        const bool repeat = host_.keyRepeats(*event);
+        const int key = event->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && onInput) {
             event->accept();
-        else
+            onInput(forms::Input::keyDown(forms::Key::Enter, repeat));
+        } else if ((key == Qt::Key_Space || key == Qt::Key_Select) && repeat) {
+            event->accept();
+        } else {
             QPushButton::keyPressEvent(event);
-    }
-    static bool clickKey(int key) {
-        return key == Qt::Key_Space || key == Qt::Key_Select || key == Qt::Key_Return ||
-               key == Qt::Key_Enter;
+        }
     }
 
     void paintEvent(QPaintEvent*) override {
@@ -109,22 +114,20 @@ class OptionButton : public QRadioButton {
   public:
     OptionButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {}
     void setRoom(const QRect& room) { room_ = room; }
-    // The arrow keys move the choice through the group: +1 for Down and Right, -1 for Up and
-    // Left.
-    std::function<void(int)> onArrow;
+    // The arrow keys move the choice through the group, as the model's map says.
+    std::function<void(const forms::Input&)> onInput;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override {
-        const int key = event->key();
-        const int direction = key == Qt::Key_Down || key == Qt::Key_Right ? +1
-                              : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
-                                                                          : 0;
-        if (direction == 0 || !onArrow || event->modifiers() != Qt::NoModifier) {
+        const forms::Key key = modelKey(event->key());
+        const bool arrow = key == forms::Key::Left || key == forms::Key::Right ||
+                           key == forms::Key::Up || key == forms::Key::Down;
+        if (!arrow || !onInput || event->modifiers() != Qt::NoModifier) {
             QRadioButton::keyPressEvent(event);
             return;
         }
         event->accept();
-        onArrow(direction);
+        onInput(forms::Input::keyDown(key, event->isAutoRepeat()));
     }
     void paintEvent(QPaintEvent* event) override {
         QRadioButton::paintEvent(event);
@@ -172,9 +175,9 @@ FormWindow::FormWindow(QtHost& host, forms::Form& form)
         resize(client);
     else
         setFixedSize(client);
-    if (d.back != forms::kDefaultColour) {
+    if (plan_.back != forms::kDefaultColour) {
         setAutoFillBackground(true);
-        setColours(this, d.back, forms::kDefaultColour, QPalette::Window, QPalette::WindowText);
+        setColours(this, plan_.back, forms::kDefaultColour, QPalette::Window, QPalette::WindowText);
     } else if (inked(d, plan_, forms::kOnForm)) {
         setPalette(lightScheme());
     }
@@ -201,43 +204,58 @@ QWidget* FormWindow::control(std::string_view name) const {
 
 void FormWindow::build() {
     auto& controls = form_.controls();
-    // Each control in the container the plan resolved, containers first. A slider that is never
-    // shown, and a control wholly covered by those in front of it, get no widget: nothing can
-    // reach them, and a screen reader is not given what nobody sees.
+    // Each control the plan makes, in the container it resolved, containers first.
     for (const std::size_t i : plan_.creationOrder) {
         ControlState& c = controls[i];
         const std::size_t in = plan_.controls[i].container;
         QWidget* parent = in == forms::kOnForm ? this : control(controls[in].desc->name);
         if (c.desc->kind == Kind::Timer)
             create(c, this);
-        else if (parent && !plan_.controls[i].hidden &&
-                 !(c.desc->kind == Kind::Slider && !c.desc->visible))
+        else if (parent && plan_.controls[i].made)
             widgets_[c.desc->name] = create(c, parent);
     }
     // The labels that head controls with no name of their own: a control that has one is called
     // by it, not by the letter beside it.
-    for (ControlState& c : controls)
-        if (!c.desc->labelledBy.empty() && c.desc->accessibleName.empty())
-            if (auto* label = qobject_cast<QLabel*>(control(c.desc->labelledBy)))
-                if (QWidget* w = control(c.desc->name)) label->setBuddy(w);
+    for (const forms::Plan::Control& p : plan_.controls)
+        if (p.labelledBy && controls[p.index].desc->accessibleName.empty())
+            if (auto* label = qobject_cast<QLabel*>(control(controls[*p.labelledBy].desc->name)))
+                if (QWidget* w = control(controls[p.index].desc->name)) label->setBuddy(w);
 
-    // The table lists each container's controls front to back: raise them back to front.
-    for (auto it = controls.rbegin(); it != controls.rend(); ++it)
-        if (QWidget* w = control(it->desc->name)) w->raise();
+    // Raised back to front, as the plan stacks them.
+    for (auto it = plan_.frontToBack.rbegin(); it != plan_.frontToBack.rend(); ++it)
+        if (QWidget* w = control(controls[*it].desc->name)) w->raise();
 
-    // Tab order by tab index.
-    std::vector<QWidget*> focusable;
-    for (const std::size_t i : plan_.tabOrder)
-        if (QWidget* w = control(controls[i].desc->name)) focusable.push_back(w);
-    for (std::size_t i = 1; i < focusable.size(); ++i) setTabOrder(focusable[i - 1], focusable[i]);
+    // Esc is the model's wherever the focus is in the window.
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this,
+            [this] { hand(at(focusWidget()), forms::Input::keyDown(forms::Key::Escape)); });
+}
 
-    // Esc presses the cancel button.
-    for (ControlState& c : controls)
-        if (c.desc->kind == Kind::Button && c.desc->cancel) {
-            auto* button = static_cast<QPushButton*>(control(c.desc->name));
-            auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-            connect(esc, &QShortcut::activated, button, &QPushButton::click);
-        }
+std::size_t FormWindow::at(const QWidget* w) const {
+    for (; w && w != this; w = w->parentWidget())
+        for (const auto& [name, widget] : widgets_)
+            if (widget == w)
+                if (const ControlState* state = form_.find(name))
+                    return std::size_t(state - form_.controls().data());
+    return forms::kOnForm;
+}
+
+void FormWindow::hand(std::size_t at, const forms::Input& input) {
+    const auto handled = host_.input(form_, plan_, at, input);
+    if (handled.response.focus)
+        if (QWidget* w = control(form_.controls()[*handled.response.focus].desc->name))
+            w->setFocus(input.key == forms::Key::Access ? Qt::ShortcutFocusReason
+                                                        : Qt::TabFocusReason);
+    syncOptions();
+}
+
+bool FormWindow::focusNextPrevChild(bool next) {
+    // Tab and Shift+Tab walk the model's tab order, round from the last to the first.
+    const forms::Input tab = forms::Input::keyDown(next ? forms::Key::Tab : forms::Key::BackTab);
+    if (!forms::respond(form_, plan_, at(focusWidget()), tab).focus)
+        return QWidget::focusNextPrevChild(next);
+    hand(at(focusWidget()), tab);
+    return true;
 }
 
 QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
@@ -247,7 +265,12 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
     QWidget* w = nullptr;
     switch (d.kind) {
         case Kind::Slider: {
-            w = new SliderBar(host_, state, parent);
+            const std::size_t index = plan.index;
+            w = new SliderBar(
+                host_, state, parent, [this, index](const forms::Input& in) { hand(index, in); },
+                [this, index](int towardsUser, int perNotch) {
+                    host_.wheel(form_, plan_, index, towardsUser, perNotch);
+                });
             markControl(w, state);
             w->setFocusPolicy(Qt::StrongFocus);
             w->setVisible(d.visible);
@@ -267,7 +290,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             edit->setAlignment(d.align == forms::Align::Centre  ? Qt::AlignCenter
                                : d.align == forms::Align::Right ? Qt::AlignRight
                                                                 : Qt::AlignLeft);
-            setColours(edit, state.back, d.fore, QPalette::Base, QPalette::Text);
+            setColours(edit, state.back, plan.fore, QPalette::Base, QPalette::Text);
             w = edit;
             break;
         }
@@ -281,10 +304,10 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             // A label hides what lies behind it, in its own colour or its container's, unless
             // the layout makes it transparent.
             if (!d.transparent) label->setAutoFillBackground(true);
-            if (!d.transparent && d.back != forms::kDefaultColour)
-                setColours(label, d.back, d.fore, QPalette::Window, QPalette::WindowText);
-            else if (d.fore != forms::kDefaultColour)
-                setColour(label, QPalette::WindowText, d.fore);
+            if (!d.transparent && plan.back != forms::kDefaultColour)
+                setColours(label, plan.back, plan.fore, QPalette::Window, QPalette::WindowText);
+            else if (plan.fore != forms::kDefaultColour)
+                setColour(label, QPalette::WindowText, plan.fore);
             w = label;
             break;
         }
@@ -295,8 +318,8 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             frame->setTitle(qs(d.caption));
             // A frame hides what lies behind it, in its own colour or its container's.
             frame->setAutoFillBackground(true);
-            if (d.back != forms::kDefaultColour)
-                setColours(frame, d.back, d.fore, QPalette::Window, QPalette::WindowText);
+            if (plan.back != forms::kDefaultColour)
+                setColours(frame, plan.back, plan.fore, QPalette::Window, QPalette::WindowText);
             else if (inked(form_.description(), plan_,
                            std::size_t(&state - form_.controls().data())))
                 frame->setPalette(lightScheme());
@@ -306,8 +329,8 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
         case Kind::Button: {
             auto* button = new CaptionButton(host_, qs(d.caption), parent);
             button->setAutoDefault(true);  // Enter presses the focused button
-            const QColor back = toQColor(d.back);
-            setColours(button, d.back, d.fore, QPalette::Button, QPalette::ButtonText);
+            const QColor back = toQColor(plan.back);
+            setColours(button, plan.back, plan.fore, QPalette::Button, QPalette::ButtonText);
             if (back.isValid())
                 button->setStyleSheet(
                     QStringLiteral("QPushButton { background-color: %1; color: %2; "
@@ -315,8 +338,10 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                                    "QPushButton:pressed { border-style: inset; }"
                                    "QPushButton:focus { border-color: #202020; }")
                         .arg(back.name(), button->palette().color(QPalette::ButtonText).name()));
+            const std::size_t index = plan.index;
+            button->onInput = [this, index](const forms::Input& in) { hand(index, in); };
             connect(button, &QPushButton::clicked, this,
-                    [this, &state] { host_.act([&] { host_.runtime().click(state); }); });
+                    [this, index] { hand(index, forms::Input::click()); });
             w = button;
             break;
         }
@@ -324,17 +349,18 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
             auto* option = new OptionButton(qs(d.caption), parent);
             markControl(option, state);
             option->setChecked(state.selected);
-            if (d.back != forms::kDefaultColour)
-                setColours(option, d.back, d.fore, QPalette::Window, QPalette::WindowText);
-            else if (d.fore != forms::kDefaultColour)
-                setColour(option, QPalette::WindowText, d.fore);
+            if (plan.back != forms::kDefaultColour)
+                setColours(option, plan.back, plan.fore, QPalette::Window, QPalette::WindowText);
+            else if (plan.fore != forms::kDefaultColour)
+                setColour(option, QPalette::WindowText, plan.fore);
             // However it is chosen (a click, Space, an assistive tool's action), choosing an
             // option is the model's action; the model keeps the group, and the buttons show it.
-            connect(option, &QRadioButton::toggled, this, [this, &state](bool on) {
-                if (on && !state.selected) host_.act([&] { host_.runtime().select(state); });
+            const std::size_t index = plan.index;
+            connect(option, &QRadioButton::toggled, this, [this, &state, index](bool on) {
+                if (on && !state.selected) hand(index, forms::Input::click());
                 syncOptions();
             });
-            option->onArrow = [this, &state](int direction) { arrowOption(state, direction); };
+            option->onInput = [this, index](const forms::Input& in) { hand(index, in); };
             w = option;
             break;
         }
@@ -353,14 +379,14 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                 label->setPixmap(picture(d.picture, box.size()));
             } else {
                 // A picture larger than its box is shrunk to fit it rather than cut off.
-                QSize size = picture(d.picture).deviceIndependentSize().toSize();
-                if (size.width() > box.width() || size.height() > box.height())
-                    size.scale(box.size(), Qt::KeepAspectRatio);
-                label->setPixmap(picture(d.picture, size));
+                const QSize natural = picture(d.picture).deviceIndependentSize().toSize();
+                const forms::PixelBox fit =
+                    forms::fittedPicture(natural.width(), natural.height(), plan.box, dpi_);
+                label->setPixmap(picture(d.picture, QSize(fit.width, fit.height)));
                 label->setAlignment(Qt::AlignCenter);
-                if (d.back != forms::kDefaultColour) {
+                if (plan.back != forms::kDefaultColour) {
                     label->setAutoFillBackground(true);
-                    setColours(label, d.back, d.fore, QPalette::Window, QPalette::WindowText);
+                    setColours(label, plan.back, plan.fore, QPalette::Window, QPalette::WindowText);
                 }
             }
             w = label;
@@ -472,20 +498,6 @@ void FormWindow::announce(const QString& results) {
     });
 }
 
-void FormWindow::arrowOption(ControlState& from, int direction) {
-    // The focus goes to the next option of the group, and the choice with it: what a click on
-    // that option does.
-    const auto& controls = form_.controls();
-    const std::size_t next = forms::nextOption(form_.description(), plan_,
-                                               std::size_t(&from - controls.data()), direction);
-    ControlState& to = form_.controls()[next];
-    QWidget* w = control(to.desc->name);
-    if (&to == &from || !w) return;
-    w->setFocus(Qt::TabFocusReason);
-    if (!to.selected) host_.act([&] { host_.runtime().select(to); });
-    syncOptions();
-}
-
 void FormWindow::fitCaption(QWidget* w, const ControlDesc& d) const {
     // No caption may be cut off or hidden: where the stand-in font makes it larger than the
     // part of its box that is seen, a smaller size is used for that control.
@@ -534,8 +546,9 @@ void FormWindow::fitText(QLineEdit* edit, const QFont& described) {
         edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
     const QRect room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
     const int available = room.width() - 4;  // the line edit's own side margins
-    while (f.pointSizeF() > 5 && QFontMetrics(f).horizontalAdvance(edit->text()) > available)
-        f.setPointSizeF(f.pointSizeF() - 0.25);
+    while (f.pointSizeF() > forms::kSmallestPoints &&
+           QFontMetrics(f).horizontalAdvance(edit->text()) > available)
+        f.setPointSizeF(f.pointSizeF() - forms::kShrinkPoints);
     if (edit->font() != f) edit->setFont(f);
     edit->setCursorPosition(0);
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "forms/form.h"
+#include "forms/input.h"
 #include "forms/plan.h"
 
 class QLineEdit;
@@ -43,6 +44,7 @@ class FormWindow : public QWidget {
     void announce(const QString& results);
 
   protected:
+    bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -53,8 +55,10 @@ class FormWindow : public QWidget {
     static void fitText(QLineEdit* edit, const QFont& described);
     void fitCaption(QWidget* w, const forms::ControlDesc& d) const;
     void syncOptions();
-    // An arrow key on an option button: the choice moves to the next of its group.
-    void arrowOption(forms::ControlState& from, int direction);
+    // The control a widget (or one inside it) shows, by index; kOnForm for none.
+    std::size_t at(const QWidget* w) const;
+    // Hands an input on control `at` to the model's map, and moves the focus where it says.
+    void hand(std::size_t at, const forms::Input& input);
 
     QtHost& host_;
     forms::Form& form_;

@@ -111,12 +111,12 @@ void QtHost::announce(forms::Form& form, const std::string& results) {
     if (FormWindow* window = this->window(form)) window->announce(QString::fromStdString(results));
 }
 
-void QtHost::messageBox(const forms::Message& message) {
-    // The windows behind the box show the current values while it is open.
-    syncAll();
+void QtHost::boxComes(const forms::Message&) {
     for (auto& [form, window] : windows_)
         if (window) window->stopSliderRepeats();
-    if (!recordBox(message)) return;
+}
+
+void QtHost::showBox(const forms::Message& message) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     if (message.style == forms::kStyleInformation) icon = QMessageBox::Information;
     if (message.style == forms::kStyleCritical) icon = QMessageBox::Critical;

@@ -29,7 +29,8 @@ class QtHost : public QObject, public forms::DisplayHost {
     void syncAll() override;
 
     void announce(forms::Form& form, const std::string& results) override;
-    void messageBox(const forms::Message& message) override;
+    void boxComes(const forms::Message& message) override;
+    void showBox(const forms::Message& message) override;
     void formLoaded(forms::Form& form) override;
     void formActivated(forms::Form& form) override;
     void formUnloaded(forms::Form& form) override;

@@ -11,6 +11,7 @@
 #include <QSvgRenderer>
 #include <QWheelEvent>
 #include <algorithm>
+#include <utility>
 
 #include "display/qt/accessible.h"
 #include "display/qt/qthost.h"
@@ -21,13 +22,38 @@ namespace formsqt {
 using forms::ControlDesc;
 using forms::ControlState;
 
+forms::Key modelKey(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Left:
+            return forms::Key::Left;
+        case Qt::Key_Right:
+            return forms::Key::Right;
+        case Qt::Key_Up:
+            return forms::Key::Up;
+        case Qt::Key_Down:
+            return forms::Key::Down;
+        case Qt::Key_PageUp:
+            return forms::Key::PageUp;
+        case Qt::Key_PageDown:
+            return forms::Key::PageDown;
+        case Qt::Key_Home:
+            return forms::Key::Home;
+        case Qt::Key_End:
+            return forms::Key::End;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return forms::Key::Enter;
+        case Qt::Key_Escape:
+            return forms::Key::Escape;
+        default:
+            return forms::Key::Other;
+    }
+}
+
 QColor toQColor(forms::Colour colour) {
-    switch (colour) {
+    switch (colour = forms::shownColour(colour)) {
         case forms::kDefaultColour:
             return {};
-        // The classic scheme's grey for the text of an inactive title bar.
-        case forms::kInactiveTitleText:
-            return QColor(0xC0, 0xC0, 0xC0);
         case forms::kHighlight:
             return QApplication::palette().color(QPalette::Highlight);
         default:
@@ -60,30 +86,14 @@ void setColours(QWidget* w, forms::Colour back, forms::Colour fore, QPalette::Co
 
 QFont toQFont(const forms::Font& font, const QFont& inherited) {
     if (font.family.empty()) return inherited;
-    const QString family = QString::fromUtf8(font.family.data(), qsizetype(font.family.size()));
-    // Close equivalents of the same kind where the family is missing.
-    QStringList families{family};
-    QFont::StyleHint hint = QFont::SansSerif;
-    if (family.contains("Times")) {
-        families << "Liberation Serif"
-                 << "DejaVu Serif"
-                 << "serif";
-        hint = QFont::Serif;
-    } else if (family.contains("Perpetua")) {
-        families << "URW Bookman"
-                 << "Liberation Serif"
-                 << "DejaVu Serif"
-                 << "serif";
-        hint = QFont::Serif;
-    } else {
-        families << "Liberation Sans"
-                 << "Arial"
-                 << "DejaVu Sans"
-                 << "sans-serif";
-    }
+    const forms::Faces faces = forms::faces(font);
+    QStringList families;
+    for (const std::string_view family : faces.families)
+        families << QString::fromUtf8(family.data(), qsizetype(family.size()));
+    families << (faces.serif ? QStringLiteral("serif") : QStringLiteral("sans-serif"));
     QFont f(inherited);
     f.setFamilies(families);
-    f.setStyleHint(hint);
+    f.setStyleHint(faces.serif ? QFont::Serif : QFont::SansSerif);
     f.setPointSizeF(font.points);
     f.setBold(font.bold);
     return f;
@@ -112,7 +122,8 @@ void shrinkToFit(QWidget* widget, const QString& text, const QRect& room, int fl
         const QRect need = QFontMetrics(font).boundingRect(room, flags, text);
         return need.width() <= room.width() && need.height() <= room.height();
     };
-    while (f.pointSizeF() > 5 && !fits(f)) f.setPointSizeF(f.pointSizeF() - 0.25);
+    while (f.pointSizeF() > forms::kSmallestPoints && !fits(f))
+        f.setPointSizeF(f.pointSizeF() - forms::kShrinkPoints);
     if (f != widget->font()) widget->setFont(f);
 }
 
@@ -168,10 +179,10 @@ void TextLine::keyPressEvent(QKeyEvent* event) {
 
 ShapeWidget::ShapeWidget(const forms::ControlDesc& desc, const forms::Plan::Control& plan,
                          QWidget* parent)
-    : QWidget(parent), desc_(desc) {
+    : QWidget(parent), desc_(desc), width_(plan.lineWidth) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     if (desc.kind == forms::Kind::Line) {
-        const int pad = std::max(desc.lineWidth, 1);
+        const int pad = width_;
         const QPoint a(plan.x1, plan.y1), b(plan.x2, plan.y2);
         const QRect box = QRect(a, b).normalized().adjusted(-pad, -pad, pad, pad);
         setGeometry(box);
@@ -188,7 +199,7 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing, desc_.kind == forms::Kind::Oval);
     QColor ink = toQColor(desc_.fore);
     if (!ink.isValid()) ink = Qt::black;
-    QPen pen(ink, desc_.lineWidth);
+    QPen pen(ink, width_);
     if (desc_.dotted) pen.setStyle(Qt::DotLine);
     if (desc_.kind == forms::Kind::Line) {
         p.setPen(pen);
@@ -198,7 +209,7 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
     p.setPen(desc_.outline ? pen : QPen(Qt::NoPen));
     const QColor fill = toQColor(desc_.back);
     p.setBrush(desc_.filled && fill.isValid() ? QBrush(fill) : QBrush(Qt::NoBrush));
-    const int inset = desc_.outline ? (desc_.lineWidth + 1) / 2 : 0;
+    const int inset = desc_.outline ? (width_ + 1) / 2 : 0;
     const QRect r = rect().adjusted(inset, inset, -inset, -inset);
     if (desc_.kind == forms::Kind::Oval)
         p.drawEllipse(r);
@@ -206,8 +217,12 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
         p.drawRect(r);
 }
 
-SliderBar::SliderBar(QtHost& host, ControlState& state, QWidget* parent)
-    : QScrollBar(Qt::Horizontal, parent), host_(host), state_(state) {
+SliderBar::SliderBar(QtHost& host, ControlState& state, QWidget* parent, Hand hand, Turn turn)
+    : QScrollBar(Qt::Horizontal, parent),
+      host_(host),
+      state_(state),
+      hand_(std::move(hand)),
+      turn_(std::move(turn)) {
     const ControlDesc& d = *state.desc;
     setRange(d.min, d.max);
     setSingleStep(d.smallChange);
@@ -223,54 +238,29 @@ SliderBar::SliderBar(QtHost& host, ControlState& state, QWidget* parent)
 }
 
 void SliderBar::keyPressEvent(QKeyEvent* event) {
-    // A key going down begins a press; its auto-repeat is the same press.
-    if (!event->isAutoRepeat()) host_.pressBegins();
-    switch (event->key()) {
-        case Qt::Key_Right:
-        case Qt::Key_Down:
-            triggerAction(SliderSingleStepAdd);
-            break;
-        case Qt::Key_Left:
-        case Qt::Key_Up:
-            triggerAction(SliderSingleStepSub);
-            break;
-        case Qt::Key_PageDown:
-            triggerAction(SliderPageStepAdd);
-            break;
-        case Qt::Key_PageUp:
-            triggerAction(SliderPageStepSub);
-            break;
-        case Qt::Key_Home:
-            dragTo(minimum());
-            break;
-        case Qt::Key_End:
-            dragTo(maximum());
-            break;
-        default:
-            event->ignore();
-            return;
+    const forms::Key key = modelKey(event->key());
+    if (key == forms::Key::Other || key == forms::Key::Enter || key == forms::Key::Escape) {
+        event->ignore();
+        return;
     }
     event->accept();
+    hand_(forms::Input::keyDown(key, host_.keyRepeats(*event)));
+    showValue();
 }
 
 void SliderBar::mousePressEvent(QMouseEvent* event) {
-    host_.pressBegins();
+    pressed_ = true;
     QScrollBar::mousePressEvent(event);
+    pressed_ = false;
 }
 
 void SliderBar::wheelEvent(QWheelEvent* event) {
     QPoint delta = event->angleDelta();
     if (event->inverted()) delta = -delta;
-    wheel_ += delta.y() != 0 ? delta.y() : delta.x();
     event->accept();
-    while (wheel_ <= -120 || wheel_ >= 120) {
-        const int direction = wheel_ < 0 ? +1 : -1;
-        wheel_ += direction * 120;
-        if (!step(direction)) {
-            wheel_ = 0;
-            break;
-        }
-    }
+    // Qt counts a turn away from the user as positive, 120 to a notch.
+    turn_(-(delta.y() != 0 ? delta.y() : delta.x()), 120);
+    showValue();
 }
 
 void SliderBar::paintEvent(QPaintEvent* event) {
@@ -286,11 +276,8 @@ void SliderBar::paintEvent(QPaintEvent* event) {
     p.drawRect(QRectF(thumb).adjusted(1, 1, -1, -1));
 }
 
-bool SliderBar::step(int direction) {
-    forms::Slider slider(state_);
-    const bool taken = host_.act([&] { host_.runtime().arrow(slider, direction); });
+void SliderBar::showValue() {
     if (state_.form->loaded()) setSliderPosition(state_.value);
-    return taken && state_.form->loaded();
 }
 
 void SliderBar::dragTo(int position) {
@@ -298,33 +285,32 @@ void SliderBar::dragTo(int position) {
         host_.runtime().drag(forms::Slider(state_),
                              forms::Int(static_cast<std::int16_t>(position)));
     });
-    if (state_.form->loaded()) setSliderPosition(state_.value);
+    showValue();
 }
 
 void SliderBar::onAction(int action) {
     if (action == SliderMove && isSliderDown()) return;  // the thumb follows the mouse
-    forms::Slider slider(state_);
-    auto& rt = host_.runtime();
-    // A step of a press: once the press has met a message box it goes no further.
-    host_.pressStep([&] {
-        switch (action) {
-            case SliderSingleStepAdd:
-                rt.arrow(slider, +1);
-                break;
-            case SliderSingleStepSub:
-                rt.arrow(slider, -1);
-                break;
-            case SliderPageStepAdd:
-                rt.page(slider, +1);
-                break;
-            case SliderPageStepSub:
-                rt.page(slider, -1);
-                break;
-            default:
-                break;  // Home, End and the wheel have handlers of their own
-        }
-    });
-    if (state_.form->loaded()) setSliderPosition(state_.value);
+    // A step of a press of an arrow or the track: the first as the button goes down.
+    const bool repeat = !pressed_;
+    pressed_ = false;
+    switch (action) {
+        case SliderSingleStepAdd:
+            hand_(forms::Input::press(forms::Part::MoreArrow, repeat));
+            break;
+        case SliderSingleStepSub:
+            hand_(forms::Input::press(forms::Part::LessArrow, repeat));
+            break;
+        case SliderPageStepAdd:
+            hand_(forms::Input::press(forms::Part::TrackAfter, repeat));
+            break;
+        case SliderPageStepSub:
+            hand_(forms::Input::press(forms::Part::TrackBefore, repeat));
+            break;
+        default:
+            break;
+    }
+    // Qt moves the bar by its own step once this returns: it moves to the model's value instead.
+    showValue();
 }
 
 void SliderBar::onValueSet(int v) {

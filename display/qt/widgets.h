@@ -9,15 +9,20 @@
 #include <QPixmap>
 #include <QScrollBar>
 #include <QWidget>
+#include <functional>
 #include <string_view>
 
 #include "forms/description.h"
 #include "forms/form.h"
+#include "forms/input.h"
 #include "forms/plan.h"
 
 namespace formsqt {
 
 class QtHost;
+
+// Qt's key as the model's map names it; Other for a key the map does not know.
+forms::Key modelKey(int qtKey);
 
 // A colour of the description (with its system-colour marks) as Qt's; invalid for the default.
 QColor toQColor(forms::Colour colour);
@@ -34,15 +39,15 @@ QPalette lightScheme();
 void setColours(QWidget* w, forms::Colour back, forms::Colour fore, QPalette::ColorRole backRole,
                 QPalette::ColorRole textRole);
 
-// The described font, with a close installed equivalent where the family is missing.
+// The described font, with the model's stand-ins (forms::faces) where the family is missing.
 QFont toQFont(const forms::Font& font, const QFont& inherited);
 
 // A picture of the program's resources rendered at a size in pixels; at its natural size when
 // the size is empty.
 QPixmap picture(std::string_view name, QSize size = {});
 
-// Makes a widget's font smaller, a quarter point at a time, until its text drawn with these
-// flags fits the room; never below 5 points.
+// Makes a widget's font smaller, by the model's step, until its text drawn with these flags
+// fits the room; never below the model's smallest size.
 void shrinkToFit(QWidget* widget, const QString& text, const QRect& room, int flags);
 
 // The room a frame's caption has along its top edge.
@@ -78,39 +83,36 @@ class ShapeWidget : public QWidget {
 
   private:
     const forms::ControlDesc& desc_;
+    int width_;         // a line's or an outline's, in pixels
     QPoint from_, to_;  // a line's ends, in this widget
 };
 
-// A slider whose moves are the model's: an arrow or arrow key steps by SmallChange, a track
-// click or page key by LargeChange, and a thumb drag is one assignment when it is released.
-// The bar then shows whatever value the model's handlers left.
+// A slider whose moves are the model's: its keys, the presses of its arrows and track and the
+// turns of the wheel go to the model's map (forms/input.h), and a thumb drag is one assignment
+// when it is released. The bar then shows whatever value the model's handlers left.
 class SliderBar : public QScrollBar {
   public:
-    SliderBar(QtHost& host, forms::ControlState& state, QWidget* parent);
+    using Hand = std::function<void(const forms::Input&)>;
+    using Turn = std::function<void(int towardsUser, int perNotch)>;
+    SliderBar(QtHost& host, forms::ControlState& state, QWidget* parent, Hand hand, Turn turn);
     // A message box takes the mouse away: a held arrow or track must not go on repeating.
     void stopRepeating();
 
   protected:
-    // Arrow keys step towards their end, page keys by the large step: Right, Down and Page Down
-    // towards Max, Left, Up and Page Up towards Min. Other keys move nothing.
     void keyPressEvent(QKeyEvent* event) override;
-
     // A button going down on an arrow or the track begins a press, which the bar repeats while
     // it is held.
     void mousePressEvent(QMouseEvent* event) override;
-
-    // One notch of the wheel is one small step: towards Max when the wheel turns towards the
-    // user, towards Min when it turns away. Fine-grained wheels add up to whole notches.
     void wheelEvent(QWheelEvent* event) override;
 
     // The keyboard focus shows as a frame in the highlight colour around the thumb.
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    // One small step as one user action; false when the action was not taken.
-    bool step(int direction);
-    // Home and End: the thumb dragged to an end of the track.
+    // The thumb released at a position: one assignment.
     void dragTo(int position);
+    // The bar at the model's value, where the form is still loaded.
+    void showValue();
 
     void onAction(int action);
     void onReleased() { dragTo(sliderPosition()); }
@@ -119,7 +121,9 @@ class SliderBar : public QScrollBar {
 
     QtHost& host_;
     forms::ControlState& state_;
-    int wheel_ = 0;  // the wheel's turn not yet taken, in eighths of a degree
+    Hand hand_;
+    Turn turn_;
+    bool pressed_ = false;  // a button has just gone down: the next step begins its press
 };
 
 }  // namespace formsqt

@@ -3,12 +3,13 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdio>
-#include <type_traits>
+#include <cstdlib>
+#include <optional>
 #include <variant>
 
 #include "forms/actions.h"
+#include "forms/input.h"
 #include "forms/json.h"
-#include "forms/layout.h"
 #include "forms/plan.h"
 
 // The page's side of the host, in binding.js.
@@ -31,8 +32,10 @@ EM_JS(void, pw_js_announce, (const char* results), {
 EM_JS(void, pw_js_no_form, (), {
     Module.pernadasPage.noFormLoaded();
 });
-EM_ASYNC_JS(void, pw_js_message_box, (int style, const char* title, const char* text), {
-    await Module.pernadasPage.messageBox(style, UTF8ToString(title), UTF8ToString(text));
+EM_ASYNC_JS(void, pw_js_message_box, (int style, const char* title, const char* text,
+                                      const char* styleName), {
+    await Module.pernadasPage.messageBox(style, UTF8ToString(title), UTF8ToString(text),
+                                         UTF8ToString(styleName));
 });
 // clang-format on
 
@@ -45,154 +48,213 @@ using forms::jsonString;
 
 namespace {
 
-std::string field(std::string_view name, std::string_view text) {
-    return jsonString(name) + ":" + jsonString(text);
-}
-template <class N>
-requires std::is_integral_v<N> std::string field(std::string_view name, N n) {
-    if constexpr (std::is_same_v<N, bool>)
-        return jsonString(name) + ":" + (n ? "true" : "false");
-    else
-        return jsonString(name) + ":" + std::to_string(n);
-}
-std::string field(std::string_view name, double d) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.4g", d);
-    return jsonString(name) + ":" + buf;
-}
+// A JSON object written field by field: one small writer for every table the page reads.
+class Json {
+  public:
+    Json& text(std::string_view name, std::string_view value) {
+        key(name) += jsonString(value);
+        return *this;
+    }
+    Json& number(std::string_view name, long long value) {
+        return raw(name, std::to_string(value));
+    }
+    Json& real(std::string_view name, double value) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.4g", value);
+        return raw(name, buf);
+    }
+    Json& flag(std::string_view name, bool value) { return raw(name, value ? "true" : "false"); }
+    Json& raw(std::string_view name, std::string_view json) {
+        key(name) += json;
+        return *this;
+    }
+    std::string done() { return s_ + "}"; }
+
+  private:
+    std::string& key(std::string_view name) {
+        s_ += s_.size() > 1 ? "," : "";
+        return (s_ += jsonString(name)) += ":";
+    }
+    std::string s_ = "{";
+};
 
 std::string fontJson(const forms::Font& f) {
-    return "{" + field("family", f.family) + "," + field("points", f.points) + "," +
-           field("bold", f.bold) + "}";
+    return Json().text("family", f.family).real("points", f.points).flag("bold", f.bold).done();
 }
 
+std::string facesJson(const forms::Font& f) {
+    const forms::Faces faces = forms::faces(f);
+    std::string families = "[";
+    for (const std::string_view family : faces.families)
+        (families += families.size() > 1 ? "," : "") += jsonString(family);
+    return Json()
+        .raw("families", families + "]")
+        .text("generic", faces.serif ? "serif" : "sans-serif")
+        .real("points", f.points)
+        .flag("bold", f.bold)
+        .done();
+}
+
+std::string boxJson(const forms::PixelBox& b) {
+    return Json()
+        .number("left", b.left)
+        .number("top", b.top)
+        .number("width", b.width)
+        .number("height", b.height)
+        .done();
+}
+
+std::string_view styleWord(int style) {
+    return style == forms::kStyleCritical      ? "critical"
+           : style == forms::kStyleInformation ? "information"
+                                               : "plain";
+}
+
+// The page's window is planned at the web's 96 CSS pixels to the inch.
 constexpr double kCssDotsPerInch = 96;
+
+// Controls by their names: a list, or one (null for none).
+std::string names(const FormDesc& d, const std::vector<std::size_t>& at) {
+    std::string s = "[";
+    for (const std::size_t i : at) (s += s.size() > 1 ? "," : "") += jsonString(d.controls[i].name);
+    return s + "]";
+}
+std::string name(const FormDesc& d, std::optional<std::size_t> at) {
+    return at ? jsonString(d.controls[*at].name) : "null";
+}
 
 std::string controlJson(const FormDesc& form, const forms::Plan& plan, std::size_t i) {
     const ControlDesc& c = form.controls[i];
     const forms::Plan::Control& p = plan.controls[i];
-    std::string s = "{";
-    s += field("name", c.name) + ",";
-    s += field("kind", forms::kindName(c.kind)) + ",";
-    s += field("role", forms::roleName(p.role)) + ",";
-    s += field("container", c.container) + ",";
-    s += field("left", c.left) + "," + field("top", c.top) + ",";
-    s += field("width", c.width) + "," + field("height", c.height) + ",";
-    s += field("x1", c.x1) + "," + field("y1", c.y1) + ",";
-    s += field("x2", c.x2) + "," + field("y2", c.y2) + ",";
-    s += field("tabIndex", c.tabIndex) + "," + field("takesFocus", forms::takesFocus(c)) + ",";
-    s += field("caption", c.caption) + ",";
-    s += field("accessibleName", c.accessibleName) + ",";
-    s += field("unit", c.unit) + ",";
-    s += field("labelledBy", c.labelledBy) + ",";
-    s += field("description", c.description) + ",";
-    s += "\"font\":" + fontJson(c.font) + ",";
-    s += field("fore", c.fore) + "," + field("back", c.back) + ",";
-    s += field("lineWidth", c.lineWidth) + ",";
-    s += field("filled", c.filled) + "," + field("outline", c.outline) + ",";
-    s += field("dotted", c.dotted) + "," + field("transparent", c.transparent) + ",";
-    s += field("align", forms::alignName(c.align)) + ",";
-    s += field("visible", c.visible) + "," + field("cancel", c.cancel) + ",";
-    s += field("min", c.min) + "," + field("max", c.max) + ",";
-    s += field("smallChange", c.smallChange) + "," + field("largeChange", c.largeChange) + ",";
-    s += field("interval", c.interval) + ",";
-    s += field("picture", c.picture) + ",";
-    s += field("hidden", p.hidden) + "," + field("stack", p.stack) + ",";
-    // Where the page puts it, in CSS pixels (96 to the inch), and a line's ends.
-    const auto box = [](const forms::PixelBox& b) {
-        return "{" + field("left", b.left) + "," + field("top", b.top) + "," +
-               field("width", b.width) + "," + field("height", b.height) + "}";
-    };
-    s += "\"box\":" + box(p.box) + ",\"room\":" + box(p.room) + ",";
-    s += "\"ends\":{" + field("x1", p.x1) + "," + field("y1", p.y1) + "," + field("x2", p.x2) +
-         "," + field("y2", p.y2) + "}";
-    return s + "}";
+    const std::string colours = Json()
+                                    .text("fore", forms::colourName(p.fore))
+                                    .text("back", forms::colourName(p.back))
+                                    .text("behind", forms::colourName(p.behind))
+                                    .done();
+    const std::string ends =
+        Json().number("x1", p.x1).number("y1", p.y1).number("x2", p.x2).number("y2", p.y2).done();
+    return Json()
+        .text("name", c.name)
+        .text("kind", forms::kindName(c.kind))
+        .text("role", forms::roleName(p.role))
+        .text("container", c.container)
+        .flag("takesFocus", forms::takesFocus(c))
+        .flag("made", p.made)
+        .text("caption", c.caption)
+        .text("accessibleName", c.accessibleName)
+        .text("spoken", p.spoken)
+        .text("accessKey", p.accessKey ? forms::utf8(p.accessKey) : std::string())
+        .text("unit", c.unit)
+        .text("labelledBy", p.labelledBy ? form.controls[*p.labelledBy].name : "")
+        .text("description", c.description)
+        .raw("font", fontJson(c.font))
+        .raw("face", facesJson(*p.font))
+        .number("fore", c.fore)
+        .number("back", c.back)
+        .raw("colours", colours)
+        .number("lineWidth", p.lineWidth)
+        .flag("filled", c.filled)
+        .flag("outline", c.outline)
+        .flag("dotted", c.dotted)
+        .flag("transparent", c.transparent)
+        .text("align", forms::alignName(c.align))
+        .flag("visible", c.visible)
+        .flag("cancel", c.cancel)
+        .number("min", c.min)
+        .number("max", c.max)
+        .number("smallChange", c.smallChange)
+        .number("largeChange", c.largeChange)
+        .number("interval", c.interval)
+        .text("picture", c.picture)
+        .flag("hidden", p.hidden)
+        .number("stack", static_cast<long long>(p.stack))
+        // Where the page puts it, in CSS pixels (96 to the inch), and a line's ends.
+        .raw("box", boxJson(p.box))
+        .raw("room", boxJson(p.room))
+        .raw("ends", ends)
+        .done();
 }
 
-// What a one-column layout sets together (forms::groups), by the controls' names.
+// What a one-column layout sets together (Plan::groups), by the controls' names.
 std::string groupsJson(const FormDesc& d, const forms::Groups& g) {
-    const auto name = [&](std::size_t i) { return jsonString(d.controls[i].name); };
-    const auto list = [&](const std::vector<std::size_t>& at) {
-        std::string s = "[";
-        for (std::size_t k = 0; k < at.size(); ++k) s += (k ? "," : "") + name(at[k]);
-        return s + "]";
-    };
-    std::string s = "{\"sliders\":[";
-    for (std::size_t k = 0; k < g.sliders.size(); ++k) {
-        const auto& slider = g.sliders[k];
-        s += std::string(k ? "," : "") + "{\"slider\":" + name(slider.slider) +
-             ",\"readout\":" + (slider.readout ? name(*slider.readout) : "null") + "," +
-             field("heading", slider.heading) + "," + field("unit", slider.unit) + "}";
-    }
-    s += "],\"results\":" + list(g.results) + ",\"options\":[";
-    for (std::size_t k = 0; k < g.options.size(); ++k) s += (k ? "," : "") + list(g.options[k]);
-    s += "],\"commands\":" + list(g.commands) +
-         ",\"drawing\":" + (g.drawing ? name(*g.drawing) : "null") +
-         ",\"others\":" + list(g.others) + "}";
-    return s;
+    std::string sliders = "[", options = "[";
+    for (const auto& slider : g.sliders)
+        (sliders += sliders.size() > 1 ? "," : "") += Json()
+                                                          .raw("slider", name(d, slider.slider))
+                                                          .raw("readout", name(d, slider.readout))
+                                                          .text("heading", slider.heading)
+                                                          .text("unit", slider.unit)
+                                                          .done();
+    for (const auto& group : g.options)
+        (options += options.size() > 1 ? "," : "") += names(d, group);
+    return Json()
+        .raw("sliders", sliders + "]")
+        .raw("results", names(d, g.results))
+        .raw("options", options + "]")
+        .raw("commands", names(d, g.commands))
+        .raw("drawing", name(d, g.drawing))
+        .raw("others", names(d, g.others))
+        .done();
 }
 
 }  // namespace
 
 std::string describeJson(const FormDesc& d) {
     const forms::Plan plan = forms::plan(d, kCssDotsPerInch);
-    std::string s = "{";
-    s += field("name", d.name) + ",";
-    s += field("caption", d.caption) + ",";
-    s += field("accessibleName", d.accessibleName) + ",";
-    s += field("style", forms::styleName(d.style)) + ",";
-    s += field("clientWidth", d.clientWidth) + "," + field("clientHeight", d.clientHeight) + ",";
-    s += "\"font\":" + fontJson(d.font) + ",";
-    s += field("back", d.back) + ",";
-    s += field("picture", d.picture) + ",";
-    s += field("pictureWidth", d.pictureWidth) + "," + field("pictureHeight", d.pictureHeight);
-    s += ",\"pixels\":{" + field("clientWidth", plan.clientWidth) + "," +
-         field("clientHeight", plan.clientHeight) + "," + field("pictureWidth", plan.pictureWidth) +
-         "," + field("pictureHeight", plan.pictureHeight) + "}";
-    s += ",\"tabOrder\":[";
-    bool firstTab = true;
-    for (const std::size_t i : plan.tabOrder) {
-        s += (firstTab ? "" : ",") + jsonString(d.controls[i].name);
-        firstTab = false;
-    }
-    s += "]";
-    s += ",\"creationOrder\":[";
-    for (std::size_t k = 0; k < plan.creationOrder.size(); ++k)
-        s += (k ? "," : "") + jsonString(d.controls[plan.creationOrder[k]].name);
-    s += "]";
-    s += ",\"groups\":" + groupsJson(d, plan.groups);
-    s += ",\"controls\":[";
+    std::string controls = "[";
     for (std::size_t i = 0; i < d.controls.size(); ++i)
-        s += (i ? "," : "") + controlJson(d, plan, i);
-    return s + "]}";
+        (controls += i ? "," : "") += controlJson(d, plan, i);
+    return Json()
+        .text("name", d.name)
+        .text("caption", d.caption)
+        .text("accessibleName", d.accessibleName)
+        .text("style", forms::styleName(d.style))
+        .raw("font", fontJson(d.font))
+        .raw("face", facesJson(d.font))
+        .number("back", d.back)
+        .text("colour", forms::colourName(plan.back))
+        .text("picture", d.picture)
+        .raw("pixels", Json()
+                           .number("clientWidth", plan.clientWidth)
+                           .number("clientHeight", plan.clientHeight)
+                           .number("pictureWidth", plan.pictureWidth)
+                           .number("pictureHeight", plan.pictureHeight)
+                           .done())
+        .raw("cancel", name(d, plan.cancel))
+        .real("smallestPoints", forms::kSmallestPoints)
+        .real("shrinkPoints", forms::kShrinkPoints)
+        .raw("tabOrder", names(d, plan.tabOrder))
+        .raw("creationOrder", names(d, plan.creationOrder))
+        .raw("groups", groupsJson(d, plan.groups))
+        .raw("controls", controls + "]")
+        .done();
 }
 
 std::string stateJson(const Form& form) {
-    std::string s = "{" + field("form", form.name()) + ",\"controls\":{";
-    bool first = true;
+    Json controls;
     for (const forms::ControlState& c : form.controls()) {
-        std::string entry;
+        Json entry;
         switch (c.desc->kind) {
             case forms::Kind::Slider:
-                entry =
-                    field("value", c.value) + "," + field("words", forms::metresInWords(c.value));
+                entry.number("value", c.value).text("words", forms::metresInWords(c.value));
                 break;
             case forms::Kind::Readout:
             case forms::Kind::TextBox:
-                entry = field("text", c.text) + "," + field("back", c.back) + "," +
-                        field("note", c.note) + "," +
-                        field("description", forms::readoutDescription(c));
+                entry.text("text", c.text)
+                    .number("back", c.back)
+                    .text("colour", forms::colourName(c.back))
+                    .text("note", c.note)
+                    .text("description", forms::readoutDescription(c));
                 break;
             case forms::Kind::Option:
-                entry = field("selected", c.selected);
+                entry.flag("selected", c.selected);
                 break;
             default:
                 continue;
         }
-        s += (first ? "" : ",") + jsonString(c.desc->name) + ":{" + entry + "}";
-        first = false;
+        controls.raw(c.desc->name, entry.done());
     }
-    return s + "}}";
+    return Json().text("form", form.name()).raw("controls", controls.done()).done();
 }
 
 void WebHost::syncAll() {
@@ -203,10 +265,13 @@ void WebHost::announce(Form&, const std::string& results) {
     pw_js_announce(results.c_str());
 }
 
-void WebHost::messageBox(const forms::Message& message) {
-    // The windows behind the box show the current values while it is open.
-    syncAll();
-    pw_js_message_box(message.style, message.title.c_str(), message.text.c_str());
+void WebHost::showBox(const forms::Message& message) {
+    pw_js_message_box(message.style, message.title.c_str(), message.text.c_str(),
+                      std::string(styleWord(message.style)).c_str());
+}
+
+forms::Plan WebHost::planOf(const Form& form) {
+    return forms::plan(form.description(), kCssDotsPerInch);
 }
 
 void WebHost::formLoaded(Form& form) {
@@ -247,42 +312,110 @@ forms::FormsRuntime& pageRuntime() {
 
 namespace {
 
-// One action of the page, as pw_act describes it: -1 for an action that names no such form or
-// control or that the form does not let a user do, else whether the model refused it. The
+using formsweb::ActResult;
+
+// One action of the page, as pw_act describes it: Unknown for an action that names no such form
+// or control or that the form does not let a user do, else whether the model refused it. The
 // host's act brings the windows in line afterwards.
 int actOnce(const forms::UserAction& action) {
     auto& runtime = formsweb::pageRuntime();
-    if (!forms::refusal(runtime, action).empty()) return -1;
-    return forms::perform(runtime, action) ? 1 : 0;
+    if (!forms::refusal(runtime, action).empty()) return int(ActResult::Unknown);
+    return int(forms::perform(runtime, action) ? ActResult::Refused : ActResult::Done);
+}
+
+// The part of a slider the page names ("less", "more", "before", "after").
+std::optional<forms::Part> partNamed(std::string_view word) {
+    if (word == "less") return forms::Part::LessArrow;
+    if (word == "more") return forms::Part::MoreArrow;
+    if (word == "before") return forms::Part::TrackBefore;
+    if (word == "after") return forms::Part::TrackAfter;
+    return std::nullopt;
 }
 
 }  // namespace
 
 // The page's way in: every user action is one event of the model, after which every window is
-// brought in line with it. Returns 0 when the action was done, 1 when the model refused it (its
-// message box has been shown), -1 when the page named no such form or control, and -2 when it
-// was not taken: another action still runs, or it repeats a held press that has met a message
-// box (nothing done either way).
+// brought in line with it. Returns an ActResult: Done, Refused (its message box has been shown),
+// Unknown (the page named no such form or control), or NotTaken: another action still runs, or
+// it repeats a held press that has met a message box (nothing done either way).
 extern "C" {
 
-// `held` is 1 for a step that repeats a key or button still held down, 0 for a new press: the
-// steps of one press go no further once one of them has met a message box, and a key held on a
-// command button clicks it once.
+// `repeat` is 1 for a step that repeats a key or button still held down, 0 for a new press:
+// the steps of one press go no further once one of them has met a message box, and a key held
+// on a command button clicks it once.
 EMSCRIPTEN_KEEPALIVE int pw_act(const char* action, const char* formName, const char* control,
-                                int value, int held) {
+                                int value, int repeat) {
     const auto verb = forms::verbNamed(action);
-    if (!verb) return -1;
+    if (!verb) return int(ActResult::Unknown);
     const forms::UserAction user{*verb, formName,
                                  forms::namesControl(*verb) ? control : std::string(), value};
     auto& host = formsweb::pageHost();
-    int done = -2;
+    int done = int(ActResult::NotTaken);
     const auto once = [&] { done = actOnce(user); };
-    if (!held) host.pressBegins();
+    if (!repeat) host.pressBegins();
     if (*verb == forms::Verb::Arrow || *verb == forms::Verb::Page)
         host.pressStep(once);
-    else if (*verb != forms::Verb::Click || host.keyClicks(held != 0))
+    else if (*verb != forms::Verb::Click || host.keyClicks(repeat != 0))
         host.act(once);
     return done;
+}
+
+// An input of the page's user, handed to the model's map (forms/input.h) on a control of a
+// form (an empty name: the window): `type` "key" (`what` the key's word, "access" with `value`
+// the letter's code), "press" (`what` the part of the slider: "less", "more", "before",
+// "after"), "click", or "wheel" (`value` the turn towards the user, of which `what`, a number,
+// make one notch). Answers {"taken":true,"done":true,"focus":"Option2"}: whether the input was
+// the model's (the page then does nothing more with it), whether an action ran, and the
+// control the focus goes to, or null. The text lives until the next call.
+EMSCRIPTEN_KEEPALIVE const char* pw_input(const char* formName, const char* control,
+                                          const char* type, const char* what, int value,
+                                          int repeat) {
+    static std::string answer;
+    answer = "{\"taken\":false,\"done\":false,\"focus\":null}";
+    auto& host = formsweb::pageHost();
+    forms::Form* form = formsweb::pageRuntime().find(formName);
+    if (!form || !form->loaded()) return answer.c_str();
+    const forms::ControlState* state = form->find(control);
+    const std::size_t at = state ? std::size_t(state - form->controls().data()) : forms::kOnForm;
+    const forms::Plan plan = host.planOf(*form);
+    const std::string_view kind = type;
+    forms::Input in;
+    if (kind == "key") {
+        in = forms::Input::keyDown(forms::keyNamed(what), repeat != 0, char32_t(value));
+    } else if (kind == "press") {
+        const auto part = partNamed(what);
+        if (!part) return answer.c_str();
+        in = forms::Input::press(*part, repeat != 0);
+    } else if (kind == "click") {
+        in = forms::Input::click();
+    } else if (kind == "wheel") {
+        if (at == forms::kOnForm) return answer.c_str();
+        host.wheel(*form, plan, at, value, std::atoi(what));
+        answer = "{\"taken\":true,\"done\":true,\"focus\":null}";
+        return answer.c_str();
+    } else {
+        return answer.c_str();
+    }
+    const auto handled = host.input(*form, plan, at, in);
+    const auto& r = handled.response;
+    answer = formsweb::Json()
+                 .flag("taken", r.taken)
+                 .flag("done", handled.done)
+                 .raw("focus",
+                      r.focus ? forms::jsonString(form->controls()[*r.focus].desc->name) : "null")
+                 .done();
+    return answer.c_str();
+}
+
+// The names of pw_act's answers and of the message boxes' styles, for the page:
+// {"results":{"done":0,...},"styles":{"plain":0,"critical":16,"information":64}}.
+EMSCRIPTEN_KEEPALIVE const char* pw_names() {
+    static_assert(int(ActResult::Done) == 0 && int(ActResult::Refused) == 1 &&
+                  int(ActResult::Unknown) == -1 && int(ActResult::NotTaken) == -2);
+    static_assert(forms::kStylePlain == 0 && forms::kStyleCritical == 16 &&
+                  forms::kStyleInformation == 64);
+    return R"({"results":{"done":0,"refused":1,"unknown":-1,"notTaken":-2},)"
+           R"("styles":{"plain":0,"critical":16,"information":64}})";
 }
 
 // A value typed into a slider's number field on a phone, in metres: {"value":250}, the
@@ -299,9 +432,9 @@ EMSCRIPTEN_KEEPALIVE const char* pw_typed(const char* formName, const char* cont
     }
     const auto typed = forms::typedMetres(text, slider->desc->min, slider->desc->max);
     if (const int* value = std::get_if<int>(&typed))
-        answer = "{" + formsweb::field("value", *value) + "}";
+        answer = formsweb::Json().number("value", *value).done();
     else
-        answer = "{" + formsweb::field("refusal", std::get<std::string>(typed)) + "}";
+        answer = formsweb::Json().text("refusal", std::get<std::string>(typed)).done();
     return answer.c_str();
 }
 

@@ -11,17 +11,30 @@
 
 namespace formsweb {
 
+// What the page's pw_act answers (pw_names gives the page these names).
+enum class ActResult : int {
+    Done = 0,      // the action was done
+    Refused = 1,   // the model refused it; its message box has been shown
+    Unknown = -1,  // no such form or control, or not what a user may do to it now
+    NotTaken = -2  // another action still runs, or a held press has met a message box
+};
+
 class WebHost : public forms::DisplayHost {
   public:
     // Every window of the page.
     void syncAll() override;
 
     void announce(forms::Form& form, const std::string& results) override;
-    void messageBox(const forms::Message& message) override;
     void formLoaded(forms::Form& form) override;
     void formActivated(forms::Form& form) override;
     void formUnloaded(forms::Form& form) override;
     void noFormLoaded() override;
+
+    // The plan of a form's window as the page has it.
+    static forms::Plan planOf(const forms::Form& form);
+
+  protected:
+    void showBox(const forms::Message& message) override;
 };
 
 // What the page needs to build a form's window: its table, as JSON.

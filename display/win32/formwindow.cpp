@@ -81,12 +81,9 @@ void frameAround(RECT& client, HWND hwnd, UINT dpi) {
 }  // namespace
 
 COLORREF toColorRef(forms::Colour c, COLORREF fallback) {
-    switch (c) {
+    switch (c = forms::shownColour(c)) {
         case forms::kDefaultColour:
             return fallback;
-        // The classic scheme's grey for the text of an inactive title bar, as on every system.
-        case forms::kInactiveTitleText:
-            return RGB(0xC0, 0xC0, 0xC0);
         case forms::kHighlight:
             return GetSysColor(COLOR_HIGHLIGHT);
         default:
@@ -94,7 +91,7 @@ COLORREF toColorRef(forms::Colour c, COLORREF fallback) {
     }
 }
 
-bool drawn(Kind k) {
+bool paintedByForm(Kind k) {
     return k == Kind::Line || k == Kind::Oval || k == Kind::Rectangle || k == Kind::Image ||
            k == Kind::Timer;
 }
@@ -177,6 +174,12 @@ FormWindow::Item* FormWindow::find(HWND hwnd) {
     return nullptr;
 }
 
+FormWindow::Item* FormWindow::find(std::size_t index) {
+    for (Item& item : items_)
+        if (item.index == index) return &item;
+    return nullptr;
+}
+
 FormWindow::Item* FormWindow::find(std::string_view name) {
     for (Item& item : items_)
         if (item.state->desc->name == name) return &item;
@@ -198,7 +201,7 @@ RECT FormWindow::rectOf(const Item& item) const {
     const forms::Plan::Control& p = planned(item);
     if (item.state->desc->kind == Kind::Line) {
         const RECT outer = rectOfContainer(item);
-        const int pad = std::max(item.state->desc->lineWidth, 1);
+        const int pad = p.lineWidth;
         return RECT{outer.left + std::min(p.x1, p.x2) - pad, outer.top + std::min(p.y1, p.y2) - pad,
                     outer.left + std::max(p.x1, p.x2) + pad + 1,
                     outer.top + std::max(p.y1, p.y2) + pad + 1};
@@ -218,17 +221,13 @@ HFONT FormWindow::font(const forms::Font& f, double points) {
                             (f.bold ? "b" : "") + "/" + std::to_string(dpi_);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    // The layouts' "MS Sans Serif" is, on Windows, a bitmap font that comes only in a few
-    // sizes and turns coarse at 125 % and more; its outline twin scales to any resolution.
-    std::wstring family = widen(f.family);
-    if (family == L"MS Sans Serif") family = L"Microsoft Sans Serif";
-    // Families the system lacks fall back to one of the same kind.
-    const bool serif = f.family.find("Times") != std::string_view::npos ||
-                       f.family.find("Perpetua") != std::string_view::npos;
-    HFONT h = CreateFontW(-int(std::lround(points * dpi_ / 72.0)), 0, 0, 0,
-                          f.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          VARIABLE_PITCH | (serif ? FF_ROMAN : FF_SWISS), family.c_str());
+    // The model's first face; where the system lacks it, one of the same kind.
+    const forms::Faces faces = forms::faces(f);
+    HFONT h =
+        CreateFontW(-int(std::lround(points * dpi_ / 72.0)), 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL,
+                    FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    DEFAULT_QUALITY, VARIABLE_PITCH | (faces.serif ? FF_ROMAN : FF_SWISS),
+                    widen(faces.families.front()).c_str());
     fonts_[key] = h;
     return h;
 }
@@ -239,14 +238,9 @@ HBRUSH FormWindow::brush(COLORREF colour) {
     return brushes_[colour] = CreateSolidBrush(colour);
 }
 
-COLORREF FormWindow::containerBack(const Item& item) const {
-    const std::string_view container = item.state->desc->container;
-    if (const Item* frame = container.empty() ? nullptr : find(container)) return backOf(*frame);
-    return toColorRef(form_.description().back, GetSysColor(COLOR_BTNFACE));
-}
-
 COLORREF FormWindow::backOf(const Item& item) const {
-    return toColorRef(item.state->desc->back, containerBack(item));
+    const forms::Plan::Control& p = planned(item);
+    return toColorRef(p.back, toColorRef(p.behind, GetSysColor(COLOR_BTNFACE)));
 }
 
 void FormWindow::build() {
@@ -263,10 +257,9 @@ void FormWindow::build() {
         Item& item = items_[i];
         const ControlDesc& d = *item.state->desc;
         const std::wstring caption = widen(d.caption);
-        // Nothing of a control wholly covered by those in front of it is seen, nor given to a
-        // screen reader.
-        const bool shown = d.visible && !planned(item).hidden;
-        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (shown ? WS_VISIBLE : 0);
+        // Only what the plan makes gets a window.
+        if (!planned(item).made) continue;
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (d.visible ? WS_VISIBLE : 0);
         DWORD exStyle = 0;
         const wchar_t* cls = nullptr;
         const DWORD align = d.align == forms::Align::Centre  ? ES_CENTER
@@ -345,7 +338,7 @@ void FormWindow::build() {
             SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
         }
     }
-    // Stacked as the table lists them: the first in front.
+    // Stacked as the plan has them: the first in front.
     for (Item& item : items_)
         if (item.hwnd)
             SetWindowPos(item.hwnd, HWND_BOTTOM, 0, 0, 0, 0,
@@ -397,9 +390,11 @@ void FormWindow::present() {
     for (std::size_t i = 0; i < items_.size(); ++i)
         if (const ControlDesc& d = *items_[i].state->desc; d.kind == Kind::Timer)
             SetTimer(hwnd_, i + 1, UINT(std::max(d.interval, 1)), nullptr);
-    // The focus goes to the control with the lowest tab index.
-    const auto order = tabOrder();
-    SetFocus(order.empty() ? hwnd_ : order.front()->hwnd);
+    // The focus goes to the first control of the tab order.
+    const forms::Response first =
+        forms::respond(form_, plan_, forms::kOnForm, forms::Input::keyDown(forms::Key::Tab));
+    const Item* to = first.focus ? find(*first.focus) : nullptr;
+    SetFocus(to && to->hwnd ? to->hwnd : hwnd_);
 }
 
 void FormWindow::activate() {
@@ -409,17 +404,17 @@ void FormWindow::activate() {
 }
 
 HFONT FormWindow::fitting(const Item& item, const std::function<bool(HDC)>& fits) {
-    // The described size, or the largest smaller one down to 5 points at which the text fits.
+    // The described size, or the largest smaller one down to the smallest at which it fits.
     const forms::Font& described = fontOf(item);
     HDC dc = GetDC(item.hwnd);
     double points = described.points;
     HFONT chosen = font(described, points);
-    while (points > 5) {
+    while (points > forms::kSmallestPoints) {
         HGDIOBJ old = SelectObject(dc, chosen);
         const bool fit = fits(dc);
         SelectObject(dc, old);
         if (fit) break;
-        points -= 0.25;
+        points -= forms::kShrinkPoints;
         chosen = font(described, points);
     }
     ReleaseDC(item.hwnd, dc);

@@ -4,7 +4,7 @@
 //
 // Every control that is a window of its own (sliders, text boxes, labels, frames, buttons, option
 // buttons, picture boxes) is a child of the form's window, placed at its container's offset, and
-// stacked in the table's front-to-back order, a frame's controls just in front of the frame. The
+// stacked in the plan's front-to-back order, a frame's controls just in front of the frame. The
 // drawn controls (lines, ovals, rectangles, stretched images) and the frames' backgrounds are
 // painted by the form's window itself, back to front, below the child windows.
 #pragma once
@@ -13,7 +13,7 @@
 #include <functional>
 
 #include "display/win32/win32host.h"
-#include "forms/layout.h"
+#include "forms/input.h"
 #include "forms/plan.h"
 
 namespace formswin32 {
@@ -41,9 +41,9 @@ class FormWindow {
     // The model has unloaded the form: the window goes without asking the model again.
     void markUnloaded();
 
-    // What a control's window does with keys that belong to the form: Tab, Esc, Enter and the
-    // access keys. True when the key was the form's.
-    bool formKey(HWND from, WPARAM key, LPARAM flags);  // flags: the key message's
+    // A key going down on a control's window (or the form's), handed to the model's map; true
+    // when the key was the model's. flags: the key message's.
+    bool key(HWND from, WPARAM key, LPARAM flags);
 
     // What a screen reader is told about a control: its name, and its description: for a
     // read-out its unit and what its value means (the angle's band in words, which is also its
@@ -52,7 +52,7 @@ class FormWindow {
         std::string name, description;
     };
     Accessible accessible(std::string_view control) const;
-    bool accessKey(wchar_t letter);
+    bool accessKey(HWND from, wchar_t letter);
 
   private:
     struct Item {
@@ -79,9 +79,9 @@ class FormWindow {
     void paintSurface(HDC dc, const RECT& view);
     void paintItem(HDC dc, const Item& item);
     void scroll(Item& item, int code, int position);
-    void wheel(Item& item, int delta);
-    void command(Item& item);
-    bool optionArrow(Item& item, WPARAM key);  // true when the key was an arrow
+    // Hands an input on a control (null: the window) to the model's map; moves the focus where it
+    // says. True when the input was the model's.
+    bool hand(const Item* item, const forms::Input& input);
     HBRUSH colours(HDC dc, HWND child);
     void drawButton(const DRAWITEMSTRUCT& draw);
     void paintPicture(HWND hwnd, Item& item);
@@ -92,15 +92,13 @@ class FormWindow {
     void narrowMargins(Item& item);
     void describe(Item& item);
     void annotate(HWND hwnd, const MSAAPROPID& property, std::string_view value);
-    void focusNext(HWND from, bool backwards);
-    std::vector<Item*> tabOrder();
     Item* find(HWND hwnd);
+    Item* find(std::size_t index);
     Item* find(std::string_view name);
     const Item* find(std::string_view name) const;
     RECT rectOf(const Item& item) const;
     RECT rectOfContainer(const Item& item) const;
-    COLORREF backOf(const Item& item) const;  // the colour behind a control
-    COLORREF containerBack(const Item& item) const;
+    COLORREF backOf(const Item& item) const;  // a control's background, or what it sits on
     const forms::Font& fontOf(const Item& item) const;
     HFONT font(const forms::Font& f, double points = 0);
     HBRUSH brush(COLORREF colour);
@@ -112,7 +110,6 @@ class FormWindow {
     UINT dpi_ = 96;
     forms::Plan plan_;  // worked out anew when the window moves to a screen of another dpi
     bool unloaded_ = false;
-    int wheelRest_ = 0;
     HWND focus_ = nullptr;       // where the focus was when the window was last active
     HBITMAP surface_ = nullptr;  // the form's own drawing at the current resolution
     SIZE surfaceSize_{};         // as large as the client area, at least the table's size

@@ -16,131 +16,81 @@ using forms::Kind;
 
 namespace {
 
-// The access key of a caption: the letter after a single '&'.
-wchar_t accessLetter(std::string_view caption) {
-    for (std::size_t i = 0; i + 1 < caption.size(); ++i)
-        if (caption[i] == '&') {
-            if (caption[i + 1] == '&') {
-                ++i;
-                continue;
-            }
-            return static_cast<wchar_t>(std::towupper(widen(caption.substr(i + 1, 1))[0]));
-        }
-    return 0;
+// A virtual key as the model's map names it.
+forms::Key modelKey(WPARAM key) {
+    switch (key) {
+        case VK_LEFT:
+            return forms::Key::Left;
+        case VK_RIGHT:
+            return forms::Key::Right;
+        case VK_UP:
+            return forms::Key::Up;
+        case VK_DOWN:
+            return forms::Key::Down;
+        case VK_PRIOR:
+            return forms::Key::PageUp;
+        case VK_NEXT:
+            return forms::Key::PageDown;
+        case VK_HOME:
+            return forms::Key::Home;
+        case VK_END:
+            return forms::Key::End;
+        case VK_RETURN:
+            return forms::Key::Enter;
+        case VK_ESCAPE:
+            return forms::Key::Escape;
+        case VK_TAB:
+            return GetKeyState(VK_SHIFT) < 0 ? forms::Key::BackTab : forms::Key::Tab;
+        default:
+            return forms::Key::Other;
+    }
 }
 
 }  // namespace
 
-std::vector<FormWindow::Item*> FormWindow::tabOrder() {
-    std::vector<Item*> order;
-    for (const std::size_t i : plan_.tabOrder)
-        for (Item& item : items_)
-            if (item.state == &form_.controls()[i] && item.hwnd) order.push_back(&item);
-    return order;
+bool FormWindow::hand(const Item* item, const forms::Input& input) {
+    const auto handled = host_.input(form_, plan_, item ? item->index : forms::kOnForm, input);
+    if (handled.response.focus && !unloaded_)
+        if (const Item* to = find(*handled.response.focus); to && to->hwnd) SetFocus(to->hwnd);
+    return handled.response.taken;
 }
 
-void FormWindow::focusNext(HWND from, bool backwards) {
-    const auto order = tabOrder();
-    if (order.empty()) return;
-    const auto at =
-        std::find_if(order.begin(), order.end(), [from](Item* i) { return i->hwnd == from; });
-    std::size_t next = 0;
-    if (at != order.end()) {
-        const std::size_t i = std::size_t(at - order.begin());
-        next = backwards ? (i + order.size() - 1) % order.size() : (i + 1) % order.size();
-    } else if (backwards) {
-        next = order.size() - 1;
-    }
-    SetFocus(order[next]->hwnd);
+bool FormWindow::key(HWND from, WPARAM key, LPARAM flags) {
+    const forms::Key k = modelKey(key);
+    if (k == forms::Key::Other) return false;
+    return hand(find(from), forms::Input::keyDown(k, (flags & (LPARAM(1) << 30)) != 0));
 }
 
-bool FormWindow::formKey(HWND from, WPARAM key, LPARAM flags) {
-    switch (key) {
-        case VK_TAB:
-            focusNext(from, GetKeyState(VK_SHIFT) < 0);
-            return true;
-        case VK_ESCAPE:
-            for (Item& item : items_)
-                if (item.state->desc->kind == Kind::Button && item.state->desc->cancel) {
-                    command(item);
-                    return true;
-                }
-            return false;
-        case VK_RETURN:
-            // Enter held on a button clicks it once: its repeats are the same press.
-            if (Item* item = find(from); item && item->state->desc->kind == Kind::Button) {
-                if (host_.keyClicks(flags & (LPARAM(1) << 30))) command(*item);
-                return true;
-            }
-            return false;
-        default:
-            return false;
-    }
-}
-
-bool FormWindow::accessKey(wchar_t letter) {
-    letter = static_cast<wchar_t>(std::towupper(letter));
-    for (Item& item : items_) {
-        const ControlDesc& d = *item.state->desc;
-        if ((d.kind == Kind::Button || d.kind == Kind::Option) && item.hwnd &&
-            accessLetter(d.caption) == letter) {
-            SetFocus(item.hwnd);
-            command(item);
-            return true;
-        }
-    }
-    return false;
-}
-
-void FormWindow::command(Item& item) {
-    ControlState& state = *item.state;
-    auto& runtime = host_.runtime();
-    if (state.desc->kind == Kind::Button)
-        host_.act([&] { runtime.click(state); });
-    else if (state.desc->kind == Kind::Option)
-        host_.act([&] { runtime.select(state); });
-}
-
-bool FormWindow::optionArrow(Item& item, WPARAM key) {
-    // The arrow keys move the focus and the choice through the option buttons of one frame, as
-    // in a group of radio buttons: the choice as a click makes it.
-    const int step = key == VK_RIGHT || key == VK_DOWN ? +1
-                     : key == VK_LEFT || key == VK_UP  ? -1
-                                                       : 0;
-    if (step == 0) return false;
-    const std::size_t next = forms::nextOption(form_.description(), plan_, item.index, step);
-    for (Item& other : items_)
-        if (other.index == next && other.hwnd && next != item.index) {
-            SetFocus(other.hwnd);
-            command(other);
-            break;
-        }
-    return true;
+bool FormWindow::accessKey(HWND from, wchar_t letter) {
+    return hand(find(from), forms::Input::keyDown(forms::Key::Access, false, char32_t(letter)));
 }
 
 void FormWindow::scroll(Item& item, int code, int position) {
     forms::Slider slider(*item.state);
     auto& runtime = host_.runtime();
-    const ControlDesc& d = *item.state->desc;
     switch (code) {
         case SB_THUMBPOSITION:  // the thumb released: one assignment
             host_.act(
                 [&] { runtime.drag(slider, forms::Int(static_cast<std::int16_t>(position))); });
             break;
-        // The steps of a press (an arrow or the track held down, or a key), which the bar
-        // repeats for as long as it is held: one press goes no further once it has met a box.
+        // The steps of a press of an arrow or the track, which the bar repeats for as long as it
+        // is held (the button going down began the press).
         case SB_LINELEFT:
+            hand(&item, forms::Input::press(forms::Part::LessArrow, true));
+            break;
         case SB_LINERIGHT:
-            host_.pressStep([&] { runtime.arrow(slider, code == SB_LINELEFT ? -1 : +1); });
+            hand(&item, forms::Input::press(forms::Part::MoreArrow, true));
             break;
         case SB_PAGELEFT:
-        case SB_PAGERIGHT:
-            host_.pressStep([&] { runtime.page(slider, code == SB_PAGELEFT ? -1 : +1); });
+            hand(&item, forms::Input::press(forms::Part::TrackBefore, true));
             break;
-        case SB_LEFT:   // Home: as if the thumb were dragged to the start
-        case SB_RIGHT:  // End
-            host_.pressStep(
-                [&] { runtime.drag(slider, forms::Int(code == SB_LEFT ? d.min : d.max)); });
+        case SB_PAGERIGHT:
+            hand(&item, forms::Input::press(forms::Part::TrackAfter, true));
+            break;
+        case SB_LEFT:   // the bar's menu: to the left edge, as Home
+        case SB_RIGHT:  // to the right edge, as End
+            hand(&item,
+                 forms::Input::keyDown(code == SB_LEFT ? forms::Key::Home : forms::Key::End));
             break;
         default:
             break;  // the thumb follows the mouse; the end of a scroll
@@ -152,17 +102,6 @@ void FormWindow::scroll(Item& item, int code, int position) {
     if (host_.pressSpent()) PostMessageW(item.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(-1, -1));
     // The bar shows the model's value, whatever the bar did on its own.
     if (!unloaded_ && form_.loaded()) sync();
-}
-
-void FormWindow::wheel(Item& item, int delta) {
-    // One small step per notch, towards Max when the wheel turns towards the user.
-    wheelRest_ += delta;
-    while (std::abs(wheelRest_) >= WHEEL_DELTA && !unloaded_) {
-        const int direction = wheelRest_ > 0 ? -1 : +1;
-        wheelRest_ += direction * WHEEL_DELTA;
-        forms::Slider slider(*item.state);
-        if (!host_.act([&] { host_.runtime().arrow(slider, direction); })) wheelRest_ = 0;
-    }
 }
 
 LRESULT CALLBACK FormWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -183,10 +122,7 @@ LRESULT FormWindow::handleControl(Item& item, UINT msg, WPARAM wp, LPARAM lp) {
     const Kind kind = item.state->desc->kind;
     switch (msg) {
         case WM_KEYDOWN:
-            if (formKey(hwnd, wp, lp)) return 0;
-            if (kind == Kind::Option && optionArrow(item, wp)) return 0;
-            // A key going down begins a press; its auto-repeat is the same press.
-            if (kind == Kind::Slider && !(lp & (LPARAM(1) << 30))) host_.pressBegins();
+            if (key(hwnd, wp, lp)) return 0;
             break;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
@@ -202,11 +138,12 @@ LRESULT FormWindow::handleControl(Item& item, UINT msg, WPARAM wp, LPARAM lp) {
             if (wp == L'\t' || wp == L'\r' || wp == 27) return 0;  // handled as keys, no beep
             break;
         case WM_SYSCHAR:
-            if (accessKey(wchar_t(wp))) return 0;
+            if (accessKey(hwnd, wchar_t(wp))) return 0;
             break;
         case WM_MOUSEWHEEL:
             if (kind == Kind::Slider) {
-                wheel(item, GET_WHEEL_DELTA_WPARAM(wp));
+                // Windows counts a turn away from the user as positive, WHEEL_DELTA to a notch.
+                host_.wheel(form_, plan_, item.index, -GET_WHEEL_DELTA_WPARAM(wp), WHEEL_DELTA);
                 return 0;
             }
             break;
@@ -268,7 +205,8 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         case WM_COMMAND:
             if (HIWORD(wp) == BN_CLICKED)
-                if (Item* item = find(reinterpret_cast<HWND>(lp))) command(*item);
+                if (Item* item = find(reinterpret_cast<HWND>(lp)))
+                    hand(item, forms::Input::click());
             return 0;
         case WM_HSCROLL:
             if (Item* item = find(reinterpret_cast<HWND>(lp)))
@@ -282,10 +220,10 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         case WM_KEYDOWN:
-            if (formKey(hwnd_, wp, lp)) return 0;
+            if (key(hwnd_, wp, lp)) return 0;
             break;
         case WM_SYSCHAR:
-            if (accessKey(wchar_t(wp))) return 0;
+            if (accessKey(hwnd_, wchar_t(wp))) return 0;
             break;
         case WM_ACTIVATE:
             if (LOWORD(wp) == WA_INACTIVE) {

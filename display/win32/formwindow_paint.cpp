@@ -107,7 +107,7 @@ void FormWindow::paintItem(HDC dc, const Item& item) {
         FillRect(dc, &r, brush(backOf(item)));
         return;
     }
-    if (!drawn(d.kind) || d.kind == Kind::Timer) return;
+    if (!paintedByForm(d.kind) || d.kind == Kind::Timer) return;
     const int saved = SaveDC(dc);
     const RECT clip = rectOfContainer(item);
     IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
@@ -117,7 +117,7 @@ void FormWindow::paintItem(HDC dc, const Item& item) {
         RestoreDC(dc, saved);
         return;
     }
-    const int width = std::max(1, MulDiv(d.lineWidth, int(dpi_), 96));
+    const int width = planned(item).lineWidth;
     HPEN pen = CreatePen(d.dotted ? PS_DOT : PS_SOLID, d.dotted ? 1 : width,
                          toColorRef(d.fore, RGB(0, 0, 0)));
     SelectObject(dc, (d.kind == Kind::Line || d.outline) ? static_cast<HGDIOBJ>(pen)
@@ -155,14 +155,11 @@ void FormWindow::paintPicture(HWND hwnd, Item& item) {
     FillRect(dc, &r, brush(backOf(item)));
     // Its natural size, shrunk to fit the box where it is larger, centred.
     const SIZE natural = pictureSize(d.picture);
-    if (natural.cx > 0 && natural.cy > 0) {
-        double w = MulDiv(natural.cx, int(dpi_), 96), h = MulDiv(natural.cy, int(dpi_), 96);
-        const double fit = std::min({1.0, r.right / std::max(w, 1.0), r.bottom / std::max(h, 1.0)});
-        w = std::max(1.0, std::floor(w * fit));
-        h = std::max(1.0, std::floor(h * fit));
-        const Pixels& shown = pictureAt(std::string(d.name), d.picture, int(w), int(h));
-        blend(dc, shown, (r.right - int(w)) / 2, (r.bottom - int(h)) / 2);
-    }
+    const forms::PixelBox fit = forms::fittedPicture(
+        natural.cx, natural.cy, forms::PixelBox{0, 0, int(r.right), int(r.bottom)}, dpi_);
+    if (fit.width > 0)
+        blend(dc, pictureAt(std::string(d.name), d.picture, fit.width, fit.height), fit.left,
+              fit.top);
     EndPaint(hwnd, &ps);
 }
 

@@ -13,8 +13,8 @@ inline constexpr UINT_PTR kSubclass = 1;
 // A colour of the tables as the system draws it; `fallback` for the kind's default.
 COLORREF toColorRef(forms::Colour c, COLORREF fallback);
 
-// Whether the form's window draws the control itself (no window of its own).
-bool drawn(forms::Kind k);
+// Whether the form's window paints the control itself (no window of its own).
+bool paintedByForm(forms::Kind k);
 
 // Draws premultiplied pixels at a point, blended over what is there.
 void blend(HDC dc, const Pixels& pixels, int x, int y);

@@ -213,11 +213,11 @@ void Win32Host::syncAll() {
     for (auto& [form, window] : windows_) window->sync();
 }
 
-void Win32Host::messageBox(const forms::Message& message) {
-    // The windows behind the box show the current values while it is open.
-    syncAll();
+void Win32Host::boxComes(const forms::Message& message) {
     trace("box \"" + message.title + "\": " + message.text);
-    if (!recordBox(message)) return;
+}
+
+void Win32Host::showBox(const forms::Message& message) {
     // The box belongs to the window the user was working in, which takes the focus back when it
     // closes, and every other window of the program waits for it as well. (An ownerless box
     // left no window of the program active afterwards: keys went nowhere until a click.)

@@ -63,7 +63,8 @@ class Win32Host : public forms::DisplayHost {
     // The message loop of the program: until no form is loaded. Returns the exit status.
     int run();
 
-    void messageBox(const forms::Message& message) override;
+    void boxComes(const forms::Message& message) override;
+    void showBox(const forms::Message& message) override;
     void formLoaded(forms::Form& form) override;
     void formActivated(forms::Form& form) override;
     void formUnloaded(forms::Form& form) override;

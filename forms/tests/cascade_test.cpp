@@ -22,7 +22,7 @@ struct RecordingHost : DisplayHost {
     std::vector<Message> boxes;
     std::vector<std::string> events;
     int errors = 0;
-    void messageBox(const Message& m) override { boxes.push_back(m); }
+    void showBox(const Message& m) override { boxes.push_back(m); }
     void errorBox(const RuntimeError&, const Message& m) override {
         ++errors;
         boxes.push_back(m);
