@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
+# Built as the release is, so that this package, once checked, is the release's.
+. scripts/release-env.sh
 
 app_id=pt.example.ribeira.Pernadas
 build=build-package
@@ -76,6 +78,35 @@ if ! report=$(lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>&1)
 fi
 grep -v "^running with root privileges" <<<"$report" || true
 echo "lintian: no errors, no warnings"
+
+echo "== apt =="
+# apt must find everything the package depends on. As root, on a machine without pernadas, it is
+# installed for real, its runner answers from the installed place, and it is removed with
+# whatever the install added, even when a step fails or the run is stopped.
+apt-get install --simulate --no-install-recommends "./$deb" >"$work/apt.log" 2>&1 ||
+    { cat "$work/apt.log"; echo "package.sh: apt cannot install $deb"; exit 1; }
+if [ "$(id -u)" != 0 ]; then
+    echo "apt: would install $(basename "$deb") (not root: not installed for real)"
+elif dpkg -s pernadas >/dev/null 2>&1; then
+    echo "apt: pernadas is installed on this machine already; $(basename "$deb") is not installed over it"
+else
+    packages() { dpkg-query -W -f '${db:Status-Abbrev} ${Package}\n' | sed -n 's/^ii *//p' | sort; }
+    packages >"$work/before"
+    uninstall() {
+        packages | comm -13 "$work/before" - >"$work/added"
+        [ -s "$work/added" ] || return 0
+        DEBIAN_FRONTEND=noninteractive xargs apt-get remove -y -q <"$work/added" >"$work/remove.log" 2>&1
+    }
+    trap 'uninstall || true; rm -rf "$work"' EXIT
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "./$deb" \
+        >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; echo "package.sh: apt failed"; exit 1; }
+    installed=$(/usr/bin/pernadas-replay --version 2>&1 || true)
+    uninstall || { cat "$work/remove.log"; echo "package.sh: apt could not remove what it installed"; exit 1; }
+    trap 'rm -rf "$work"' EXIT
+    expected="pernadas-replay $(dpkg-deb --field "$deb" Version | sed 's/-[^-]*$//')"
+    [ "$installed" = "$expected" ] || { echo "package.sh: the installed runner says '$installed'"; exit 1; }
+    echo "apt: $(basename "$deb") installs, answers '$installed', and is removed with $(wc -l <"$work/added") package(s)"
+fi
 
 echo "== One version =="
 # The package, its changelog, its metadata and the runner all carry the program's version.

@@ -24,6 +24,8 @@ if [ -n "$missing" ] && [ -z "${PERNADAS_WINDOWS_BUILD_ONLY:-}" ]; then
     exit 1
 fi
 
+# Built as the release is, so that this program and its installer, once tested, are the release's.
+. scripts/release-env.sh
 echo "== Windows build (MinGW-w64) =="
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j"$jobs"
