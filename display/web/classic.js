@@ -1,18 +1,15 @@
 // The classic window: the form as its table draws it, at its natural size, with a title bar and
 // a close box, every control where the model puts it; scaled down as a whole where the screen is
 // narrower. Its controls also draw the drawing at the head of a phone's window.
-import {Colour} from "./names.js";
 import {scrollBar} from "./slider.js";
 import {
-    clicksOncePerPress,
-    cssColour,
+    css,
     cssFont,
     fitText,
     FormWindow,
     keepBlanks,
-    mnemonic,
-    nextInTabOrder,
     switchButton,
+    underlined,
     WINDOW_FONT,
 } from "./window.js";
 
@@ -44,8 +41,8 @@ export class ClassicWindow extends FormWindow {
         client.className = "pw-client";
         client.style.width = w + "px";
         client.style.height = h + "px";
-        client.style.font = cssFont(desc.font, WINDOW_FONT);
-        if (desc.back !== Colour.DEFAULT) client.style.background = cssColour(desc.back);
+        client.style.font = cssFont(desc.face, WINDOW_FONT);
+        if (desc.colour) client.style.background = css(desc.colour);
         showPicture(client, desc);
         win.append(client);
         win.append(switchButton(page, "Vista de telemóvel"));
@@ -62,8 +59,7 @@ export class ClassicWindow extends FormWindow {
         const byName = new Map(this.desc.controls.map((c) => [c.name, c]));
         for (const name of this.desc.creationOrder) {
             const c = byName.get(name);
-            if (c.kind === "timer") continue; // started with the window
-            if (c.kind === "slider" && !c.visible) continue; // nothing can reach it
+            if (!c.made) continue;
             const el = createControl(this, c, containers.get(c.container));
             if (c.kind === "frame") containers.set(c.name, el);
         }
@@ -93,22 +89,10 @@ export class ClassicWindow extends FormWindow {
         const el = rec.el;
         if (el.value !== s.text) {
             el.value = s.text;
-            fitText(el);
+            fitText(el, this.desc);
         }
-        el.style.backgroundColor = cssColour(s.back);
+        el.style.backgroundColor = css(s.colour);
         this.describeText(rec, s);
-    }
-
-    onKey(e) {
-        if (e.key === "Tab" && this.tabOrder.length) {
-            // Tab goes round the window's controls in their tab order.
-            e.preventDefault();
-            nextInTabOrder(this.tabOrder, document.activeElement, e.shiftKey).focus({
-                preventScroll: true,
-            });
-        } else {
-            super.onKey(e);
-        }
     }
 
     focusFirst() {
@@ -133,7 +117,7 @@ export class ClassicWindow extends FormWindow {
         for (const el of this.el.querySelectorAll(
             ".pw-label, .pw-button, .pw-option > span, .pw-legend, .pw-readout, .pw-textbox",
         ))
-            if ((el.value ?? el.textContent).trim() && el.offsetParent) fitText(el);
+            if ((el.value ?? el.textContent).trim() && el.offsetParent) fitText(el, this.desc);
     }
 }
 
@@ -176,7 +160,7 @@ export function createControl(win, c, parent) {
             el.className = c.kind === "readout" ? "pw-readout" : "pw-textbox";
             if (c.kind === "readout") el.readOnly = true;
             el.style.textAlign = c.align;
-            if (c.fore !== Colour.DEFAULT) el.style.color = cssColour(c.fore);
+            el.style.color = css(c.colours.fore);
             const described = document.createElement("span");
             described.className = "pw-hidden";
             described.id = `pw-${form}-${c.name}-about`;
@@ -192,11 +176,11 @@ export function createControl(win, c, parent) {
             el.className = "pw-label";
             el.textContent = keepBlanks(c.caption);
             el.style.textAlign = c.align;
-            if (c.fore !== Colour.DEFAULT) el.style.color = cssColour(c.fore);
+            el.style.color = css(c.colours.fore);
             // A label hides what lies behind it, in its own colour or its container's,
             // unless the layout makes it transparent.
             if (!c.transparent)
-                el.style.background = c.back !== Colour.DEFAULT ? cssColour(c.back) : "inherit";
+                el.style.background = css(c.colours.back || c.colours.behind) || "inherit";
             break;
         }
         case "frame": {
@@ -206,14 +190,14 @@ export function createControl(win, c, parent) {
                 const legend = document.createElement("span");
                 legend.className = "pw-legend";
                 legend.textContent = keepBlanks(c.caption);
-                if (c.back !== Colour.DEFAULT) legend.style.background = cssColour(c.back);
+                legend.style.background = css(c.colours.back);
                 el.append(legend);
             }
-            if (c.back !== Colour.DEFAULT) el.style.background = cssColour(c.back);
+            el.style.background = css(c.colours.back);
             // A frame that holds lines or shapes is a drawing: one picture, described.
             if (c.role === "drawing") {
                 el.setAttribute("role", "img");
-                el.setAttribute("aria-label", c.accessibleName || c.caption || "Desenho");
+                el.setAttribute("aria-label", c.spoken || "Desenho");
                 if (c.description) el.setAttribute("aria-description", c.description);
             } else if (c.accessibleName) {
                 el.setAttribute("role", "group");
@@ -222,15 +206,8 @@ export function createControl(win, c, parent) {
             break;
         }
         case "button": {
-            el = document.createElement("button");
-            el.type = "button";
-            el.className = "pw-button";
-            const m = mnemonic(c.caption);
-            el.append(m.fragment);
-            if (m.key) el.accessKey = m.key;
-            if (c.back !== Colour.DEFAULT) el.style.background = cssColour(c.back);
-            el.addEventListener("click", () => win.page.act("click", form, c.name));
-            clicksOncePerPress(el, (held) => win.page.act("click", form, c.name, 0, held));
+            el = win.commandButton(c, "pw-button");
+            el.style.background = css(c.colours.back);
             el.tabIndex = c.takesFocus ? 0 : -1;
             focus = c.takesFocus ? el : null;
             break;
@@ -249,10 +226,10 @@ export function createControl(win, c, parent) {
                 win.page.act("select", form, c.name);
             });
             const text = document.createElement("span");
-            text.append(mnemonic(c.caption).fragment);
+            text.append(underlined(c.caption));
             el.append(radio, text);
-            if (c.fore !== Colour.DEFAULT) el.style.color = cssColour(c.fore);
-            if (c.back !== Colour.DEFAULT) el.style.background = cssColour(c.back);
+            el.style.color = css(c.colours.fore);
+            el.style.background = css(c.colours.back);
             rec.radio = radio;
             focus = radio;
             break;
@@ -271,7 +248,7 @@ export function createControl(win, c, parent) {
             img.alt = c.accessibleName || "";
             if (c.description) img.setAttribute("aria-description", c.description);
             el.append(img);
-            if (c.back !== Colour.DEFAULT) el.style.background = cssColour(c.back);
+            el.style.background = css(c.colours.back);
             if (c.kind === "picture" && c.takesFocus) {
                 el.tabIndex = 0;
                 focus = el;
@@ -281,16 +258,11 @@ export function createControl(win, c, parent) {
     }
     el.dataset.control = c.name;
     if (c.kind !== "line") place(el, c);
-    el.style.font = cssFont(c.font, "inherit");
+    el.style.font = cssFont(c.face, "inherit");
     if (c.accessibleName && focus) focus.setAttribute("aria-label", c.accessibleName);
     if (c.description && focus && c.kind !== "slider")
         focus.setAttribute("aria-description", c.description);
     if (!c.visible) el.style.display = "none";
-    // Nothing of a control wholly covered by those in front of it is seen, nor read.
-    if (c.hidden) {
-        el.style.visibility = "hidden";
-        el.setAttribute("aria-hidden", "true");
-    }
     parent.append(el);
     rec.el = el;
     rec.focus = focus;
@@ -303,7 +275,7 @@ function shape(c) {
     const svg = document.createElementNS(SVG, "svg");
     svg.classList.add("pw-shape");
     svg.setAttribute("aria-hidden", "true");
-    const stroke = c.fore === Colour.DEFAULT ? "#000000" : cssColour(c.fore);
+    const stroke = css(c.colours.fore) || "#000000";
     let node;
     if (c.kind === "line") {
         // A line is drawn in its container's coordinates.
@@ -341,7 +313,7 @@ function shape(c) {
             node.setAttribute("width", Math.max(0, w - 2 * inset));
             node.setAttribute("height", Math.max(0, h - 2 * inset));
         }
-        node.setAttribute("fill", c.filled ? cssColour(c.back) || "#000000" : "none");
+        node.setAttribute("fill", c.filled ? css(c.colours.back) || "#000000" : "none");
         if (!c.outline) node.setAttribute("stroke", "none");
     }
     if (c.kind === "line" || c.outline) {

@@ -2,8 +2,6 @@
 // the message boxes over them, and the one way user actions reach the model. The model tells it
 // what changed through formLoaded, formActivated, formUnloaded, noFormLoaded, sync, announce and
 // messageBox (display/web/webhost.cpp).
-import {Act} from "./names.js";
-import {showMessageBox} from "./messagebox.js";
 import {ClassicWindow} from "./classic.js";
 import {PhoneWindow} from "./phone.js";
 
@@ -25,6 +23,8 @@ export class Page {
         // again in the other layout keeps the splash's time running, not started over.
         this.timers = new Map();
         module.pernadasPage = this;
+        // The names of pw_act's answers and of the boxes' styles, as the model gives them.
+        this.names = JSON.parse(module.ccall("pw_names", "string", [], []));
         // What changed after an action, said once to a screen reader.
         this.live = document.createElement("div");
         this.live.className = "pw-hidden";
@@ -121,7 +121,23 @@ export class Page {
     async actClear(action, form, control, value, held = false) {
         const boxes = this.messages.length;
         const done = await this.act(action, form, control, value, held);
-        return done !== Act.NOT_TAKEN && this.messages.length === boxes;
+        return done !== this.names.results.notTaken && this.messages.length === boxes;
+    }
+
+    // A key, a press, a click or a turn of the wheel on `control`, handed to the model's map
+    // (pw_input): {taken, done, focus}; null while another action runs.
+    async input(form, control, type, what, value = 0, repeat = false) {
+        if (this.busy) return null;
+        const answer = await this.run(() =>
+            this.module.ccall(
+                "pw_input",
+                "string",
+                ["string", "string", "string", "string", "number", "number"],
+                [form, control, type, what, value, repeat ? 1 : 0],
+                {async: true},
+            ),
+        );
+        return JSON.parse(answer);
     }
 
     // The results an action changed, as the model words them, said once through the live
@@ -260,10 +276,64 @@ export class Page {
     }
 
     // An application-modal box; the handler that shows it waits until it is dismissed.
-    messageBox(style, title, text) {
+    messageBox(style, title, text, styleName) {
         this.messages.push({style, title, text});
-        const dismissed = showMessageBox(style, title, text);
+        const dismissed = showMessageBox(styleName, title, text);
         if (this.onMessage) this.onMessage({style, title, text});
         return dismissed;
     }
+}
+
+// The program's message boxes: application-modal, with the style's icon, a text, and OK. The
+// icon of each style ("critical", "information", "plain"): its class and its sign.
+const ICONS = {
+    critical: ["pw-icon-critical", "\u2716"],
+    information: ["pw-icon-info", "i"],
+};
+
+// Shows the box; resolves once it is dismissed, by OK or by Esc.
+function showMessageBox(style, title, text) {
+    return new Promise((resolve) => {
+        const dialog = document.createElement("dialog");
+        dialog.className = "pw-message";
+        dialog.setAttribute("aria-label", title);
+        dialog.setAttribute("aria-describedby", "pw-message-text");
+        const head = document.createElement("header");
+        head.className = "pw-titlebar";
+        head.textContent = title;
+        const body = document.createElement("div");
+        body.className = "pw-message-body";
+        const [iconClass, sign] = ICONS[style] ?? ["", ""];
+        const icon = document.createElement("span");
+        icon.className = "pw-icon " + iconClass;
+        icon.setAttribute("aria-hidden", "true");
+        icon.textContent = sign;
+        const p = document.createElement("p");
+        p.id = "pw-message-text";
+        p.textContent = text;
+        body.append(icon, p);
+        const ok = document.createElement("button");
+        ok.type = "button";
+        ok.className = "pw-button pw-ok";
+        ok.textContent = "OK";
+        const done = () => {
+            dialog.close();
+            dialog.remove();
+            resolve();
+        };
+        ok.addEventListener("click", done);
+        // The key held on the button that raised the box does not answer it.
+        ok.addEventListener("keydown", (e) => {
+            if (e.repeat) e.preventDefault();
+        });
+        // Esc dismisses it like OK: the box has no other answer.
+        dialog.addEventListener("cancel", (e) => {
+            e.preventDefault();
+            done();
+        });
+        dialog.append(head, body, ok);
+        document.body.append(dialog);
+        dialog.showModal();
+        ok.focus();
+    });
 }

@@ -6,16 +6,7 @@
 // shows; its commands, full width, at the foot.
 import {createControl} from "./classic.js";
 import {holdToRepeat, metresField, showField, sliderMoves} from "./slider.js";
-import {
-    cancelButton,
-    clicksOncePerPress,
-    cssColour,
-    cssFont,
-    FormWindow,
-    mnemonic,
-    switchButton,
-    WINDOW_FONT,
-} from "./window.js";
+import {css, cssFont, FormWindow, switchButton, WINDOW_FONT} from "./window.js";
 
 export class PhoneWindow extends FormWindow {
     constructor(page, desc) {
@@ -27,7 +18,9 @@ export class PhoneWindow extends FormWindow {
 
         const bar = document.createElement("header");
         bar.className = "pw-bar";
-        const cancel = cancelButton(desc, true);
+        // The way back: the form's cancel button, where it is shown.
+        const cancel =
+            desc.cancel && byName.get(desc.cancel).visible ? byName.get(desc.cancel) : null;
         if (cancel) {
             const back = this.button(cancel, "pw-back");
             const arrow = document.createElement("span");
@@ -96,19 +89,14 @@ export class PhoneWindow extends FormWindow {
         inner.className = "pw-client pw-drawing-inner";
         inner.style.width = frame.box.width + "px";
         inner.style.height = frame.box.height + "px";
-        inner.style.font = cssFont(this.desc.font, WINDOW_FONT);
+        inner.style.font = cssFont(this.desc.face, WINDOW_FONT);
         figure.append(inner);
         body.append(figure);
         const el = createControl(this, frame, inner);
         el.style.left = el.style.top = "0px";
         const within = new Map([[frame.name, el]]);
         for (const c of this.desc.creationOrder.map((n) => byName.get(n))) {
-            if (
-                c.kind === "timer" ||
-                !within.has(c.container) ||
-                (c.kind === "slider" && !c.visible)
-            )
-                continue;
+            if (!c.made || !within.has(c.container)) continue;
             const made = createControl(this, c, within.get(c.container));
             if (c.kind === "frame") within.set(c.name, made);
         }
@@ -139,7 +127,7 @@ export class PhoneWindow extends FormWindow {
                 page.act("select", form, c.name);
             });
             const text = document.createElement("span");
-            text.textContent = c.accessibleName || mnemonic(c.caption).text;
+            text.textContent = c.spoken || c.name;
             el.append(radio, text);
             if (!c.visible) el.style.display = "none";
             choice.append(el);
@@ -183,15 +171,7 @@ export class PhoneWindow extends FormWindow {
     }
 
     button(c, className) {
-        const el = document.createElement("button");
-        el.type = "button";
-        el.className = "pw-button " + className;
-        const m = mnemonic(c.caption);
-        el.append(m.fragment);
-        if (m.key) el.accessKey = m.key;
-        el.dataset.control = c.name;
-        el.addEventListener("click", () => this.page.act("click", this.desc.name, c.name));
-        clicksOncePerPress(el, (held) => this.page.act("click", this.desc.name, c.name, 0, held));
+        const el = this.commandButton(c, "pw-button " + className);
         this.controls.set(c.name, {desc: c, el, focus: el});
         return el;
     }
@@ -206,7 +186,7 @@ export class PhoneWindow extends FormWindow {
         const name = document.createElement("span");
         name.className = "pw-result-name";
         name.id = id + "-name";
-        name.textContent = (c.accessibleName || c.name).replace(/\s+/g, " ");
+        name.textContent = c.spoken || c.name;
         const el = document.createElement("input");
         el.type = "text";
         el.readOnly = true;
@@ -293,20 +273,20 @@ export class PhoneWindow extends FormWindow {
 
         const steps = document.createElement("div");
         steps.className = "pw-steps";
-        const step = (verb, direction, text, label) => {
+        const step = (part, name, text, label) => {
             const b = document.createElement("button");
             b.type = "button";
             b.className = "pw-button pw-step";
             b.textContent = text;
-            b.dataset.step = `${verb}${direction > 0 ? "+" : "-"}`;
+            b.dataset.step = name;
             b.setAttribute("aria-label", label);
-            holdToRepeat(this, b, () => [verb, direction]);
+            holdToRepeat(this, b, part);
             steps.append(b);
         };
-        step("page", -1, "\u2212" + c.largeChange, `Menos ${c.largeChange}`);
-        step("arrow", -1, "\u2212", `Menos ${c.smallChange}`);
-        step("arrow", +1, "+", `Mais ${c.smallChange}`);
-        step("page", +1, "+" + c.largeChange, `Mais ${c.largeChange}`);
+        step("before", "page-", "\u2212" + c.largeChange, `Menos ${c.largeChange}`);
+        step("less", "arrow-", "\u2212", `Menos ${c.smallChange}`);
+        step("more", "arrow+", "+", `Mais ${c.smallChange}`);
+        step("after", "page+", "+" + c.largeChange, `Mais ${c.largeChange}`);
         box.append(steps);
         metresField(this, c, rec, head, box);
         body.append(box);
@@ -327,11 +307,11 @@ export class PhoneWindow extends FormWindow {
             return;
         }
         // The colour is never alone: its band's words go beside it.
-        const banded = s.back >= 0 && !!s.note;
+        const banded = !!s.colour && !!s.note;
         rec.band.hidden = !banded;
-        rec.swatch.style.background = banded ? cssColour(s.back) : "";
+        rec.swatch.style.background = banded ? css(s.colour) : "";
         // A colour without words (the white of an empty read-out) shows as it is.
-        el.style.backgroundColor = banded ? "" : cssColour(s.back);
+        el.style.backgroundColor = banded ? "" : css(s.colour);
         rec.words.textContent = s.note;
         this.describeText(rec, s, false);
     }

@@ -1,11 +1,10 @@
 // Slider input, in either layout: the classic window's horizontal scroll bar; what moves a
 // slider's thumb however it is drawn (a tap on its track, a drag, the keys, the wheel); and the
 // phone's step buttons that repeat while held and its field to type metres in. Every move is one
-// of the model's user actions.
+// of the model's user actions: the model's map (pw_input) says which.
 
-// A horizontal scroll bar whose moves are the model's: a tap or click on an arrow, or an arrow
-// key, is one small step; on the track, or a page key, one large step; a thumb drag is one
-// assignment when it is released; Home and End drag it to either end.
+// A horizontal scroll bar whose moves are the model's: a press on an arrow or on the track, a
+// key, a turn of the wheel; a thumb drag is one assignment when it is released.
 export function scrollBar(win, c, rec) {
     const el = document.createElement("div");
     el.className = "pw-slider";
@@ -32,41 +31,35 @@ export function scrollBar(win, c, rec) {
     rec.track = track;
 
     const thumbWidth = () => Math.max(8, Math.min(h, track.clientWidth / 3));
-    const act = (what, value) => win.page.act(what, win.desc.name, c.name, value);
-    less.addEventListener("pointerdown", (e) => {
-        e.preventDefault();
-        el.focus();
-        act("arrow", -1);
-    });
-    more.addEventListener("pointerdown", (e) => {
-        e.preventDefault();
-        el.focus();
-        act("arrow", +1);
-    });
+    for (const [arrow, part] of [
+        [less, "less"],
+        [more, "more"],
+    ])
+        arrow.addEventListener("pointerdown", (e) => {
+            e.preventDefault();
+            el.focus();
+            win.input(c.name, "press", part);
+        });
     sliderMoves(win, c, rec, el, track, thumb, thumbWidth);
     return el;
 }
 
-// The action a key takes on a slider, as [verb, value], or undefined for a key it leaves alone.
-function sliderKey(c, key) {
-    const keys = {
-        ArrowRight: ["arrow", 1],
-        ArrowDown: ["arrow", 1],
-        ArrowLeft: ["arrow", -1],
-        ArrowUp: ["arrow", -1],
-        PageDown: ["page", 1],
-        PageUp: ["page", -1],
-        Home: ["drag", c.min],
-        End: ["drag", c.max],
-    };
-    return keys[key];
-}
+// The model's words for the keys that move a slider.
+const SLIDER_KEYS = {
+    ArrowLeft: "left",
+    ArrowRight: "right",
+    ArrowUp: "up",
+    ArrowDown: "down",
+    PageUp: "pageup",
+    PageDown: "pagedown",
+    Home: "home",
+    End: "end",
+};
 
-// One notch of the wheel is one small step, towards Max when the wheel turns towards the user. A
-// mouse's notch comes as one event of 50 pixels or more (or in lines or pages); the small
-// movements of touch pads add up to one. `step` takes the notch's direction, 1 or -1.
-function onWheelNotch(el, step) {
-    let wheel = 0;
+// The wheel's turn towards the user, in pixels, of which 50 make one notch (one small step); the
+// model keeps what is left over. A mouse's notch comes as one event of 50 pixels or more (or in
+// lines or pages), each taken as one notch; the small movements of touch pads add up to one.
+function onWheel(win, c, el) {
     el.addEventListener(
         "wheel",
         (e) => {
@@ -75,11 +68,9 @@ function onWheelNotch(el, step) {
             if (!delta) return;
             // Pixels come in the window's own scale, which is smaller on a phone.
             const scale = el.getBoundingClientRect().width / el.offsetWidth || 1;
-            wheel += e.deltaMode === 0 ? delta / scale : Math.sign(delta) * 50;
-            if (Math.abs(wheel) < 50) return;
-            const direction = Math.sign(wheel);
-            wheel = 0;
-            step(direction);
+            const turn = e.deltaMode === 0 ? delta / scale : Math.sign(delta) * 50;
+            const notch = Math.round(Math.max(-50, Math.min(50, turn)));
+            if (notch) win.page.input(win.desc.name, c.name, "wheel", "50", notch);
         },
         {passive: false},
     );
@@ -111,10 +102,10 @@ export function sliderMoves(win, c, rec, el, track, thumb, thumbWidth) {
             el.focus();
             return;
         }
-        const direction = e.clientX < thumb.getBoundingClientRect().left ? -1 : +1;
+        const part = e.clientX < thumb.getBoundingClientRect().left ? "before" : "after";
         const typed = await win.typedFirst();
         el.focus();
-        if (typed) act("page", direction);
+        if (typed) win.input(c.name, "press", part);
     });
     let drag = null;
     thumb.addEventListener("pointerdown", (e) => {
@@ -151,30 +142,31 @@ export function sliderMoves(win, c, rec, el, track, thumb, thumbWidth) {
     thumb.addEventListener("pointerup", release);
     thumb.addEventListener("pointercancel", release);
     el.addEventListener("keydown", (e) => {
-        const k = sliderKey(c, e.key);
-        if (!k) return;
+        const key = SLIDER_KEYS[e.key];
+        if (!key) return;
         e.preventDefault();
         e.stopPropagation();
-        act(k[0], k[1], e.repeat);
+        win.input(c.name, "key", key, 0, e.repeat);
     });
-    onWheelNotch(el, (direction) => act("arrow", direction));
+    onWheel(win, c, el);
 }
 
 // A button that steps a slider: one step when pressed, then, while it is held, one step after
-// another, until it is let go or a step has met a message box (one press, one step). `what`
-// gives the step as [verb, direction].
-export function holdToRepeat(win, button, what) {
-    const page = win.page,
-        form = win.desc.name;
+// another, until it is let go or a step has met a message box (one press, one step). `part`
+// is the part of the slider it presses: "less", "more", "before" or "after".
+export function holdToRepeat(win, button, part) {
+    const page = win.page;
     let timer = null;
     const stop = () => {
         clearTimeout(timer);
         timer = null;
     };
     const name = () => button.closest(".pw-group").querySelector(".pw-ptrack").dataset.control;
+    // True when the step was taken and showed no message box.
     const press = async (held) => {
-        const [verb, direction] = what();
-        return page.actClear(verb, form, name(), direction, held);
+        const boxes = page.messages.length;
+        const answer = await win.input(name(), "press", part, 0, held);
+        return !!answer?.done && page.messages.length === boxes;
     };
     button.addEventListener("pointerdown", async (e) => {
         if (e.button !== 0 || page.busy) return;
@@ -203,8 +195,7 @@ export function holdToRepeat(win, button, what) {
     button.addEventListener("keydown", (e) => {
         if (e.key !== "Enter" && e.key !== " ") return;
         e.preventDefault();
-        const [verb, direction] = what();
-        page.act(verb, form, name(), direction, e.repeat);
+        win.input(name(), "press", part, 0, e.repeat);
     });
     button.addEventListener("click", (e) => e.preventDefault());
 }

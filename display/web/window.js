@@ -1,28 +1,15 @@
 // What the two layouts of a form's window share: how the table's colours, fonts and captions
 // look in a browser, the window's section, the way out by Esc, the switch to the other layout,
 // and keeping the controls in step with the model's state.
-import {Colour} from "./names.js";
+// A colour of the model's ("" for the toolkit's own, "highlight", or "#RRGGBB") as CSS takes it.
+export const css = (colour) => (colour === "highlight" ? "Highlight" : colour);
 
-// A colour as CSS takes it; "" for the kind's own colour.
-export function cssColour(colour) {
-    if (colour === Colour.DEFAULT) return "";
-    if (colour === Colour.INACTIVE_TITLE_TEXT) return "#c0c0c0";
-    if (colour === Colour.HIGHLIGHT) return "Highlight";
-    return "#" + (colour >>> 0).toString(16).padStart(6, "0");
-}
-
-// The colour a test or a person reads back: "#RRGGBB", or null for a mark.
-export function colourName(colour) {
-    return colour < 0 ? null : "#" + (colour >>> 0).toString(16).toUpperCase().padStart(6, "0");
-}
-
-// A font as CSS takes it, with fonts that stand in for the table's where the browser lacks it;
-// `inherited` where the table gives none.
-export function cssFont(font, inherited) {
-    if (!font.family) return inherited;
-    let stand = '"Liberation Sans", Arial, "DejaVu Sans", sans-serif';
-    if (/Times|Perpetua/.test(font.family)) stand = '"Liberation Serif", "DejaVu Serif", serif';
-    return `${font.bold ? "bold " : ""}${font.points}pt "${font.family}", ${stand}`;
+// A font as CSS takes it, from the faces the model asks for; `inherited` where the table gives
+// none.
+export function cssFont(face, inherited) {
+    if (!face.families[0]) return inherited;
+    const families = face.families.map((f) => `"${f}"`).join(", ");
+    return `${face.bold ? "bold " : ""}${face.points}pt ${families}, ${face.generic}`;
 }
 
 // A window's own font, where its table gives none.
@@ -34,8 +21,8 @@ export const WINDOW_FONT = "8.25pt sans-serif";
 export const keepBlanks = (caption) =>
     caption.replace(/ {2,}/g, (run) => "\u00a0".repeat(run.length - 1) + " ");
 
-// "&Ok" is "Ok" with O as its access key; "&&" is a plain "&".
-export function mnemonic(caption) {
+// "&Ok" shows as "Ok" with its O underlined; "&&" is a plain "&".
+export function underlined(caption) {
     const fragment = document.createDocumentFragment();
     let key = "";
     for (let i = 0; i < caption.length; ++i) {
@@ -43,7 +30,7 @@ export function mnemonic(caption) {
         if (ch === "&" && i + 1 < caption.length) {
             const next = caption[++i];
             if (next !== "&" && !key) {
-                key = next.toLowerCase();
+                key = next;
                 const u = document.createElement("u");
                 u.textContent = next;
                 fragment.append(u);
@@ -54,16 +41,13 @@ export function mnemonic(caption) {
         }
         fragment.append(ch);
     }
-    return {fragment, key, text: caption.replace(/&(.)/g, "$1")};
+    return fragment;
 }
-
-// The smallest size, in CSS pixels, that a text is shrunk to.
-const SMALLEST_TEXT = 7;
 
 // No text may be shown cut off: where the browser's font stands in for a narrower one, a
 // caption, label, button or option text, or a read-out's value, gets a smaller size. A frame's
-// caption must fit across its frame.
-export function fitText(el) {
+// caption must fit across its frame. The model gives the smallest size and the step, in points.
+export function fitText(el, desc) {
     const cut = el.matches(".pw-legend")
         ? () => el.offsetLeft + el.offsetWidth > el.parentElement.clientWidth
         : el.matches(".pw-option > span")
@@ -75,8 +59,10 @@ export function fitText(el) {
     el.dataset.size ??= el.style.fontSize;
     el.style.fontSize = el.dataset.size;
     let size = parseFloat(getComputedStyle(el).fontSize);
-    while (size > SMALLEST_TEXT && cut()) {
-        size -= 0.25;
+    const smallest = (desc.smallestPoints * 96) / 72,
+        step = (desc.shrinkPoints * 96) / 72;
+    while (size > smallest && cut()) {
+        size -= step;
         el.style.fontSize = size + "px";
     }
 }
@@ -91,31 +77,6 @@ export function switchButton(page, text) {
         if (!page.busy) page.setLayout(!page.phone);
     });
     return b;
-}
-
-// One press, one click: Enter held on a command button clicks it once. The browser repeats a held
-// Enter as presses of its own, each a click, which would answer the box the first one raised and
-// click again behind it; the page sends each press to the model, saying whether it repeats, and
-// the model clicks for the first.
-export function clicksOncePerPress(button, click) {
-    button.addEventListener("keydown", (e) => {
-        if (e.key !== "Enter") return;
-        e.preventDefault();
-        click(e.repeat);
-    });
-}
-
-// The button Esc presses: the form's cancel button (with `shown`, only one that is shown).
-export function cancelButton(desc, shown = false) {
-    return desc.controls.find((c) => c.kind === "button" && c.cancel && (!shown || c.visible));
-}
-
-// Where Tab goes from `focused` in a window's tab order: round, from the last to the first (and
-// back with Shift); to the first from outside the order.
-export function nextInTabOrder(order, focused, backwards) {
-    const i = order.indexOf(focused);
-    const n = order.length;
-    return order[i < 0 ? 0 : (i + (backwards ? n - 1 : 1)) % n];
 }
 
 export class FormWindow {
@@ -161,18 +122,55 @@ export class FormWindow {
     // A read-out's or text box's colour read back, its note (as a tip, unless `tip` is false),
     // and the words that describe it.
     describeText(rec, s, tip = true) {
-        rec.el.dataset.back = colourName(s.back) ?? "";
+        rec.el.dataset.back = s.colour;
         if (tip) rec.el.title = s.note;
         if (rec.about.textContent !== s.description) rec.about.textContent = s.description;
     }
 
+    // A key, a press or a click on control `name` (of the window itself: "") handed to the
+    // model; the focus goes where it says. Null while another action runs.
+    async input(name, type, what, value = 0, repeat = false) {
+        const answer = await this.page.input(this.desc.name, name, type, what, value, repeat);
+        if (answer?.focus) this.controls.get(answer.focus)?.focus?.focus({preventScroll: true});
+        return answer;
+    }
+
+    // Esc clicks the cancel button; in the classic window Tab and Shift+Tab go round the tab
+    // order.
     onKey(e) {
-        if (e.key !== "Escape") return;
-        const cancel = cancelButton(this.desc);
-        if (cancel) {
+        const key =
+            e.key === "Escape" && this.desc.cancel
+                ? "escape"
+                : e.key === "Tab" && !this.phone && this.tabOrder.length
+                  ? e.shiftKey
+                      ? "backtab"
+                      : "tab"
+                  : "";
+        if (!key) return;
+        e.preventDefault();
+        const focused = document.activeElement?.closest?.("[data-control]");
+        const name = this.el.contains(focused) ? focused.dataset.control : "";
+        this.input(name, "key", key, 0, e.repeat);
+    }
+
+    // A command button: the model's click, and Enter held on it clicks once. The browser repeats
+    // a held Enter as presses of its own, each a click, which would answer the box the first one
+    // raised and click again behind it; each press goes to the model, which says whether it
+    // repeats. Alt with its access key clicks it too.
+    commandButton(c, className) {
+        const el = document.createElement("button");
+        el.type = "button";
+        el.className = className;
+        el.append(underlined(c.caption));
+        if (c.accessKey) el.accessKey = c.accessKey.toLowerCase();
+        el.dataset.control = c.name;
+        el.addEventListener("click", () => this.page.act("click", this.desc.name, c.name));
+        el.addEventListener("keydown", (e) => {
+            if (e.key !== "Enter") return;
             e.preventDefault();
-            this.page.act("click", this.desc.name, cancel.name);
-        }
+            this.input(c.name, "key", "enter", 0, e.repeat);
+        });
+        return el;
     }
 
     // A value typed into a number field and not yet confirmed is confirmed before a step button

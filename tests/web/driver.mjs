@@ -1,7 +1,6 @@
 // One scenario line through the page's own controls, as a person would do it (a tap, a click, a
 // drag, a key), in either layout; and what it gave, in pernadas-replay's terms.
 import {figures, loadedForms, tap, withBoxes} from "./harness.mjs";
-import {BoxStyle} from "./names.mjs";
 
 // One scenario line through the page's own controls. Returns the runner's kind of answer, or
 // null for a line the page has no way to express (nothing is done then).
@@ -162,6 +161,8 @@ export async function performPhone(page, words) {
 // error by its number), and the windows left open.
 async function outcome(page, input) {
     const boxes = await withBoxes(page, input);
+    // The styles' numbers, as the model names them (pw_names).
+    const styles = await page.evaluate(() => window.pernadas.names.styles);
     const messages = [],
         errors = [];
     for (const b of boxes) {
@@ -169,11 +170,7 @@ async function outcome(page, input) {
         if (b.critical && m) errors.push(Number(m[1]));
         else
             messages.push({
-                style: b.critical
-                    ? BoxStyle.CRITICAL
-                    : b.info
-                      ? BoxStyle.INFORMATION
-                      : BoxStyle.PLAIN,
+                style: b.critical ? styles.critical : b.info ? styles.information : styles.plain,
                 title: b.title,
                 text: b.text,
             });

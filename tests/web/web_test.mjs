@@ -7,7 +7,6 @@
 //
 //   node tests/web/web_test.mjs SITE REPLAY SCREENS [SCENARIO...]
 import "./harness.mjs";
-import "./names_test.mjs";
 import "./server_test.mjs";
 import "./first_visit_test.mjs";
 import "./classic_test.mjs";
