@@ -16,6 +16,8 @@
 # The pages go to SCREENS as pictures.
 #   bash installer_test.sh PREFIX INSTALLER SCREENS BUILD
 set -euo pipefail
+# A command that fails outside the checks ends the run too: it says which, and where.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND (exit $?)" >&2' ERR
 here=$(cd "$(dirname "$0")" && pwd)
 prefix=$(realpath -m "$1")
 installer=$(realpath -m "$2")

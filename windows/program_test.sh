@@ -7,6 +7,8 @@
 # given): the prefix's setting for the run, put back to 96 at the end.
 #   bash program_test.sh PREFIX PROGRAM SCREENS [DPI]     (on the display that DISPLAY names)
 set -euo pipefail
+# A command that fails outside the checks ends the run too: it says which, and where.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND (exit $?)" >&2' ERR
 prefix=$1
 program=$2
 screens=$3
