@@ -35,10 +35,10 @@ if [ -z "$site" ]; then
     tests/web/node_modules/.bin/eslint --max-warnings 0 --config tests/web/eslint.config.mjs \
         "${scripts[@]}"
     tests/web/node_modules/.bin/prettier --check "${scripts[@]}"
-    node --test-reporter=spec tests/web/web_test.mjs build-web/site "$replay" build-web/screens \
+    node tests/web/web_test.mjs build-web/site "$replay" build-web/screens \
         tests/scenarios/*.txt
 else
     screens=$(mktemp -d)
     trap 'rm -rf "$screens"' EXIT
-    node --test-reporter=spec tests/web/web_test.mjs "$site" "$replay" "$screens"
+    node tests/web/web_test.mjs "$site" "$replay" "$screens"
 fi
