@@ -233,7 +233,7 @@ export class PhoneWindow extends FormWindow {
     // A slider the user can move, as a phone's group of controls: its heading and value; a
     // track whose thumb drags; − and + (one small step, as an arrow), −10 and +10 (one large
     // step, as a page), which repeat while held; and a field to type the value in metres, which
-    // is one drag to it.
+    // enters it (a value other than the slider's is one drag to it).
     slider(c, readout, group, body) {
         const form = this.desc.name;
         const box = document.createElement("div");

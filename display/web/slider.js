@@ -202,7 +202,7 @@ export function holdToRepeat(win, button, part) {
 
 // The field to type a slider's value in metres, and the line that says why a value was
 // refused. Confirmed by the keyboard's Enter (or Done), or by leaving a field that was
-// changed.
+// changed; a confirmed value is typed in, as the model's "type" action.
 export function metresField(win, c, rec, head, box) {
     const page = win.page,
         form = win.desc.name;
@@ -241,7 +241,9 @@ export function metresField(win, c, rec, head, box) {
         refusal.textContent = "";
         field.removeAttribute("aria-invalid");
         field.dataset.dirty = "";
-        const clear = await page.actClear("drag", form, c.name, answer.value);
+        // Typing the value the slider already holds enters it: its handler runs, as it would for
+        // a new value.
+        const clear = await page.actClear("type", form, c.name, answer.value);
         showField(rec);
         return clear;
     };

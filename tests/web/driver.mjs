@@ -97,8 +97,9 @@ export async function perform(page, words, touch) {
             : () => tap(page, ctl, touch);
     } else if (verb === "select") {
         input = () => tap(page, `${ctl} input`, touch);
-    } else if (verb === "tick") {
-        input = () => act("tick", form, control);
+    } else if (verb === "tick" || verb === "type") {
+        // A timer ticks on its own; only the phone's field types a value in.
+        input = () => act(verb, form, control, Number(arg));
     } else {
         return null;
     }
@@ -121,7 +122,8 @@ export async function performPhone(page, words) {
             .catch(() => false);
     const direct = () => {
         ++figures.phoneHooked;
-        return () => act(verb, form, control, verb === "drag" ? Number(arg) : arg === "-" ? -1 : 1);
+        const value = verb === "drag" || verb === "type" ? Number(arg) : arg === "-" ? -1 : 1;
+        return () => act(verb, form, control, value);
     };
     let input;
     if (verb === "show" || verb === "tick" || verb === "close") {
@@ -132,19 +134,30 @@ export async function performPhone(page, words) {
     } else if (verb === "arrow" || verb === "page") {
         const sel = `${group} [data-step="${verb}${arg}"]`;
         input = (await seen(sel)) ? () => tap(page, sel, true) : direct();
-    } else if (verb === "drag") {
+    } else if (verb === "drag" || verb === "type") {
         const sel = `${group} input.pw-number`;
+        // Typing the slider's own value enters it; a drag there does nothing, as the field
+        // cannot say.
+        const same =
+            verb === "drag" &&
+            (await page.evaluate(
+                (f, c, v) => window.pernadas.windows.get(f)?.controls.get(c)?.value === v,
+                form,
+                control,
+                Number(arg),
+            ));
         const v = Number(arg),
             text = `${v < 0 ? "-" : ""}${Math.floor(Math.abs(v) / 100)},${String(Math.abs(v) % 100).padStart(2, "0")}`;
-        input = (await seen(sel))
-            ? async () => {
-                  await tap(page, sel, true);
-                  await page.$eval(sel, (e) => e.select());
-                  await page.keyboard.press("Backspace");
-                  await page.keyboard.type(text);
-                  await page.keyboard.press("Enter");
-              }
-            : direct();
+        input =
+            !same && (await seen(sel))
+                ? async () => {
+                      await tap(page, sel, true);
+                      await page.$eval(sel, (e) => e.select());
+                      await page.keyboard.press("Backspace");
+                      await page.keyboard.type(text);
+                      await page.keyboard.press("Enter");
+                  }
+                : direct();
     } else if (verb === "click") {
         const sel = `${win} button[data-control="${control}"]`;
         input = (await seen(sel)) ? () => tap(page, sel, true) : direct();
