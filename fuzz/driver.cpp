@@ -87,6 +87,13 @@ Driver::Driver() : platform_(std::make_unique<Platform>()) {
             }
         }
     }
+    // Typing a value into a slider's field comes last, so that the bytes of inputs kept from
+    // before it still pick the actions they picked.
+    for (Form* form : runtime_->forms())
+        for (const ControlState& c : form->controls())
+            if (c.desc->kind == Kind::Slider && c.desc->visible)
+                table_.push_back(
+                    {Verb::Type, std::string(form->name()), std::string(c.desc->name), 0});
     if (table_.size() > 256) throw std::logic_error("more actions than one byte can pick");
 }
 
@@ -121,7 +128,11 @@ Outcome Driver::run(std::span<const std::uint8_t> data) {
     auto next = [&]() -> std::uint8_t { return i < data.size() ? data[i++] : 0; };
     while (i < data.size()) {
         Action action = table_[next() % table_.size()];
-        if (action.verb == Verb::Drag) {
+        if (action.verb == Verb::Type && i < data.size() && data[i] >= 0x80) {
+            // A typed value from a byte of 0x80 or more is the one the slider holds.
+            next();
+            action.value = runtime_->find(action.form)->find(action.control)->value;
+        } else if (action.verb == Verb::Drag || action.verb == Verb::Type) {
             const ControlState* c = runtime_->find(action.form)->find(action.control);
             const unsigned offset = unsigned(next()) << 8;
             const unsigned positions = unsigned(c->desc->max - c->desc->min + 1);
@@ -156,6 +167,8 @@ std::optional<reference::Act> referenceAct(Verb verb) {
     switch (verb) {
         case Verb::Drag:
             return reference::Act::Drag;
+        case Verb::Type:
+            return reference::Act::Type;
         case Verb::Arrow:
             return reference::Act::Arrow;
         case Verb::Page:
@@ -299,7 +312,7 @@ std::vector<std::uint8_t> Driver::encode(const std::vector<Action>& actions) con
         const auto it = std::find_if(table_.begin(), table_.end(), same);
         if (it == table_.end()) throw std::invalid_argument("no such action: " + a.line());
         bytes.push_back(static_cast<std::uint8_t>(it - table_.begin()));
-        if (a.verb == Verb::Drag) {
+        if (a.verb == Verb::Drag || a.verb == Verb::Type) {
             // The limits are the same on every run: they come from the form's table.
             int min = 0;
             for (Form* f : runtime_->forms())

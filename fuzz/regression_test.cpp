@@ -84,6 +84,7 @@ TEST(FuzzDriver, BytesBecomeTheActionsTheyEncode) {
         {Verb::Click, "frmmain", "command2", 0},
         {Verb::Select, "frmtrespernas", "Option2", 0},
         {Verb::Drag, "frmtrespernas", "hsblcarga", 1200},
+        {Verb::Type, "frmtrespernas", "hsblcarga", 1200},
         {Verb::Page, "frmtrespernas", "hsbperna", -1},
         {Verb::Arrow, "frmtrespernas", "hsbperna", +1},
         {Verb::Click, "frmtrespernas", "Command2", 0},
@@ -93,13 +94,13 @@ TEST(FuzzDriver, BytesBecomeTheActionsTheyEncode) {
     };
     const auto outcome = driver.run(driver.encode(actions));
     EXPECT_TRUE(outcome.findings.empty()) << scenarioText(outcome);
-    EXPECT_EQ(
-        outcome.scenario,
-        (std::vector<std::string>{
-            "show frmsplashscreen", "tick frmsplashscreen Timer1", "click frmmain command2",
-            "select frmtrespernas Option2", "drag frmtrespernas hsblcarga 1200",
-            "page frmtrespernas hsbperna -", "arrow frmtrespernas hsbperna +",
-            "click frmtrespernas Command2", "click frmtrespernas Command4", "close frmmain"}));
+    EXPECT_EQ(outcome.scenario,
+              (std::vector<std::string>{
+                  "show frmsplashscreen", "tick frmsplashscreen Timer1", "click frmmain command2",
+                  "select frmtrespernas Option2", "drag frmtrespernas hsblcarga 1200",
+                  "type frmtrespernas hsblcarga 1200", "page frmtrespernas hsbperna -",
+                  "arrow frmtrespernas hsbperna +", "click frmtrespernas Command2",
+                  "click frmtrespernas Command4", "close frmmain"}));
 }
 
 // The checks are not vacuous: a read-out that disagrees with its slider, a colour of the wrong
