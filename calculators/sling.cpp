@@ -5,10 +5,21 @@ namespace calculators {
 using namespace forms;
 
 Band bandOf(Real v) {
-    if (v > Real(120)) return {kRed, "banda vermelha: ângulo superior acima de 120 graus"};
-    if (v > Real(90)) return {kYellow, "banda amarela: ângulo superior de 91 a 120 graus"};
-    if (v > Real(60)) return {kLightGreen, "banda verde-clara: ângulo superior de 61 a 90 graus"};
-    return {kGreen, "banda verde: ângulo superior até 60 graus"};
+    if (v > Real(120))
+        return {kRed, "banda vermelha: ângulo superior acima de 120 graus",
+                "banda vermelha: ângulo inferior abaixo de 30 graus",
+                "banda vermelha: pernada com ângulo superior acima de 120 graus"};
+    if (v > Real(90))
+        return {kYellow, "banda amarela: ângulo superior de 91 a 120 graus",
+                "banda amarela: ângulo inferior de 30 a 44,5 graus",
+                "banda amarela: pernada com ângulo superior de 91 a 120 graus"};
+    if (v > Real(60))
+        return {kLightGreen, "banda verde-clara: ângulo superior de 61 a 90 graus",
+                "banda verde-clara: ângulo inferior de 45 a 59,5 graus",
+                "banda verde-clara: pernada com ângulo superior de 61 a 90 graus"};
+    return {kGreen, "banda verde: ângulo superior até 60 graus",
+            "banda verde: ângulo inferior de 60 graus ou mais",
+            "banda verde: pernada com ângulo superior até 60 graus"};
 }
 
 Int Height(Real x, Int p) {
@@ -34,9 +45,9 @@ void SlingForm::hsbangsup_Change() {
     txtperna.setBackColor(band.colour);
     txtangsup.setBackColor(band.colour);
     txtanginf.setBackColor(band.colour);
-    txtperna.setNote(band.name);
-    txtangsup.setNote(band.name);
-    txtanginf.setNote(band.name);
+    txtperna.setNote(band.leg);
+    txtangsup.setNote(band.upper);
+    txtanginf.setNote(band.lower);
 }
 
 void SlingForm::Cancelar_Click() {

@@ -18,7 +18,9 @@ using forms::Real;
 // The four bands of the upper angle, from the flattest.
 struct Band {
     forms::Colour colour;
-    std::string_view name;  // said in words, for those who cannot tell the colours apart
+    // Said in words, for those who cannot tell the colours apart, by each read-out of its own
+    // quantity: the upper angle's, the lower angle's (90 less half the upper) and the leg's.
+    std::string_view upper, lower, leg;
 };
 Band bandOf(Real upperAngle);
 

@@ -28,6 +28,16 @@ void expectBands(F& form) {
         EXPECT_EQ(form.txtperna.BackColor(), colour);
         EXPECT_EQ(form.txtangsup.BackColor(), colour);
         EXPECT_EQ(form.txtanginf.BackColor(), colour);
+        // Each says the band in words, of its own quantity.
+        const auto note = [&](const char* name) { return form.find(name)->note; };
+        const auto head = [&](const char* name) {
+            return note(name).substr(0, note(name).find(':'));
+        };
+        EXPECT_EQ(head("txtperna"), head("txtangsup"));
+        EXPECT_EQ(head("txtanginf"), head("txtangsup"));
+        EXPECT_NE(note("txtangsup").find("ângulo superior"), std::string_view::npos);
+        EXPECT_NE(note("txtanginf").find("ângulo inferior"), std::string_view::npos);
+        EXPECT_NE(note("txtperna").find("pernada"), std::string_view::npos);
     }
 }
 
