@@ -86,6 +86,10 @@ struct ControlDesc {
     bool selected = false;  // option buttons: selected at load
     std::int16_t min = 0, max = 32767, value = 0;
     std::int16_t smallChange = 1, largeChange = 1;
+    // Sliders and read-outs: their place in a one-column layout, lowest first, the tab order
+    // between equals. A calculator asks for the load's measures before the leg that the
+    // calculation needs them for, and lists its results the leg first.
+    std::int8_t place = 0;
     int interval = 0;            // timers, milliseconds
     std::string_view picture{};  // images and picture boxes: resource name
     Handler handler = nullptr;   // change (slider), click (button, option) or tick (timer)

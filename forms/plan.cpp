@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "forms/layout.h"
 
@@ -79,26 +80,8 @@ Groups groupsOf(const FormDesc& form, const std::vector<std::size_t>& in,
         return std::nullopt;
     };
     Groups g;
-    std::vector<bool> shownBySlider(controls.size(), false);
-    for (const std::size_t i : order) {
-        const ControlDesc& c = controls[i];
-        if (c.kind == Kind::Slider) {
-            Groups::Slider s{i, std::nullopt, c.accessibleName, {}};
-            if (c.name.starts_with("hsb"))
-                if (const auto r = named("txt" + std::string(c.name.substr(3)));
-                    r && controls[*r].kind == Kind::Readout) {
-                    s.readout = r;
-                    s.unit = controls[*r].unit;
-                    shownBySlider[*r] = true;
-                }
-            g.sliders.push_back(s);
-        } else if (c.kind == Kind::Button) {
-            g.commands.push_back(i);
-        }
-    }
     for (std::size_t i = 0; i < controls.size(); ++i) {
         const ControlDesc& c = controls[i];
-        if (c.kind == Kind::Readout && !shownBySlider[i]) g.results.push_back(i);
         if (c.kind == Kind::Option) {
             auto same = std::find_if(g.options.begin(), g.options.end(), [&](const auto& group) {
                 return controls[group.front()].container == c.container;
@@ -110,6 +93,41 @@ Groups groupsOf(const FormDesc& form, const std::vector<std::size_t>& in,
         }
         if (shape(c.kind) && !g.drawing && !c.container.empty()) g.drawing = named(c.container);
     }
+    // By place, then in tab order, then as the table lists them.
+    std::vector<std::size_t> inTabs(controls.size(), order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) inTabs[order[k]] = k;
+    const auto placed = [&](std::size_t a, std::size_t b) {
+        return std::tuple(controls[a].place, inTabs[a], a) <
+               std::tuple(controls[b].place, inTabs[b], b);
+    };
+    std::vector<std::size_t> sliders;
+    for (const std::size_t i : order) {
+        const ControlDesc& c = controls[i];
+        if (c.kind == Kind::Slider)
+            sliders.push_back(i);
+        else if (c.kind == Kind::Button)
+            g.commands.push_back(i);
+    }
+    std::sort(sliders.begin(), sliders.end(), placed);
+    for (const std::size_t i : sliders) {
+        const ControlDesc& c = controls[i];
+        Groups::Slider s{i, std::nullopt, c.accessibleName, {}, std::nullopt};
+        if (c.name.starts_with("hsb"))
+            if (const auto r = named("txt" + std::string(c.name.substr(3)));
+                r && controls[*r].kind == Kind::Readout) {
+                s.readout = r;
+                s.unit = controls[*r].unit;
+            }
+        // The option buttons in a frame titled as the slider is named say what it measures.
+        for (std::size_t k = 0; k < g.options.size(); ++k)
+            if (const auto frame = named(controls[g.options[k].front()].container);
+                frame && !c.accessibleName.empty() && controls[*frame].caption == c.accessibleName)
+                s.choice = k;
+        g.sliders.push_back(s);
+    }
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].kind == Kind::Readout) g.results.push_back(i);
+    std::sort(g.results.begin(), g.results.end(), placed);
     const bool grouped = !g.sliders.empty() || !g.results.empty() || !g.options.empty();
     struct Place {
         std::size_t index;

@@ -50,7 +50,12 @@ struct Groups {
         std::size_t slider = 0;
         std::optional<std::size_t> readout;
         std::string_view heading, unit;
+        // In `options`: the choice of what it measures, the option buttons of a frame titled as
+        // the slider is named.
+        std::optional<std::size_t> choice;
     };
+    // The sliders a user moves, in the order they are asked for; every read-out, in the order
+    // it is listed.
     std::vector<Slider> sliders;
     std::vector<std::size_t> results;
     std::vector<std::vector<std::size_t>> options;

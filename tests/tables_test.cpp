@@ -128,7 +128,8 @@ TEST(Tables, EveryFormOfTheProgramIsSound) {
     EXPECT_EQ(g.sliders[0].unit, "metros");
     EXPECT_EQ(two.controls[g.sliders[1].slider].name, "hsbperna");
     EXPECT_EQ(two.controls[*g.sliders[1].readout].name, "txtperna");
-    EXPECT_EQ(names(two, g.results), (Names{"txtaltura", "txtangsup", "txtanginf"}));
+    EXPECT_EQ(names(two, g.results),
+              (Names{"txtperna", "txtaltura", "txtangsup", "txtanginf", "txtlcarga"}));
     EXPECT_EQ(names(two, g.commands), (Names{"Command3", "Command4"}));
     ASSERT_TRUE(g.drawing.has_value());
     EXPECT_EQ(two.controls[*g.drawing].name, "Frame1");
@@ -137,7 +138,16 @@ TEST(Tables, EveryFormOfTheProgramIsSound) {
     const Groups t = groups(three);
     ASSERT_EQ(t.options.size(), 1u);
     EXPECT_EQ(names(three, t.options[0]), (Names{"Option2", "Option1"}));
-    EXPECT_EQ(groups(runtime.find("frmquatropernas")->description()).sliders.size(), 3u);
+    EXPECT_EQ(t.sliders[0].choice, 0u);  // distance or diameter, asked before the load
+    EXPECT_EQ(t.sliders[1].choice, std::nullopt);
+    // The load's measures before the leg, whatever the tab order; the leg's results first.
+    const FormDesc& four = runtime.find("frmquatropernas")->description();
+    const Groups q = groups(four);
+    Names sliders;
+    for (const auto& s : q.sliders) sliders.push_back(four.controls[s.slider].name);
+    EXPECT_EQ(sliders, (Names{"hsbccarga", "hsblcarga", "hsbperna"}));
+    EXPECT_EQ(names(four, q.results), (Names{"txtperna", "txtaltura", "txtangsup", "txtanginf",
+                                             "txtccarga", "txtlcarga"}));
     // What else shows, top to bottom: the splash's texts; nothing on a calculator, whose labels
     // only head its sliders and read-outs.
     const FormDesc& splash = runtime.find("frmsplashscreen")->description();

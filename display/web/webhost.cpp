@@ -179,12 +179,14 @@ std::string controlJson(const FormDesc& form, const forms::Plan& plan, std::size
 std::string groupsJson(const FormDesc& d, const forms::Groups& g) {
     std::string sliders = "[", options = "[";
     for (const auto& slider : g.sliders)
-        (sliders += sliders.size() > 1 ? "," : "") += Json()
-                                                          .raw("slider", name(d, slider.slider))
-                                                          .raw("readout", name(d, slider.readout))
-                                                          .text("heading", slider.heading)
-                                                          .text("unit", slider.unit)
-                                                          .done();
+        (sliders += sliders.size() > 1 ? "," : "") +=
+            Json()
+                .raw("slider", name(d, slider.slider))
+                .raw("readout", name(d, slider.readout))
+                .text("heading", slider.heading)
+                .text("unit", slider.unit)
+                .raw("choice", slider.choice ? std::to_string(*slider.choice) : "null")
+                .done();
     for (const auto& group : g.options)
         (options += options.size() > 1 ? "," : "") += names(d, group);
     return Json()
