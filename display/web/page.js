@@ -105,15 +105,30 @@ export class Page {
     // of a press has met a message box, its repeats do nothing).
     act(action, form, control = "", value = 0, held = false) {
         if (this.busy) return Promise.resolve(null);
-        return this.run(() =>
-            this.module.ccall(
-                "pw_act",
-                "number",
-                ["string", "string", "string", "number", "number"],
-                [action, form, control, value, held ? 1 : 0],
-                {async: true},
+        const aimed = action === "type" || action === "drag" ? value : undefined;
+        this.windows.get(form)?.expect(control, aimed, action === "click");
+        return this.settled(
+            form,
+            this.run(() =>
+                this.module.ccall(
+                    "pw_act",
+                    "number",
+                    ["string", "string", "string", "number", "number"],
+                    [action, form, control, value, held ? 1 : 0],
+                    {async: true},
+                ),
             ),
         );
+    }
+
+    // Once an action is done: what it put elsewhere than the user set it is said beside the
+    // fields, and once more with the results it changed.
+    async settled(form, done) {
+        this.spoken = "";
+        const answer = await done;
+        const said = this.windows.get(form)?.settle() ?? [];
+        if (said.length) this.announce([this.spoken, ...said].filter(Boolean).join(". "), false);
+        return answer;
     }
 
     // The same, true when the action was taken and showed no message box: what a press needs to
@@ -128,13 +143,17 @@ export class Page {
     // (pw_input): {taken, done, focus}; null while another action runs.
     async input(form, control, type, what, value = 0, repeat = false) {
         if (this.busy) return null;
-        const answer = await this.run(() =>
-            this.module.ccall(
-                "pw_input",
-                "string",
-                ["string", "string", "string", "string", "number", "number"],
-                [form, control, type, what, value, repeat ? 1 : 0],
-                {async: true},
+        this.windows.get(form)?.expect(control, undefined, type === "key" && what === "enter");
+        const answer = await this.settled(
+            form,
+            this.run(() =>
+                this.module.ccall(
+                    "pw_input",
+                    "string",
+                    ["string", "string", "string", "string", "number", "number"],
+                    [form, control, type, what, value, repeat ? 1 : 0],
+                    {async: true},
+                ),
             ),
         );
         return JSON.parse(answer);
@@ -142,8 +161,10 @@ export class Page {
 
     // The results an action changed, as the model words them, said once through the live
     // region.
-    announce(text) {
-        this.announced.push(text);
+    // `count`: false where the words only add to what this action has said already.
+    announce(text, count = true) {
+        if (count) this.announced.push(text);
+        this.spoken = text;
         // Emptied first, so that the same words, said again after another action, are said.
         this.live.textContent = "";
         setTimeout(() => {
@@ -153,11 +174,18 @@ export class Page {
 
     async run(call) {
         this.busy = true;
+        const running = (async () => call())();
+        this.running = running.catch(() => {});
         try {
-            return await call();
+            return await running;
         } finally {
             this.busy = false;
         }
+    }
+
+    // Resolves once no action runs (a message box waits for its answer while one does).
+    async idle() {
+        while (this.busy) await this.running;
     }
 
     formLoaded(desc, state) {
@@ -241,6 +269,7 @@ export class Page {
             if (this.phone) w.el.hidden = w !== top;
             else w.el.hidden = false;
         }
+        if (this.phone) top?.fit();
     }
 
     // The windows lie one under the other, the active one first: on a phone's narrow screen no

@@ -1,9 +1,11 @@
 // The phone's window: the same table in one column as wide as the screen, read and reached from
 // top to bottom. A bar with the title (and the form's cancel button as the way back); the
-// drawing, scaled to the width; each slider the user can move as a group of its own (heading,
-// value, track, steps of one and of a page, a field to type metres in); the option buttons as
-// one segmented choice; the results, large, with their colour band in words; what else the form
-// shows; its commands, full width, at the foot.
+// results, pinned under it so that they stay in view while anything moves (beside the rest in
+// landscape), each band as a strip of its colour with its words; the drawing, scaled to the
+// width; each slider the user can move as a group of its own (heading, a field to type metres
+// in, track, steps of one and of a page), in the order the calculation asks for them, with the
+// choice of what a slider measures just before it; what else the form shows; its commands, full
+// width, at the foot.
 import {createControl} from "./classic.js";
 import {holdToRepeat, metresField, showField, sliderMoves} from "./slider.js";
 import {css, cssFont, FormWindow, switchButton, WINDOW_FONT} from "./window.js";
@@ -37,21 +39,36 @@ export class PhoneWindow extends FormWindow {
         win.setAttribute("aria-labelledby", h.id);
         win.append(bar);
 
-        const body = document.createElement("div");
-        body.className = "pw-body";
-        win.append(body);
-        this.client = body;
-
-        if (g.drawing) this.drawingOf(byName.get(g.drawing), byName, body);
-        for (const s of g.sliders)
-            this.slider(byName.get(s.slider), s.readout && byName.get(s.readout), s, body);
-        for (const group of g.options) this.choice(group, byName, body);
+        const main = document.createElement("div");
+        main.className = "pw-main";
+        win.append(main);
+        // The results first, pinned: every read-out, as the model lists them.
         if (g.results.length) {
             const list = document.createElement("div");
             list.className = "pw-results";
-            for (const name of g.results) this.readout(byName.get(name), list, "pw-result");
-            body.append(list);
+            list.setAttribute("role", "group");
+            list.setAttribute("aria-label", "Resultados");
+            for (const name of g.results) this.readout(byName.get(name), list);
+            main.append(list);
+            main.classList.add("pw-has-results");
         }
+        const body = document.createElement("div");
+        body.className = "pw-body";
+        main.append(body);
+        this.client = body;
+
+        if (g.drawing) this.drawingOf(byName.get(g.drawing), byName, body);
+        // The sliders in the order the calculation asks for them; the choice of what one
+        // measures just before it, the other choices after them.
+        const asked = new Set();
+        for (const s of g.sliders) {
+            if (s.choice !== null) {
+                asked.add(s.choice);
+                this.choice(g.options[s.choice], byName, body);
+            }
+            this.slider(byName.get(s.slider), s, body);
+        }
+        g.options.forEach((group, i) => asked.has(i) || this.choice(group, byName, body));
         // What else the form shows (a splash's texts, an about box's), as the model orders it.
         const rest = g.others.map((n) => byName.get(n));
         if (rest.length) {
@@ -176,12 +193,13 @@ export class PhoneWindow extends FormWindow {
         return el;
     }
 
-    // A read-out as a large row: its name, its value, its unit, and its colour band, where it
-    // has one, as a strip of the colour with the band's words beside it.
-    readout(c, parent, className) {
+    // A read-out as a row of the results: its name, its value and unit, and its colour band,
+    // where it has one, as a strip of the colour with the band's words on it.
+    readout(c, parent) {
         const row = document.createElement("div");
-        row.className = className;
+        row.className = "pw-result";
         row.dataset.control = c.name;
+        if (!c.visible) row.hidden = true;
         const id = `pw-${this.desc.name}-${c.name}`;
         const name = document.createElement("span");
         name.className = "pw-result-name";
@@ -192,7 +210,8 @@ export class PhoneWindow extends FormWindow {
         el.readOnly = true;
         el.className = "pw-readout";
         el.dataset.control = c.name;
-        el.tabIndex = c.takesFocus ? 0 : -1;
+        // Read, not reached: a screen reader reads the results; the fingers' targets are below.
+        el.tabIndex = -1;
         el.setAttribute("aria-labelledby", name.id);
         const about = document.createElement("span");
         about.className = "pw-hidden";
@@ -203,7 +222,7 @@ export class PhoneWindow extends FormWindow {
         name.setAttribute("aria-hidden", "true");
         const unit = document.createElement("span");
         unit.className = "pw-unit";
-        unit.textContent = c.unit;
+        unit.textContent = c.unit === "metros" ? "m" : c.unit === "graus" ? "\u00b0" : c.unit;
         unit.setAttribute("aria-hidden", "true");
         const band = document.createElement("div");
         band.className = "pw-band";
@@ -212,7 +231,8 @@ export class PhoneWindow extends FormWindow {
         swatch.className = "pw-swatch";
         const words = document.createElement("span");
         words.className = "pw-band-words";
-        band.append(swatch, words);
+        swatch.append(words);
+        band.append(swatch);
         const value = document.createElement("div");
         value.className = "pw-value";
         value.append(el, unit);
@@ -221,11 +241,12 @@ export class PhoneWindow extends FormWindow {
         this.controls.set(c.name, {
             desc: c,
             el,
+            row,
             about,
             band,
             swatch,
             words,
-            focus: el.tabIndex === 0 ? el : null,
+            focus: null,
         });
         return row;
     }
@@ -234,7 +255,7 @@ export class PhoneWindow extends FormWindow {
     // track whose thumb drags; − and + (one small step, as an arrow), −10 and +10 (one large
     // step, as a page), which repeat while held; and a field to type the value in metres, which
     // enters it (a value other than the slider's is one drag to it).
-    slider(c, readout, group, body) {
+    slider(c, group, body) {
         const form = this.desc.name;
         const box = document.createElement("div");
         box.className = "pw-group";
@@ -245,16 +266,9 @@ export class PhoneWindow extends FormWindow {
         head.textContent = group.heading.replace(/\s+/g, " ");
         box.setAttribute("aria-labelledby", head.id);
         box.append(head);
-        // The read-out beside a slider may show another length worked out from it (on the
-        // three-leg calculator, the distance between the legs from the piece's diameter): it
-        // says its own name unless that is the heading's.
-        if (readout) {
-            const row = this.readout(readout, box, "pw-result pw-slider-value");
-            const name = row.querySelector(".pw-result-name");
-            name.hidden = name.textContent === head.textContent;
-        }
 
         const rec = {desc: c};
+        metresField(this, c, rec, head, box);
         const track = document.createElement("div");
         track.className = "pw-slider pw-ptrack";
         track.dataset.control = c.name;
@@ -288,7 +302,9 @@ export class PhoneWindow extends FormWindow {
         step("more", "arrow+", "+", `Mais ${c.smallChange}`);
         step("after", "page+", "+" + c.largeChange, `Mais ${c.largeChange}`);
         box.append(steps);
-        metresField(this, c, rec, head, box);
+        // Where a choice says what the slider measures, its heading says which was chosen.
+        if (group.choice !== null)
+            rec.heading = {head, options: this.desc.groups.options[group.choice]};
         body.append(box);
         this.controls.set(c.name, rec);
     }
@@ -306,14 +322,30 @@ export class PhoneWindow extends FormWindow {
             this.describeText(rec, s);
             return;
         }
-        // The colour is never alone: its band's words go beside it.
+        // The colour is never alone: its band's words go on it ("banda verde-clara", the note's
+        // head), and the whole sentence describes the value.
         const banded = !!s.colour && !!s.note;
         rec.band.hidden = !banded;
         rec.swatch.style.background = banded ? css(s.colour) : "";
         // A colour without words (the white of an empty read-out) shows as it is.
         el.style.backgroundColor = banded ? "" : css(s.colour);
-        rec.words.textContent = s.note;
+        rec.words.textContent = s.note.split(":")[0];
         this.describeText(rec, s, false);
+    }
+
+    sync(state) {
+        super.sync(state);
+        this.pin();
+        // A slider whose choice says what it measures is headed by the option chosen.
+        for (const rec of this.controls.values()) {
+            if (!rec.heading) continue;
+            const chosen = rec.heading.options
+                .map((n) => this.controls.get(n))
+                .find((o) => o.radio.checked);
+            if (chosen) rec.heading.head.textContent = chosen.desc.spoken || chosen.desc.name;
+            if (rec.field)
+                rec.field.setAttribute("aria-label", `${rec.heading.head.textContent}, em metros`);
+        }
     }
 
     // On a phone the window's title takes the focus: a field would bring up the keyboard.
@@ -326,12 +358,25 @@ export class PhoneWindow extends FormWindow {
     // The drawing as wide as the screen allows (less where that would take more than half of
     // its height).
     fit() {
+        this.pin();
         const d = this.drawing;
         if (!d) return;
         const room = d.figure.clientWidth;
         const scale = Math.max(0.5, Math.min(room / d.width, (innerHeight * 0.45) / d.height));
         d.inner.style.transform = `scale(${scale})`;
         d.figure.style.height = Math.ceil(d.height * scale) + "px";
+    }
+
+    // The results pin under the bar, however tall the title's text makes it; what is scrolled
+    // to stops below both (their height changes with what they show).
+    pin() {
+        if (this.el.hidden) return;
+        const bar = this.el.querySelector(".pw-bar").offsetHeight;
+        this.el.style.setProperty("--pw-bar", bar + "px");
+        const results = this.el.querySelector(".pw-results");
+        const above = results && results.offsetLeft < 8 && results.offsetWidth > innerWidth / 2;
+        document.documentElement.style.scrollPaddingTop =
+            bar + (above ? results.offsetHeight : 0) + 8 + "px";
     }
 }
 

@@ -224,11 +224,16 @@ export function metresField(win, c, rec, head, box) {
     refusal.className = "pw-refusal";
     refusal.id = `pw-${form}-${c.name}-refusal`;
     refusal.setAttribute("role", "alert");
-    field.setAttribute("aria-describedby", refusal.id);
+    // Where the model put the value elsewhere than the user set it, it says so here.
+    const adjusted = document.createElement("p");
+    adjusted.className = "pw-adjusted";
+    adjusted.id = `pw-${form}-${c.name}-adjusted`;
+    field.setAttribute("aria-describedby", `${refusal.id} ${adjusted.id}`);
     entry.append(field, unit);
-    box.append(entry, refusal);
+    box.append(entry, adjusted, refusal);
     rec.field = field;
     rec.refusal = refusal;
+    rec.adjusted = adjusted;
     // False when the value was refused or its assignment met a message box.
     rec.confirm = async () => {
         if (page.busy) return false;
@@ -253,10 +258,28 @@ export function metresField(win, c, rec, head, box) {
     field.addEventListener("change", () => {
         if (field.dataset.dirty) rec.confirm();
     });
-    field.addEventListener("keydown", (e) => {
+    // The value is selected when the field is reached, so that typing replaces it.
+    // The press that focused it would put the caret back on its release: that release selects.
+    let reached = false;
+    field.addEventListener("focus", () => {
+        reached = true;
+        field.select();
+    });
+    field.addEventListener("mouseup", (e) => {
+        if (!reached) return;
+        reached = false;
+        e.preventDefault();
+        field.select();
+    });
+    field.addEventListener("blur", () => {
+        reached = false;
+    });
+    // Enter (the keyboard's Done) confirms it and puts the keyboard away; a refused value keeps
+    // the field, to be put right.
+    field.addEventListener("keydown", async (e) => {
         if (e.key !== "Enter") return;
         e.preventDefault();
-        rec.confirm();
+        if (await rec.confirm()) field.blur();
     });
 }
 

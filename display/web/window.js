@@ -73,7 +73,11 @@ export function switchButton(page, text) {
     b.type = "button";
     b.className = "pw-switch";
     b.textContent = text;
-    b.addEventListener("click", () => {
+    // A value typed and not confirmed is confirmed first, as leaving its field would, once any
+    // action still running is done.
+    b.addEventListener("click", async () => {
+        await page.idle();
+        for (const w of page.windows.values()) if (!(await w.confirmTyped())) return;
         if (!page.busy) page.setLayout(!page.phone);
     });
     return b;
@@ -177,11 +181,48 @@ export class FormWindow {
     // or the track acts, as leaving the field would confirm it: the step then starts from what
     // the field showed, and the field never keeps showing a value the slider does not have.
     // False when the typed value was refused or met a message box: the press does nothing more.
+    async confirmTyped() {
+        for (const rec of this.controls.values())
+            if (rec.field?.dataset.dirty && !(await rec.confirm())) return false;
+        return true;
+    }
+
     async typedFirst() {
         for (const rec of this.controls.values())
             if (rec.field?.dataset.dirty && document.activeElement === rec.field)
                 return rec.confirm();
         return true;
+    }
+
+    // Before a user action on control `name`: each field's slider value, and `wanted`, what the
+    // user set the acted-on slider to (undefined for a step, which the user does not aim). A
+    // click asks for nothing of the sliders: its moves are its own.
+    expect(name, wanted, click = false) {
+        const before = new Map();
+        for (const [n, rec] of this.controls) if (rec.adjusted) before.set(n, rec.value);
+        this.expected = {name, wanted, before, click};
+    }
+
+    // After it: a slider that ends up other than the user set it, or that moved though the
+    // user did not touch it (a leg raised to what the load allows, or worked out again for a
+    // new load), says so beside its field; the sentences, for the live region.
+    settle() {
+        const e = this.expected;
+        this.expected = null;
+        if (!e) return [];
+        const said = [];
+        for (const [name, rec] of this.controls) {
+            if (!rec.adjusted) continue;
+            const wanted = name === e.name ? e.wanted : e.before.get(name);
+            const moved = !e.click && wanted !== undefined && rec.value !== wanted && rec.words;
+            const metres = moved ? `${rec.words.split(" ")[0]} m` : "";
+            rec.adjusted.textContent = moved ? `ajustado para ${metres}` : "";
+            if (moved)
+                said.push(
+                    `${rec.heading?.head.textContent ?? rec.desc.spoken} ajustado para ${metres}`,
+                );
+        }
+        return said;
     }
 
     remove() {

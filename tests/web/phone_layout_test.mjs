@@ -22,7 +22,7 @@ suite("the phone's layout", async (t) => {
     const {page, context, errors} = await freshPage(small, "", false, null);
     const form = "frmduaspernas";
     const win = `section.pw-window[data-form="${form}"]`;
-    const ctl = (name) => `${win} [data-control="${name}"]`;
+    const ctl = (name) => `${win} .pw-slider[data-control="${name}"]`;
     const readouts = (f = form) =>
         page.evaluate(
             (f) =>
@@ -124,14 +124,14 @@ suite("the phone's layout", async (t) => {
         const said = () => page.evaluate(() => window.pernadas.announced.length);
         let before = await said();
         check((await type("hsblcarga", "2,00")) === "", "phone layout: 2,00 is taken");
-        lines.push(`drag ${form} hsblcarga 200`);
+        lines.push(`type ${form} hsblcarga 200`);
         check(
             (await said()) === before + 1,
             "phone layout: an action's results are announced once",
         );
         before = await said();
         check((await type("hsbperna", "2.5")) === "", "phone layout: 2.5 is taken");
-        lines.push(`drag ${form} hsbperna 250`);
+        lines.push(`type ${form} hsbperna 250`);
         await sleep(120);
         const live = await page.$eval('[role="status"][aria-live="polite"]', (e) => e.textContent);
         check(
@@ -158,6 +158,7 @@ suite("the phone's layout", async (t) => {
             check(refusal.test(got), `phone layout: "${text}" is refused beside the field`, got);
         }
         check((await type("hsbperna", "2,50")) === "", "phone layout: the value it has is taken");
+        lines.push(`type ${form} hsbperna 250`);
         check((await said()) === before, "phone layout: nothing is announced when nothing changed");
         await agrees(lines, "refused values");
         // Typed and not confirmed, then +: the typed value is taken first and + steps from it, so
@@ -168,7 +169,7 @@ suite("the phone's layout", async (t) => {
         await page.keyboard.press("Backspace");
         await page.keyboard.type("3,00");
         await withBoxes(page, () => tap(page, plus, true));
-        lines.push(`drag ${form} hsbperna 300`, `arrow ${form} hsbperna +`);
+        lines.push(`type ${form} hsbperna 300`, `arrow ${form} hsbperna +`);
         const stepped = [
             await page.$eval(typedField, (e) => e.value),
             await page.$eval(ctl("hsbperna"), (e) => e.getAttribute("aria-valuetext")),
@@ -256,7 +257,7 @@ suite("the phone's layout", async (t) => {
         );
         const three = 'section[data-form="frmtrespernas"]';
         const thumb = await centre(page, `${three} [data-control="hsblcarga"] .pw-thumb`);
-        const start = await page.$eval(`${three} [data-control="hsblcarga"]`, (e) =>
+        const start = await page.$eval(`${three} .pw-slider[data-control="hsblcarga"]`, (e) =>
             Number(e.getAttribute("aria-valuenow")),
         );
         await withBoxes(page, async () => {
@@ -265,7 +266,7 @@ suite("the phone's layout", async (t) => {
             await touch.move(thumb.x + 80, thumb.y);
             await touch.end();
         });
-        const dragged = await page.$eval(`${three} [data-control="hsblcarga"]`, (e) =>
+        const dragged = await page.$eval(`${three} .pw-slider[data-control="hsblcarga"]`, (e) =>
             Number(e.getAttribute("aria-valuenow")),
         );
         check(
