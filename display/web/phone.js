@@ -1,9 +1,10 @@
 // The phone's window: the same table in one column as wide as the screen, read and reached from
-// top to bottom. A bar with the title (and the form's cancel button as the way back); the
-// drawing, scaled to the width; each slider the user can move as a group of its own (heading,
-// value, track, steps of one and of a page, a field to type metres in); the option buttons as
-// one segmented choice; the results, large, with their colour band in words; what else the form
-// shows; its commands, full width, at the foot.
+// top to bottom. A bar with the title (and the way back: the form's cancel button, or the button
+// that closes a dialog); the drawing, scaled to the width; each slider the user can move as a
+// group of its own (heading, value, track, steps of one and of a page, a field to type metres
+// in); the option buttons as one segmented choice; the results, large, with their colour band in
+// words; what else the form shows, and the pictures beside it; its commands, full width, at the
+// foot, and apart below them the one that leaves.
 import {createControl} from "./classic.js";
 import {holdToRepeat, metresField, showField, sliderMoves} from "./slider.js";
 import {css, cssFont, FormWindow, switchButton, WINDOW_FONT} from "./window.js";
@@ -18,9 +19,8 @@ export class PhoneWindow extends FormWindow {
 
         const bar = document.createElement("header");
         bar.className = "pw-bar";
-        // The way back: the form's cancel button, where it is shown.
-        const cancel =
-            desc.cancel && byName.get(desc.cancel).visible ? byName.get(desc.cancel) : null;
+        // The way back, where it is shown.
+        const cancel = g.back && byName.get(g.back).visible ? byName.get(g.back) : null;
         if (cancel) {
             const back = this.button(cancel, "pw-back");
             const arrow = document.createElement("span");
@@ -60,14 +60,23 @@ export class PhoneWindow extends FormWindow {
             for (const c of rest) more.append(this.other(c));
             body.append(more);
         }
+        if (g.beside.length) {
+            const beside = document.createElement("div");
+            beside.className = "pw-beside";
+            for (const n of g.beside) beside.append(this.other(byName.get(n)));
+            body.append(beside);
+        }
 
+        // The one that leaves, last, with room above it.
         const commands = g.commands
             .map((n) => byName.get(n))
-            .filter((c) => c.visible && c !== cancel);
+            .filter((c) => c.visible && c !== cancel)
+            .sort((a, b) => (a.name === g.apart) - (b.name === g.apart));
         if (commands.length) {
             const foot = document.createElement("div");
             foot.className = "pw-commands";
-            for (const c of commands) foot.append(this.button(c, "pw-command"));
+            for (const c of commands)
+                foot.append(this.button(c, "pw-command" + (c.name === g.apart ? " pw-apart" : "")));
             body.append(foot);
         }
         const foot = document.createElement("div");
@@ -146,14 +155,12 @@ export class PhoneWindow extends FormWindow {
             el.className = "pw-text";
             el.textContent = c.caption.trim();
         } else if (c.kind === "textbox") {
-            el = document.createElement("input");
-            el.type = "text";
-            el.readOnly = true;
-            el.className = "pw-textbox pw-text";
-            el.tabIndex = c.takesFocus ? 0 : -1;
-            if (c.accessibleName) el.setAttribute("aria-label", c.accessibleName);
+            // Read here, not typed in: a paragraph, which wraps, and a telephone number or an
+            // e-mail address in it a link to call or write to.
+            el = document.createElement("p");
+            el.className = "pw-text";
             rec.about = document.createElement("span");
-            rec.focus = c.takesFocus ? el : null;
+            rec.show = (text) => showContact(el, text);
         } else {
             el = pictureRow(c);
             if (c.kind === "picture" && c.takesFocus) {
@@ -301,7 +308,8 @@ export class PhoneWindow extends FormWindow {
 
     showText(rec, s) {
         const el = rec.el;
-        if (el.value !== s.text) el.value = s.text;
+        if (rec.show) rec.show(s.text);
+        else if (el.value !== s.text) el.value = s.text;
         if (!rec.band) {
             this.describeText(rec, s);
             return;
@@ -333,6 +341,27 @@ export class PhoneWindow extends FormWindow {
         d.inner.style.transform = `scale(${scale})`;
         d.figure.style.height = Math.ceil(d.height * scale) + "px";
     }
+}
+
+// A text box's text in paragraph `el`: a telephone number or an e-mail address as a link to
+// call or write to. An address too long for its line breaks after its @ or before a dot, not
+// inside a word.
+function showContact(el, text) {
+    text = text.trim();
+    if (el.dataset.text === text) return;
+    el.dataset.text = text;
+    const telephone = /^\+?\d[\d ]{7,}\d$/.test(text);
+    const mail = /^[^\s@]+@[^\s@]+\.[^\s@]+$/.test(text);
+    const to = telephone || mail ? document.createElement("a") : el;
+    to.replaceChildren();
+    text.split(/(?=\.\D)|(?<=@)/).forEach((part, i) => {
+        if (i) to.append(document.createElement("wbr"));
+        to.append(part);
+    });
+    if (to === el) return;
+    to.className = "pw-link";
+    to.href = telephone ? "tel:" + text.replace(/ /g, "") : "mailto:" + text;
+    el.replaceChildren(to);
 }
 
 // A picture of the form's texts, as wide as its box and a half (at most 320 pixels), its height
