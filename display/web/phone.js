@@ -107,6 +107,8 @@ export class PhoneWindow extends FormWindow {
         for (const c of this.desc.creationOrder.map((n) => byName.get(n))) {
             if (!c.made || !within.has(c.container)) continue;
             const made = createControl(this, c, within.get(c.container));
+            // Stacked as the classic window stacks them: a letter is not hidden behind a fill.
+            made.style.zIndex = String(1000 - c.stack);
             if (c.kind === "frame") within.set(c.name, made);
         }
         this.drawing = {figure, inner, width: frame.box.width, height: frame.box.height};
@@ -340,7 +342,63 @@ export class PhoneWindow extends FormWindow {
         const scale = Math.max(0.5, Math.min(room / d.width, (innerHeight * 0.45) / d.height));
         d.inner.style.transform = `scale(${scale})`;
         d.figure.style.height = Math.ceil(d.height * scale) + "px";
+        this.letters(scale);
     }
+
+    // The drawing's letters as large as the page's small text (14 pixels where the user's text
+    // size is 16) however much the drawing is scaled down, each where its table puts it, and
+    // outlined in white (in black, a light letter) to stand out from the lines and fills
+    // around it.
+    letters(scale) {
+        const least =
+            (0.875 * parseFloat(getComputedStyle(document.documentElement).fontSize)) / scale;
+        for (const el of this.drawing.inner.querySelectorAll(".pw-label")) {
+            const text = el.firstChild;
+            if (!text?.textContent.trim()) continue;
+            el.dataset.size ??= el.style.fontSize;
+            el.style.fontSize = el.dataset.size;
+            el.style.translate = "";
+            // Where its letters lie, less the blanks that place them in their box.
+            const ink = () => {
+                const range = document.createRange();
+                range.setStart(text, text.textContent.search(/\S/));
+                range.setEnd(text, text.textContent.length);
+                const r = range.getBoundingClientRect();
+                return [r.left + r.width / 2, r.top + r.height / 2];
+            };
+            const own = parseFloat(getComputedStyle(el).fontSize);
+            if (own < least) {
+                const [x, y] = ink();
+                el.style.fontSize = least + "px";
+                const [x1, y1] = ink();
+                el.style.translate = `${(x - x1) / scale}px ${(y - y1) / scale}px`;
+            }
+            // White where it leaves the letter 3:1 against it.
+            const halo =
+                1.05 / (luminance(getComputedStyle(el).color) + 0.05) >= 3 ? "#fff" : "#000";
+            // Eight strokes of 1.5 pixels as seen, round the letter.
+            el.style.textShadow = [...Array(8).keys()]
+                .map((k) => {
+                    const [dx, dy] = [Math.cos, Math.sin].map((f) =>
+                        ((1.5 * f((k * Math.PI) / 4)) / scale).toFixed(2),
+                    );
+                    return `${dx}px ${dy}px 0 ${halo}`;
+                })
+                .join(", ");
+        }
+    }
+}
+
+// The relative luminance of a colour as getComputedStyle gives it ("rgb(r, g, b)").
+function luminance(colour) {
+    const [r, g, b] = colour
+        .match(/[\d.]+/g)
+        .slice(0, 3)
+        .map((v) => {
+            const c = v / 255;
+            return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4;
+        });
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b;
 }
 
 // A text box's text in paragraph `el`: a telephone number or an e-mail address as a link to

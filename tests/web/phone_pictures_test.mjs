@@ -1,5 +1,6 @@
-// Pictures of every window of the phone's layout at two phones' sizes, each measured for what is
-// too small for a finger or the eye and for what a screen reader would read amiss.
+// Pictures of every window of the phone's layout at two phones' sizes and turned on its side,
+// each measured for what is too small for a finger or the eye, or too faint, and for what a
+// screen reader would read amiss.
 import path from "node:path";
 import {
     check,
@@ -17,7 +18,7 @@ import {sizeFaults} from "./measures.mjs";
 // each measured as phoneFaults does.
 async function phonePictures(viewport) {
     const {page, context, errors} = await freshPage(viewport, "", false, "telemovel");
-    const tag = `phone-${viewport.width}`;
+    const tag = `phone-${viewport.width}${viewport.width > viewport.height ? `x${viewport.height}` : ""}`;
     const picture = async (what) => {
         await page.evaluate(() => scrollTo(0, 0));
         await page.screenshot({
@@ -93,6 +94,7 @@ async function phonePictures(viewport) {
 for (const viewport of [
     {width: 360, height: 640, deviceScaleFactor: 2, isMobile: true, hasTouch: true},
     {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true},
+    {width: 640, height: 360, deviceScaleFactor: 2, isMobile: true, hasTouch: true},
 ])
     suite(`the phone's layout pictured at ${viewport.width}×${viewport.height}`, () =>
         phonePictures(viewport),
