@@ -87,7 +87,8 @@ export async function checkTexts(page, form, where) {
 // from another, a slider's thumb under 44, text under 16 pixels or under 4.5:1 against what lies
 // behind it (in the drawing, a picture whose letters the results name again: a letter under 14
 // pixels, or under 3:1 against its outline), scrolling sideways, anything cut off or past the
-// screen's edge. Sizes as they are seen on the screen, by getBoundingClientRect.
+// screen's edge, a word split across two lines. Sizes as they are seen on the screen, by
+// getBoundingClientRect.
 export async function phoneFaults(page, where) {
     const faults = await sizeFaults(page);
     check(
@@ -194,6 +195,14 @@ export function sizeFaults(page) {
             if (drawn) continue;
             if (r.left < -0.5 || r.right > innerWidth + 0.5)
                 faults.push(`"${text.slice(0, 20)}" goes past the screen's edge`);
+            // A word on two lines.
+            for (const word of n.textContent.matchAll(/\S+/g)) {
+                const range = document.createRange();
+                range.setStart(n, word.index);
+                range.setEnd(n, word.index + word[0].length);
+                const lines = new Set([...range.getClientRects()].map((q) => Math.round(q.bottom)));
+                if (lines.size > 1) faults.push(`"${word[0]}" is split across lines`);
+            }
         }
         for (const el of scope.querySelectorAll("input")) {
             if (!seen(el) || el.type === "radio" || !el.value) continue;
@@ -203,7 +212,7 @@ export function sizeFaults(page) {
         }
         faults.push(...small);
         for (const el of scope.querySelectorAll(
-            "button, input, h2, h3, p, .pw-result-name, .pw-band-words, .pw-segment span",
+            "button, input, h2, h3, p, a, .pw-result-name, .pw-band-words, .pw-segment span",
         ))
             if (
                 seen(el) &&
