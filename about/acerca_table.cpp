@@ -35,6 +35,7 @@ constexpr ControlDesc kControls[] = {
      .height = 375,
      .tabIndex = 2,
      .caption = "&Ok",
+     .closes = true,
      .handler = handler<&F::cmdOk_Click>},
     {.name = "Text12",
      .kind = Kind::TextBox,

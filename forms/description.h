@@ -83,6 +83,7 @@ struct ControlDesc {
     Align align = Align::Left;
     bool visible = true;
     bool cancel = false;    // buttons: Esc presses it
+    bool closes = false;    // buttons: closes its window, though Esc does not press it
     bool selected = false;  // option buttons: selected at load
     std::int16_t min = 0, max = 32767, value = 0;
     std::int16_t smallChange = 1, largeChange = 1;

@@ -109,6 +109,15 @@ Groups groupsOf(const FormDesc& form, const std::vector<std::size_t>& in,
             g.commands.push_back(i);
     }
     std::sort(sliders.begin(), sliders.end(), placed);
+    for (std::size_t i = 0; i < controls.size() && !g.back; ++i)
+        if (controls[i].kind == Kind::Button && controls[i].cancel) g.back = i;
+    for (const std::size_t i : g.commands) {
+        if (!controls[i].closes || g.back == i) continue;
+        if (form.style == WindowStyle::Dialog && !g.back)
+            g.back = i;
+        else if (form.style != WindowStyle::Dialog && !g.apart)
+            g.apart = i;
+    }
     for (const std::size_t i : sliders) {
         const ControlDesc& c = controls[i];
         Groups::Slider s{i, std::nullopt, c.accessibleName, {}, std::nullopt};
@@ -131,7 +140,7 @@ Groups groupsOf(const FormDesc& form, const std::vector<std::size_t>& in,
     const bool grouped = !g.sliders.empty() || !g.results.empty() || !g.options.empty();
     struct Place {
         std::size_t index;
-        int top, left;
+        int top, left, right;
     };
     std::vector<Place> others;
     for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -139,19 +148,28 @@ Groups groupsOf(const FormDesc& form, const std::vector<std::size_t>& in,
         const bool shown = c.kind == Kind::TextBox || c.kind == Kind::Image ||
                            c.kind == Kind::Picture || (c.kind == Kind::Label && !grouped);
         if (!shown || !c.visible || seen[i].hidden) continue;
-        Place at{i, c.top, c.left};
+        Place at{i, c.top, c.left, 0};
         bool inDrawing = false;
         for (std::size_t f = in[i]; f != kOnForm; f = in[f]) {
             inDrawing = inDrawing || (g.drawing && f == *g.drawing);
             at.top += controls[f].top;
             at.left += controls[f].left;
         }
+        at.right = at.left + c.width;
         if (!inDrawing) others.push_back(at);
     }
     std::stable_sort(others.begin(), others.end(), [](const Place& a, const Place& b) {
         return a.top != b.top ? a.top < b.top : a.left < b.left;
     });
-    for (const Place& at : others) g.others.push_back(at.index);
+    const auto picture = [&](const Place& at) {
+        return controls[at.index].kind == Kind::Image || controls[at.index].kind == Kind::Picture;
+    };
+    int textsEnd = INT_MIN;
+    for (const Place& at : others)
+        if (!picture(at)) textsEnd = std::max(textsEnd, at.right);
+    for (const Place& at : others)
+        (picture(at) && textsEnd != INT_MIN && at.left >= textsEnd ? g.beside : g.others)
+            .push_back(at.index);
     return g;
 }
 

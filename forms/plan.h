@@ -43,8 +43,14 @@ std::string changedResults(const Form& form, const ReadoutsSeen& before);
 // buttons of each frame; the command buttons; the drawing, the frame that holds the lines and
 // shapes; and what else shows, outside the drawing, top to bottom and then left to right: text
 // boxes and pictures, and labels where the form has no sliders, results or options (where it
-// has, its labels only say again what headings, names and units say). Sliders, results and
-// commands come in tab order.
+// has, its labels only say again what headings, names and units say), less the pictures that
+// lie in a column of their own to the right of every text there (the badges beside an address),
+// which go together, top to bottom, so that none falls between a text and the one it heads.
+// Sliders, results and commands come in tab order. Of the commands: the way back, which such a
+// layout puts in its title bar (the cancel button, else a button that closes a dialog: the
+// window it was opened over lies under it), and the one set apart at the foot, after the
+// others (a button that closes a window that is no dialog, and so leaves what lies beneath: the
+// menu's way out).
 struct Groups {
     struct Slider {
         std::size_t slider = 0;
@@ -60,8 +66,9 @@ struct Groups {
     std::vector<std::size_t> results;
     std::vector<std::vector<std::size_t>> options;
     std::vector<std::size_t> commands;
+    std::optional<std::size_t> back, apart;
     std::optional<std::size_t> drawing;
-    std::vector<std::size_t> others;
+    std::vector<std::size_t> others, beside;
 };
 
 // What a screen reader is told a control is. A frame that holds lines or shapes is a drawing:

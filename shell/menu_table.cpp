@@ -66,6 +66,7 @@ constexpr ControlDesc kMenuControls[] = {
      .caption = "Terminar",
      .font = kSansBold,
      .back = kInactiveTitleText,
+     .closes = true,
      .handler = handler<&Menu::Command5_Click>},
 };
 

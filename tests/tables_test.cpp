@@ -131,6 +131,8 @@ TEST(Tables, EveryFormOfTheProgramIsSound) {
     EXPECT_EQ(names(two, g.results),
               (Names{"txtperna", "txtaltura", "txtangsup", "txtanginf", "txtlcarga"}));
     EXPECT_EQ(names(two, g.commands), (Names{"Command3", "Command4"}));
+    EXPECT_EQ(two.controls[g.back.value()].name, "Command3");  // Cancelar, in the bar
+    EXPECT_FALSE(g.apart.has_value());
     ASSERT_TRUE(g.drawing.has_value());
     EXPECT_EQ(two.controls[*g.drawing].name, "Frame1");
     EXPECT_TRUE(g.options.empty());
@@ -153,7 +155,21 @@ TEST(Tables, EveryFormOfTheProgramIsSound) {
     const FormDesc& splash = runtime.find("frmsplashscreen")->description();
     EXPECT_EQ(names(splash, groups(splash).others),
               (Names{"Image1", "Label1", "Label2", "C", "Label4", "Label5"}));
-    EXPECT_TRUE(g.others.empty());
+    EXPECT_TRUE(g.others.empty() && g.beside.empty() && groups(splash).beside.empty());
+    // The menu's way out stands apart, after "Acerca"; the about box's Ok is its way back, and
+    // its badges, in a column right of its texts, go together, after them.
+    const FormDesc& menu = runtime.find("frmmain")->description();
+    const Groups m = groups(menu);
+    EXPECT_FALSE(m.back.has_value());
+    EXPECT_EQ(menu.controls[m.apart.value()].name, "Command5");
+    const FormDesc& about = runtime.find("frmacerca")->description();
+    const Groups a = groups(about);
+    EXPECT_EQ(about.controls[a.back.value()].name, "cmdOk");
+    EXPECT_FALSE(a.apart.has_value());
+    EXPECT_EQ(names(about, a.beside), (Names{"Picture2", "Image1", "Image2"}));
+    EXPECT_EQ(names(about, a.others),
+              (Names{"Picture1", "Text11", "Text12", "Text1", "Text2", "Text3", "Text4", "Text5",
+                     "Text8", "Text9", "Text6", "Text10", "Text7", "Text13", "Text14"}));
 }
 
 TEST(Tables, APlantedFaultIsFound) {

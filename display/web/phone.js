@@ -1,11 +1,12 @@
 // The phone's window: the same table in one column as wide as the screen, read and reached from
-// top to bottom. A bar with the title (and the form's cancel button as the way back); the
-// results, pinned under it so that they stay in view while anything moves (beside the rest in
-// landscape), each band as a strip of its colour with its words; the drawing, scaled to the
-// width; each slider the user can move as a group of its own (heading, a field to type metres
-// in, track, steps of one and of a page), in the order the calculation asks for them, with the
-// choice of what a slider measures just before it; what else the form shows; its commands, full
-// width, at the foot.
+// top to bottom. A bar with the title (and the way back: the form's cancel button, or the button
+// that closes a dialog); the results, pinned under it so that they stay in view while anything
+// moves (beside the rest in landscape), each band as a strip of its colour with its words; the
+// drawing, scaled to the width; each slider the user can move as a group of its own (heading, a
+// field to type metres in, track, steps of one and of a page), in the order the calculation asks
+// for them, with the choice of what a slider measures just before it; what else the form shows,
+// and the pictures beside it; its commands, full width, at the foot, and apart below them the one
+// that leaves.
 import {createControl} from "./classic.js";
 import {holdToRepeat, metresField, showField, sliderMoves} from "./slider.js";
 import {css, cssFont, FormWindow, switchButton, WINDOW_FONT} from "./window.js";
@@ -20,9 +21,8 @@ export class PhoneWindow extends FormWindow {
 
         const bar = document.createElement("header");
         bar.className = "pw-bar";
-        // The way back: the form's cancel button, where it is shown.
-        const cancel =
-            desc.cancel && byName.get(desc.cancel).visible ? byName.get(desc.cancel) : null;
+        // The way back, where it is shown.
+        const cancel = g.back && byName.get(g.back).visible ? byName.get(g.back) : null;
         if (cancel) {
             const back = this.button(cancel, "pw-back");
             const arrow = document.createElement("span");
@@ -77,14 +77,23 @@ export class PhoneWindow extends FormWindow {
             for (const c of rest) more.append(this.other(c));
             body.append(more);
         }
+        if (g.beside.length) {
+            const beside = document.createElement("div");
+            beside.className = "pw-beside";
+            for (const n of g.beside) beside.append(this.other(byName.get(n)));
+            body.append(beside);
+        }
 
+        // The one that leaves, last, with room above it.
         const commands = g.commands
             .map((n) => byName.get(n))
-            .filter((c) => c.visible && c !== cancel);
+            .filter((c) => c.visible && c !== cancel)
+            .sort((a, b) => (a.name === g.apart) - (b.name === g.apart));
         if (commands.length) {
             const foot = document.createElement("div");
             foot.className = "pw-commands";
-            for (const c of commands) foot.append(this.button(c, "pw-command"));
+            for (const c of commands)
+                foot.append(this.button(c, "pw-command" + (c.name === g.apart ? " pw-apart" : "")));
             body.append(foot);
         }
         const foot = document.createElement("div");
@@ -115,6 +124,8 @@ export class PhoneWindow extends FormWindow {
         for (const c of this.desc.creationOrder.map((n) => byName.get(n))) {
             if (!c.made || !within.has(c.container)) continue;
             const made = createControl(this, c, within.get(c.container));
+            // Stacked as the classic window stacks them: a letter is not hidden behind a fill.
+            made.style.zIndex = String(1000 - c.stack);
             if (c.kind === "frame") within.set(c.name, made);
         }
         this.drawing = {figure, inner, width: frame.box.width, height: frame.box.height};
@@ -163,14 +174,12 @@ export class PhoneWindow extends FormWindow {
             el.className = "pw-text";
             el.textContent = c.caption.trim();
         } else if (c.kind === "textbox") {
-            el = document.createElement("input");
-            el.type = "text";
-            el.readOnly = true;
-            el.className = "pw-textbox pw-text";
-            el.tabIndex = c.takesFocus ? 0 : -1;
-            if (c.accessibleName) el.setAttribute("aria-label", c.accessibleName);
+            // Read here, not typed in: a paragraph, which wraps, and a telephone number or an
+            // e-mail address in it a link to call or write to.
+            el = document.createElement("p");
+            el.className = "pw-text";
             rec.about = document.createElement("span");
-            rec.focus = c.takesFocus ? el : null;
+            rec.show = (text) => showContact(el, text);
         } else {
             el = pictureRow(c);
             if (c.kind === "picture" && c.takesFocus) {
@@ -317,7 +326,8 @@ export class PhoneWindow extends FormWindow {
 
     showText(rec, s) {
         const el = rec.el;
-        if (el.value !== s.text) el.value = s.text;
+        if (rec.show) rec.show(s.text);
+        else if (el.value !== s.text) el.value = s.text;
         if (!rec.band) {
             this.describeText(rec, s);
             return;
@@ -365,6 +375,7 @@ export class PhoneWindow extends FormWindow {
         const scale = Math.max(0.5, Math.min(room / d.width, (innerHeight * 0.45) / d.height));
         d.inner.style.transform = `scale(${scale})`;
         d.figure.style.height = Math.ceil(d.height * scale) + "px";
+        this.letters(scale);
     }
 
     // The results pin under the bar, however tall the title's text makes it; what is scrolled
@@ -378,6 +389,82 @@ export class PhoneWindow extends FormWindow {
         document.documentElement.style.scrollPaddingTop =
             bar + (above ? results.offsetHeight : 0) + 8 + "px";
     }
+
+    // The drawing's letters as large as the page's small text (14 pixels where the user's text
+    // size is 16) however much the drawing is scaled down, each where its table puts it, and
+    // outlined in white (in black, a light letter) to stand out from the lines and fills
+    // around it.
+    letters(scale) {
+        const least =
+            (0.875 * parseFloat(getComputedStyle(document.documentElement).fontSize)) / scale;
+        for (const el of this.drawing.inner.querySelectorAll(".pw-label")) {
+            const text = el.firstChild;
+            if (!text?.textContent.trim()) continue;
+            el.dataset.size ??= el.style.fontSize;
+            el.style.fontSize = el.dataset.size;
+            el.style.translate = "";
+            // Where its letters lie, less the blanks that place them in their box.
+            const ink = () => {
+                const range = document.createRange();
+                range.setStart(text, text.textContent.search(/\S/));
+                range.setEnd(text, text.textContent.length);
+                const r = range.getBoundingClientRect();
+                return [r.left + r.width / 2, r.top + r.height / 2];
+            };
+            const own = parseFloat(getComputedStyle(el).fontSize);
+            if (own < least) {
+                const [x, y] = ink();
+                el.style.fontSize = least + "px";
+                const [x1, y1] = ink();
+                el.style.translate = `${(x - x1) / scale}px ${(y - y1) / scale}px`;
+            }
+            // White where it leaves the letter 3:1 against it.
+            const halo =
+                1.05 / (luminance(getComputedStyle(el).color) + 0.05) >= 3 ? "#fff" : "#000";
+            // Eight strokes of 1.5 pixels as seen, round the letter.
+            el.style.textShadow = [...Array(8).keys()]
+                .map((k) => {
+                    const [dx, dy] = [Math.cos, Math.sin].map((f) =>
+                        ((1.5 * f((k * Math.PI) / 4)) / scale).toFixed(2),
+                    );
+                    return `${dx}px ${dy}px 0 ${halo}`;
+                })
+                .join(", ");
+        }
+    }
+}
+
+// The relative luminance of a colour as getComputedStyle gives it ("rgb(r, g, b)").
+function luminance(colour) {
+    const [r, g, b] = colour
+        .match(/[\d.]+/g)
+        .slice(0, 3)
+        .map((v) => {
+            const c = v / 255;
+            return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4;
+        });
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+}
+
+// A text box's text in paragraph `el`: a telephone number or an e-mail address as a link to
+// call or write to. An address too long for its line breaks after its @ or before a dot, not
+// inside a word.
+function showContact(el, text) {
+    text = text.trim();
+    if (el.dataset.text === text) return;
+    el.dataset.text = text;
+    const telephone = /^\+?\d[\d ]{7,}\d$/.test(text);
+    const mail = /^[^\s@]+@[^\s@]+\.[^\s@]+$/.test(text);
+    const to = telephone || mail ? document.createElement("a") : el;
+    to.replaceChildren();
+    text.split(/(?=\.\D)|(?<=@)/).forEach((part, i) => {
+        if (i) to.append(document.createElement("wbr"));
+        to.append(part);
+    });
+    if (to === el) return;
+    to.className = "pw-link";
+    to.href = telephone ? "tel:" + text.replace(/ /g, "") : "mailto:" + text;
+    el.replaceChildren(to);
 }
 
 // A picture of the form's texts, as wide as its box and a half (at most 320 pixels), its height

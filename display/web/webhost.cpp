@@ -194,8 +194,11 @@ std::string groupsJson(const FormDesc& d, const forms::Groups& g) {
         .raw("results", names(d, g.results))
         .raw("options", options + "]")
         .raw("commands", names(d, g.commands))
+        .raw("back", name(d, g.back))
+        .raw("apart", name(d, g.apart))
         .raw("drawing", name(d, g.drawing))
         .raw("others", names(d, g.others))
+        .raw("beside", names(d, g.beside))
         .done();
 }
 

@@ -84,9 +84,11 @@ export async function checkTexts(page, form, where) {
 
 // What breaks the phone's layout at 360 by 640 where it is shown now (the open message box, else
 // the page): a target (button, field, slider, option) smaller than 48 by 48 pixels or less than 8
-// from another, a slider's thumb under 44, text under 16 pixels (but in the drawing, a picture
-// whose letters the results name again), scrolling sideways, anything cut off or past the
-// screen's edge. Sizes as they are seen on the screen, by getBoundingClientRect.
+// from another, a slider's thumb under 44, text under 16 pixels or under 4.5:1 against what lies
+// behind it (in the drawing, a picture whose letters the results name again: a letter under 14
+// pixels, or under 3:1 against its outline), scrolling sideways, anything cut off or past the
+// screen's edge, a word split across two lines. Sizes as they are seen on the screen, by
+// getBoundingClientRect.
 export async function phoneFaults(page, where) {
     const faults = await sizeFaults(page);
     check(
@@ -104,6 +106,41 @@ export function sizeFaults(page) {
             return r.width > 0 && r.height > 0 && !e.closest("[hidden], .pw-hidden");
         };
         const name = (e) => e.dataset.control || e.dataset.step || e.className || e.tagName;
+        // Colours as [r, g, b, alpha]; what lies behind an element, its own background and its
+        // ancestors' laid one over the other, on the page's white.
+        const rgba = (css) => {
+            const [r, g, b, a = 1] = css.match(/[\d.]+/g).map(Number);
+            return [r, g, b, a];
+        };
+        const over = (top, under) =>
+            [0, 1, 2].map((i) => top[i] * top[3] + under[i] * (1 - top[3]));
+        const behind = (el) => {
+            const layers = [];
+            for (let e = el; e && (!layers.length || layers.at(-1)[3] < 1); e = e.parentElement)
+                layers.push(rgba(getComputedStyle(e).backgroundColor));
+            return layers.reduceRight((under, top) => over(top, under), [255, 255, 255]);
+        };
+        const luminance = (c) =>
+            c
+                .map((v) => v / 255)
+                .map((v) => (v <= 0.04045 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4))
+                .reduce((sum, v, i) => sum + v * [0.2126, 0.7152, 0.0722][i], 0);
+        const ratio = (a, b) => {
+            const [hi, lo] = [luminance(a), luminance(b)].sort((x, y) => y - x);
+            return (hi + 0.05) / (lo + 0.05);
+        };
+        // A text's colour against what lies behind it (in the drawing, against its outline).
+        const contrast = (el, what) => {
+            const back = behind(el);
+            const halo = getComputedStyle(el).textShadow.match(/rgba?\([^)]*\)/);
+            const drawn = !!el.closest(".pw-drawing");
+            const against = drawn && halo ? rgba(halo[0]) : back;
+            const fore = over(rgba(getComputedStyle(el).color), against);
+            const got = ratio(fore, against.slice(0, 3)),
+                least = drawn ? 3 : 4.5;
+            if (got < least)
+                faults.push(`"${what.slice(0, 20)}" at ${got.toFixed(2)}:1, under ${least}:1`);
+        };
         if (document.documentElement.scrollWidth > innerWidth + 0.5)
             faults.push(`the page scrolls sideways (${document.documentElement.scrollWidth} wide)`);
         let targets = [
@@ -144,26 +181,38 @@ export function sizeFaults(page) {
         const small = new Set();
         for (let n = walker.nextNode(); n; n = walker.nextNode()) {
             const el = n.parentElement;
-            if (!n.textContent.trim() || !seen(el) || el.closest(".pw-drawing, script, style"))
-                continue;
+            const text = n.textContent.trim();
+            if (!text || !seen(el) || el.closest("script, style")) continue;
+            const drawn = !!el.closest(".pw-drawing");
             const r = el.getBoundingClientRect();
             // The font's size as seen: its own, times whatever scales the element.
             const size =
                 parseFloat(getComputedStyle(el).fontSize) *
                 (el.offsetHeight ? r.height / el.offsetHeight : 1);
-            if (size < 15.95)
-                small.add(`"${n.textContent.trim().slice(0, 20)}" at ${size.toFixed(1)}px`);
+            if (size < (drawn ? 13.95 : 15.95))
+                small.add(`"${text.slice(0, 20)}" at ${size.toFixed(1)}px`);
+            contrast(el, text);
+            if (drawn) continue;
             if (r.left < -0.5 || r.right > innerWidth + 0.5)
-                faults.push(`"${n.textContent.trim().slice(0, 20)}" goes past the screen's edge`);
+                faults.push(`"${text.slice(0, 20)}" goes past the screen's edge`);
+            // A word on two lines.
+            for (const word of n.textContent.matchAll(/\S+/g)) {
+                const range = document.createRange();
+                range.setStart(n, word.index);
+                range.setEnd(n, word.index + word[0].length);
+                const lines = new Set([...range.getClientRects()].map((q) => Math.round(q.bottom)));
+                if (lines.size > 1) faults.push(`"${word[0]}" is split across lines`);
+            }
         }
         for (const el of scope.querySelectorAll("input")) {
-            if (!seen(el) || el.type === "radio") continue;
+            if (!seen(el) || el.type === "radio" || !el.value) continue;
             const size = parseFloat(getComputedStyle(el).fontSize);
-            if (el.value && size < 15.95) small.add(`"${el.value}" at ${size}px`);
+            if (size < 15.95) small.add(`"${el.value}" at ${size}px`);
+            contrast(el, el.value);
         }
         faults.push(...small);
         for (const el of scope.querySelectorAll(
-            "button, input, h2, h3, p, .pw-result-name, .pw-band-words, .pw-segment span",
+            "button, input, h2, h3, p, a, .pw-result-name, .pw-band-words, .pw-segment span",
         ))
             if (
                 seen(el) &&

@@ -58,6 +58,16 @@ suite("the phone's layout", async (t) => {
         await phoneFaults(page, "the splash");
         await waitFor("the menu", () => page.$('section.pw-phone[data-form="frmmain"]'), 10000);
         await phoneFaults(page, "the menu");
+        // Its way out stands apart: last, below Acerca, with room between.
+        const foot = await page.$$eval('section[data-form="frmmain"] .pw-command', (els) =>
+            els.map((e) => [e.dataset.control, e.getBoundingClientRect().top]),
+        );
+        check(
+            foot.map(([n]) => n).join(" ") === "command1 command2 Command3 Command6 Command5" &&
+                foot[4][1] - foot[3][1] >= 48 + 24,
+            "phone layout: Terminar stands apart at the foot of the menu",
+            JSON.stringify(foot),
+        );
         await withBoxes(page, () =>
             tap(page, 'section[data-form="frmmain"] [data-control="command1"]', true),
         );
@@ -299,6 +309,26 @@ suite("the phone's layout", async (t) => {
             tap(page, 'section[data-form="frmmain"] [data-control="Command6"]', true),
         );
         await phoneFaults(page, "the about box");
+        // Ok is its way back, in its bar; the telephone and the e-mail are links; the badges
+        // lie together, below the texts, none between two of them.
+        const about = await page.$eval('section[data-form="frmacerca"]', (w) => {
+            const texts = [...w.querySelectorAll(".pw-text")].map((e) => e.getBoundingClientRect());
+            return {
+                back: !!w.querySelector('.pw-bar [data-control="cmdOk"]'),
+                links: [...w.querySelectorAll("a[href]")].map((a) => a.getAttribute("href")),
+                between: [...w.querySelectorAll("img")]
+                    .map((e) => e.getBoundingClientRect())
+                    .filter((r) => r.top > texts[0].top && r.top < texts.at(-1).top).length,
+            };
+        });
+        check(
+            about.back &&
+                about.links.includes("tel:252900010") &&
+                about.links.includes("mailto:geral@ribeira.example") &&
+                about.between === 0,
+            "phone layout: the about box's way back, links and badges",
+            JSON.stringify(about),
+        );
         const info = await withBoxes(page, () =>
             tap(page, 'section[data-form="frmacerca"] [data-control="cmdSysinfo"]', true),
         );
