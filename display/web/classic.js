@@ -297,21 +297,23 @@ function shape(c) {
         node.setAttribute("y2", e.y2 - top);
         if (c.dotted) node.setAttribute("stroke-dasharray", "1 2");
     } else {
-        const w = c.box.width,
-            h = c.box.height,
-            inset = c.lineWidth / 2;
+        // The outline where the model runs it, its stroke inside the box; without one, the fill
+        // reaches the box's edges.
+        const o = c.outline
+            ? c.stroke
+            : {left: 0, top: 0, width: c.box.width, height: c.box.height};
         if (c.kind === "oval") {
             node = document.createElementNS(SVG, "ellipse");
-            node.setAttribute("cx", w / 2);
-            node.setAttribute("cy", h / 2);
-            node.setAttribute("rx", Math.max(0, w / 2 - inset));
-            node.setAttribute("ry", Math.max(0, h / 2 - inset));
+            node.setAttribute("cx", o.left + o.width / 2);
+            node.setAttribute("cy", o.top + o.height / 2);
+            node.setAttribute("rx", o.width / 2);
+            node.setAttribute("ry", o.height / 2);
         } else {
             node = document.createElementNS(SVG, "rect");
-            node.setAttribute("x", inset);
-            node.setAttribute("y", inset);
-            node.setAttribute("width", Math.max(0, w - 2 * inset));
-            node.setAttribute("height", Math.max(0, h - 2 * inset));
+            node.setAttribute("x", o.left);
+            node.setAttribute("y", o.top);
+            node.setAttribute("width", o.width);
+            node.setAttribute("height", o.height);
         }
         node.setAttribute("fill", c.filled ? css(c.colours.back) || "#000000" : "none");
         if (!c.outline) node.setAttribute("stroke", "none");

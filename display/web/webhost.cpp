@@ -60,7 +60,7 @@ class Json {
     }
     Json& real(std::string_view name, double value) {
         char buf[32];
-        std::snprintf(buf, sizeof buf, "%.4g", value);
+        std::snprintf(buf, sizeof buf, "%.6g", value);
         return raw(name, buf);
     }
     Json& flag(std::string_view name, bool value) { return raw(name, value ? "true" : "false"); }
@@ -101,6 +101,15 @@ std::string boxJson(const forms::PixelBox& b) {
         .number("top", b.top)
         .number("width", b.width)
         .number("height", b.height)
+        .done();
+}
+
+std::string strokeJson(const forms::StrokeBox& b) {
+    return Json()
+        .real("left", b.left)
+        .real("top", b.top)
+        .real("width", b.width)
+        .real("height", b.height)
         .done();
 }
 
@@ -168,10 +177,12 @@ std::string controlJson(const FormDesc& form, const forms::Plan& plan, std::size
         .text("picture", c.picture)
         .flag("hidden", p.hidden)
         .number("stack", static_cast<long long>(p.stack))
-        // Where the page puts it, in CSS pixels (96 to the inch), and a line's ends.
+        // Where the page puts it, in CSS pixels (96 to the inch); a line's ends, and where an
+        // outline's stroke runs.
         .raw("box", boxJson(p.box))
         .raw("room", boxJson(p.room))
         .raw("ends", ends)
+        .raw("stroke", strokeJson(p.outline))
         .done();
 }
 
