@@ -217,7 +217,7 @@ void FormWindow::build() {
     // The labels that head controls with no name of their own: a control that has one is called
     // by it, not by the letter beside it.
     for (const forms::Plan::Control& p : plan_.controls)
-        if (p.labelledBy && controls[p.index].desc->accessibleName.empty())
+        if (p.labelledBy && p.spoken.empty())
             if (auto* label = qobject_cast<QLabel*>(control(controls[*p.labelledBy].desc->name)))
                 if (QWidget* w = control(controls[p.index].desc->name)) label->setBuddy(w);
 
@@ -413,7 +413,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                               w->height() - 1 - seen.bottom());
     if (d.kind == Kind::Option) static_cast<OptionButton*>(w)->setRoom(seen);
     fitCaption(w, d);
-    if (!d.accessibleName.empty()) w->setAccessibleName(qs(d.accessibleName));
+    if (!plan.spoken.empty()) w->setAccessibleName(qs(plan.spoken));
     if (!d.description.empty()) w->setAccessibleDescription(qs(d.description));
     if (d.kind == Kind::Label || d.kind == Kind::Frame || d.kind == Kind::Image)
         w->setFocusPolicy(Qt::NoFocus);

@@ -78,7 +78,7 @@ export class ClassicWindow extends FormWindow {
             if (!c.labelledBy) continue;
             const label = this.controls.get(c.labelledBy),
                 rec = this.controls.get(c.name);
-            if (label && rec && rec.focus && !c.accessibleName) {
+            if (label && rec && rec.focus && !c.spoken) {
                 label.el.id = label.el.id || `pw-${this.desc.name}-${c.labelledBy}`;
                 rec.focus.setAttribute("aria-labelledby", label.el.id);
             }
@@ -191,6 +191,8 @@ export function createControl(win, c, parent) {
                 legend.className = "pw-legend";
                 legend.textContent = keepBlanks(c.caption);
                 legend.style.background = css(c.colours.back);
+                // The group is called by it: it is not read again as a text of its own.
+                legend.setAttribute("aria-hidden", "true");
                 el.append(legend);
             }
             el.style.background = css(c.colours.back);
@@ -199,9 +201,9 @@ export function createControl(win, c, parent) {
                 el.setAttribute("role", "img");
                 el.setAttribute("aria-label", c.spoken || "Desenho");
                 if (c.description) el.setAttribute("aria-description", c.description);
-            } else if (c.accessibleName) {
+            } else if (c.spoken) {
                 el.setAttribute("role", "group");
-                el.setAttribute("aria-label", c.accessibleName);
+                el.setAttribute("aria-label", c.spoken);
             }
             break;
         }
@@ -245,7 +247,7 @@ export function createControl(win, c, parent) {
             el.className = c.kind === "image" ? "pw-image" : "pw-picture";
             const img = document.createElement("img");
             img.src = `pictures/${c.picture}.svg`;
-            img.alt = c.accessibleName || "";
+            img.alt = c.spoken;
             if (c.description) img.setAttribute("aria-description", c.description);
             el.append(img);
             el.style.background = css(c.colours.back);
@@ -259,7 +261,7 @@ export function createControl(win, c, parent) {
     el.dataset.control = c.name;
     if (c.kind !== "line") place(el, c);
     el.style.font = cssFont(c.face, "inherit");
-    if (c.accessibleName && focus) focus.setAttribute("aria-label", c.accessibleName);
+    if (c.spoken && focus) focus.setAttribute("aria-label", c.spoken);
     if (c.description && focus && c.kind !== "slider")
         focus.setAttribute("aria-description", c.description);
     if (!c.visible) el.style.display = "none";

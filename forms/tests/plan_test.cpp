@@ -50,6 +50,7 @@ class Keys : public Form {
          .width = 2000,
          .height = 255,
          .tabIndex = 1,
+         .accessibleName = " Carga   útil ",
          .min = 10,
          .max = 90,
          .value = 50},
@@ -80,6 +81,10 @@ TEST(InputMap, KeysNotchesPressesAndClicksAreTheModelsActions) {
     EXPECT_FALSE(p.controls[4].made);  // a slider never shown: no display makes it
     EXPECT_EQ(p.controls[1].accessKey, U'A');
     EXPECT_EQ(p.controls[6].accessKey, 0u);  // "&&" is a plain '&'
+    // What a screen reader calls them: the caption without its access mark, blanks folded.
+    EXPECT_EQ(p.controls[1].spoken, "Ao");
+    EXPECT_EQ(p.controls[6].spoken, "Sa&ir");
+    EXPECT_EQ(p.controls[3].spoken, "Carga útil");
     constexpr std::size_t kA = 1, kB = 2, kSlider = 3, kOk = 5, kSair = 6;
     using I = Input;
     struct Row {

@@ -314,8 +314,8 @@ class QtBindingTest : public QtProgramTest {
         QCOMPARE(angle->accessibleDescription(), "graus; " + angle->toolTip());
         QCOMPARE(w->control("hsbperna")->accessibleName(),
                  QStringLiteral("Comprimento da Pernada"));
-        QCOMPARE(w->control("txtaltura")->accessibleName(),
-                 QStringLiteral("Altura  Argolão/Carga"));
+        // Called as every display calls it: its blanks folded.
+        QCOMPARE(w->control("txtaltura")->accessibleName(), QStringLiteral("Altura Argolão/Carga"));
     }
 
     void aboutDialogIsReachedFromTheKeyboardOnly() {
