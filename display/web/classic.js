@@ -249,6 +249,17 @@ export function createControl(win, c, parent) {
             img.src = `pictures/${c.picture}.svg`;
             img.alt = c.spoken;
             if (c.description) img.setAttribute("aria-description", c.description);
+            // A picture box shows its drawing where the model fits it.
+            if (c.kind === "picture")
+                Object.assign(img.style, {
+                    position: "absolute",
+                    left: c.fitted.left + "px",
+                    top: c.fitted.top + "px",
+                    width: c.fitted.width + "px",
+                    height: c.fitted.height + "px",
+                    maxWidth: "none",
+                    maxHeight: "none",
+                });
             el.append(img);
             el.style.background = css(c.colours.back);
             if (c.kind === "picture" && c.takesFocus) {

@@ -122,6 +122,25 @@ std::string_view styleWord(int style) {
 // The page's window is planned at the web's 96 CSS pixels to the inch.
 constexpr double kCssDotsPerInch = 96;
 
+// Each drawing's own size in pixels, read from its svg element when the site is built.
+struct Drawing {
+    std::string_view name;
+    int width, height;
+};
+constexpr Drawing kDrawings[] = {
+#include "drawings.inc"
+};
+
+// Where a picture box shows its drawing, in its own pixels (forms::fittedPicture); empty for
+// another control, or a drawing the site lacks.
+forms::PixelBox fitted(const ControlDesc& c, const forms::Plan::Control& p) {
+    if (c.kind != forms::Kind::Picture) return {};
+    for (const Drawing& d : kDrawings)
+        if (d.name == c.picture)
+            return forms::fittedPicture(d.width, d.height, p.box, kCssDotsPerInch);
+    return {};
+}
+
 // Controls by their names: a list, or one (null for none).
 std::string names(const FormDesc& d, const std::vector<std::size_t>& at) {
     std::string s = "[";
@@ -177,12 +196,13 @@ std::string controlJson(const FormDesc& form, const forms::Plan& plan, std::size
         .text("picture", c.picture)
         .flag("hidden", p.hidden)
         .number("stack", static_cast<long long>(p.stack))
-        // Where the page puts it, in CSS pixels (96 to the inch); a line's ends, and where an
-        // outline's stroke runs.
+        // Where the page puts it, in CSS pixels (96 to the inch); a line's ends, where an
+        // outline's stroke runs, and where a picture box shows its drawing.
         .raw("box", boxJson(p.box))
         .raw("room", boxJson(p.room))
         .raw("ends", ends)
         .raw("stroke", strokeJson(p.outline))
+        .raw("fitted", boxJson(fitted(c, p)))
         .done();
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -136,4 +137,27 @@ TEST(InputMap, KeysNotchesPressesAndClicksAreTheModelsActions) {
     EXPECT_EQ(wheel.turn(kSlider, 300, 120), 3);
     EXPECT_EQ(wheel.turn(kSlider, -150, 120), -1);
     EXPECT_EQ(wheel.turn(kA, 100, 120), 0);
+}
+
+// A picture in a picture box: at its size on the screen, shrunk where it is larger than the box
+// (the same for both sides), centred.
+TEST(Pictures, APictureFitsItsBox) {
+    struct Row {
+        int width, height;
+        PixelBox box;
+        double dpi;
+        PixelBox fitted;
+    };
+    const Row rows[] = {
+        {313, 72, {0, 0, 313, 65}, 96, {15, 0, 282, 65}},  // too tall: shrunk to the height
+        {356, 543, {7, 9, 65, 81}, 96, {6, 0, 53, 81}},    // the box's own pixels, not its place
+        {40, 20, {0, 0, 100, 50}, 144, {20, 10, 60, 30}},  // smaller: its size at 144 dpi
+        {0, 20, {0, 0, 100, 50}, 96, {}},                  // nothing to draw
+    };
+    for (const Row& r : rows) {
+        const PixelBox got = fittedPicture(r.width, r.height, r.box, r.dpi);
+        EXPECT_EQ((std::array{got.left, got.top, got.width, got.height}),
+                  (std::array{r.fitted.left, r.fitted.top, r.fitted.width, r.fitted.height}))
+            << r.width << "x" << r.height;
+    }
 }
