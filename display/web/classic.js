@@ -223,10 +223,7 @@ export function createControl(win, c, parent) {
             radio.tabIndex = c.takesFocus ? 0 : -1;
             // However it is chosen, choosing an option is the model's action; the model keeps
             // the group, and the buttons show it after the action.
-            radio.addEventListener("click", (e) => {
-                e.preventDefault();
-                win.page.act("select", form, c.name);
-            });
+            win.optionInput(radio, c);
             const text = document.createElement("span");
             text.append(underlined(c.caption));
             el.append(radio, text);
