@@ -95,16 +95,9 @@ std::string facesJson(const forms::Font& f) {
         .done();
 }
 
-std::string boxJson(const forms::PixelBox& b) {
-    return Json()
-        .number("left", b.left)
-        .number("top", b.top)
-        .number("width", b.width)
-        .number("height", b.height)
-        .done();
-}
-
-std::string strokeJson(const forms::StrokeBox& b) {
+// A box in whole pixels (PixelBox), or one whose sides may fall on half pixels (StrokeBox).
+template <class Box>
+std::string boxJson(const Box& b) {
     return Json()
         .real("left", b.left)
         .real("top", b.top)
@@ -201,7 +194,7 @@ std::string controlJson(const FormDesc& form, const forms::Plan& plan, std::size
         .raw("box", boxJson(p.box))
         .raw("room", boxJson(p.room))
         .raw("ends", ends)
-        .raw("stroke", strokeJson(p.outline))
+        .raw("stroke", boxJson(p.outline))
         .raw("fitted", boxJson(fitted(c, p)))
         .done();
 }
