@@ -140,24 +140,14 @@ TEST(InputMap, KeysNotchesPressesAndClicksAreTheModelsActions) {
 }
 
 // A picture in a picture box: at its size on the screen, shrunk where it is larger than the box
-// (the same for both sides), centred.
+// (the same for both sides), centred in the box's own pixels.
 TEST(Pictures, APictureFitsItsBox) {
-    struct Row {
-        int width, height;
-        PixelBox box;
-        double dpi;
-        PixelBox fitted;
+    const auto fit = [](int width, int height, PixelBox box, double dpi) {
+        const PixelBox f = fittedPicture(width, height, box, dpi);
+        return std::array{f.left, f.top, f.width, f.height};
     };
-    const Row rows[] = {
-        {313, 72, {0, 0, 313, 65}, 96, {15, 0, 282, 65}},  // too tall: shrunk to the height
-        {356, 543, {7, 9, 65, 81}, 96, {6, 0, 53, 81}},    // the box's own pixels, not its place
-        {40, 20, {0, 0, 100, 50}, 144, {20, 10, 60, 30}},  // smaller: its size at 144 dpi
-        {0, 20, {0, 0, 100, 50}, 96, {}},                  // nothing to draw
-    };
-    for (const Row& r : rows) {
-        const PixelBox got = fittedPicture(r.width, r.height, r.box, r.dpi);
-        EXPECT_EQ((std::array{got.left, got.top, got.width, got.height}),
-                  (std::array{r.fitted.left, r.fitted.top, r.fitted.width, r.fitted.height}))
-            << r.width << "x" << r.height;
-    }
+    EXPECT_EQ(fit(313, 72, {0, 0, 313, 65}, 96), (std::array{15, 0, 282, 65}));
+    EXPECT_EQ(fit(356, 543, {7, 9, 65, 81}, 96), (std::array{6, 0, 53, 81}));
+    EXPECT_EQ(fit(40, 20, {0, 0, 100, 50}, 144), (std::array{20, 10, 60, 30}));
+    EXPECT_EQ(fit(0, 20, {0, 0, 100, 50}, 96), (std::array{0, 0, 0, 0}));
 }
