@@ -300,6 +300,11 @@ Plan plan(const FormDesc& form, double dotsPerInch) {
         planned.back = shownColour(c.back);
         planned.lineWidth =
             std::max(1, static_cast<int>(std::lround(c.lineWidth * dotsPerInch / 96)));
+        if ((c.kind == Kind::Oval || c.kind == Kind::Rectangle) && c.outline) {
+            const double half = planned.lineWidth / 2.0;
+            planned.outline = {half, half, std::max(0.0, planned.box.width - 2 * half),
+                               std::max(0.0, planned.box.height - 2 * half)};
+        }
         planned.x1 = px(c.x1);
         planned.y1 = px(c.y1);
         planned.x2 = px(c.x2);

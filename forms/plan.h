@@ -22,6 +22,12 @@ struct PixelBox {
     int left = 0, top = 0, width = 0, height = 0;
 };
 
+// A rectangle in pixels whose sides may fall halfway between two pixels: where the middle of a
+// stroke runs.
+struct StrokeBox {
+    double left = 0, top = 0, width = 0, height = 0;
+};
+
 // What a screen reader adds about a read-out's value: its unit, and the colour band in words
 // where it has one ("graus; banda amarela: ...").
 std::string readoutDescription(const ControlState& readout);
@@ -148,7 +154,12 @@ struct Plan {
         // Its colours (shownColour): its text's or its line's, its background or fill, and the
         // one it sits on, its container's as that resolves it, else the form's.
         Colour fore = kDefaultColour, back = kDefaultColour, behind = kDefaultColour;
-        int lineWidth = 1;                   // a line's or an outline's, in pixels
+        int lineWidth = 1;  // a line's or an outline's, in pixels
+        // A rectangle's or an oval's outline: where the middle of its stroke runs (the rectangle,
+        // or the oval it bounds), in the shape's own pixels, so that the stroke lies wholly
+        // inside the box, its outer edge on the box's edge; on half pixels where the width is
+        // odd. Empty where the shape has none.
+        StrokeBox outline;
         int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // a line's ends in its container, in pixels
         std::size_t stack = 0;               // its place in frontToBack: 0 in front of all
     };

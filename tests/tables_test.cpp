@@ -82,6 +82,14 @@ TEST(Tables, EveryFormOfTheProgramIsSound) {
                                 o.kind == Kind::Rectangle);
                     });
                 EXPECT_EQ(c.role == Role::Drawing, cd.kind == Kind::Frame && holdsShapes);
+                // An outline's stroke lies wholly inside its box, its outer edge on the box's.
+                if ((cd.kind == Kind::Oval || cd.kind == Kind::Rectangle) && cd.outline) {
+                    const double half = c.lineWidth / 2.0;
+                    EXPECT_EQ(c.outline.left - half, 0);
+                    EXPECT_EQ(c.outline.top - half, 0);
+                    EXPECT_EQ(c.outline.left + c.outline.width + half, c.box.width);
+                    EXPECT_EQ(c.outline.top + c.outline.height + half, c.box.height);
+                }
                 if (!cd.labelledBy.empty()) {
                     ASSERT_TRUE(c.labelledBy.has_value());
                     EXPECT_EQ(d.controls[*c.labelledBy].name, cd.labelledBy);

@@ -217,7 +217,7 @@ void FormWindow::build() {
     // The labels that head controls with no name of their own: a control that has one is called
     // by it, not by the letter beside it.
     for (const forms::Plan::Control& p : plan_.controls)
-        if (p.labelledBy && controls[p.index].desc->accessibleName.empty())
+        if (p.labelledBy && p.spoken.empty())
             if (auto* label = qobject_cast<QLabel*>(control(controls[*p.labelledBy].desc->name)))
                 if (QWidget* w = control(controls[p.index].desc->name)) label->setBuddy(w);
 
@@ -240,13 +240,46 @@ std::size_t FormWindow::at(const QWidget* w) const {
     return forms::kOnForm;
 }
 
-void FormWindow::hand(std::size_t at, const forms::Input& input) {
+bool FormWindow::hand(std::size_t at, const forms::Input& input) {
     const auto handled = host_.input(form_, plan_, at, input);
-    if (handled.response.focus)
+    if (handled.response.focus && !unloaded_)
         if (QWidget* w = control(form_.controls()[*handled.response.focus].desc->name))
             w->setFocus(input.key == forms::Key::Access ? Qt::ShortcutFocusReason
                                                         : Qt::TabFocusReason);
     syncOptions();
+    return handled.response.taken;
+}
+
+namespace {
+
+// The letter typed with Alt (and neither Ctrl nor Meta), or 0.
+char32_t accessLetter(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers held = event.modifiers() & ~Qt::KeypadModifier;
+    if (!(held & Qt::AltModifier) || (held & (Qt::ControlModifier | Qt::MetaModifier))) return 0;
+    const QList<uint> text = event.text().toUcs4();
+    if (!text.isEmpty() && QChar::isPrint(text.front())) return text.front();
+    return event.key() > 0x20 && event.key() < 0x100 ? char32_t(event.key()) : 0;
+}
+
+}  // namespace
+
+bool FormWindow::event(QEvent* event) {
+    // A letter with Alt is the model's access key, not one of Qt's mnemonics: the window takes
+    // it as a key press (keyPressEvent), before any shortcut of Qt's can.
+    if (event->type() == QEvent::ShortcutOverride &&
+        accessLetter(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* event) {
+    const char32_t letter = accessLetter(*event);
+    if (letter && hand(at(focusWidget()), forms::Input::keyDown(forms::Key::Access, false, letter)))
+        event->accept();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 bool FormWindow::focusNextPrevChild(bool next) {
@@ -413,7 +446,7 @@ QWidget* FormWindow::create(ControlState& state, QWidget* parent) {
                               w->height() - 1 - seen.bottom());
     if (d.kind == Kind::Option) static_cast<OptionButton*>(w)->setRoom(seen);
     fitCaption(w, d);
-    if (!d.accessibleName.empty()) w->setAccessibleName(qs(d.accessibleName));
+    if (!plan.spoken.empty()) w->setAccessibleName(qs(plan.spoken));
     if (!d.description.empty()) w->setAccessibleDescription(qs(d.description));
     if (d.kind == Kind::Label || d.kind == Kind::Frame || d.kind == Kind::Image)
         w->setFocusPolicy(Qt::NoFocus);

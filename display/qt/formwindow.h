@@ -44,6 +44,8 @@ class FormWindow : public QWidget {
     void announce(const QString& results);
 
   protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -57,8 +59,9 @@ class FormWindow : public QWidget {
     void syncOptions();
     // The control a widget (or one inside it) shows, by index; kOnForm for none.
     std::size_t at(const QWidget* w) const;
-    // Hands an input on control `at` to the model's map, and moves the focus where it says.
-    void hand(std::size_t at, const forms::Input& input);
+    // Hands an input on control `at` to the model's map, and moves the focus where it says;
+    // true when the input was the model's.
+    bool hand(std::size_t at, const forms::Input& input);
 
     QtHost& host_;
     forms::Form& form_;

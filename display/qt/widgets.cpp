@@ -190,6 +190,8 @@ ShapeWidget::ShapeWidget(const forms::ControlDesc& desc, const forms::Plan::Cont
         to_ = b - box.topLeft();
     } else {
         setGeometry(plan.box.left, plan.box.top, plan.box.width, plan.box.height);
+        outline_ =
+            QRectF(plan.outline.left, plan.outline.top, plan.outline.width, plan.outline.height);
     }
 }
 
@@ -200,6 +202,7 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
     QColor ink = toQColor(desc_.fore);
     if (!ink.isValid()) ink = Qt::black;
     QPen pen(ink, width_);
+    pen.setJoinStyle(Qt::MiterJoin);
     if (desc_.dotted) pen.setStyle(Qt::DotLine);
     if (desc_.kind == forms::Kind::Line) {
         p.setPen(pen);
@@ -209,8 +212,9 @@ void ShapeWidget::paintEvent(QPaintEvent*) {
     p.setPen(desc_.outline ? pen : QPen(Qt::NoPen));
     const QColor fill = toQColor(desc_.back);
     p.setBrush(desc_.filled && fill.isValid() ? QBrush(fill) : QBrush(Qt::NoBrush));
-    const int inset = desc_.outline ? (width_ + 1) / 2 : 0;
-    const QRect r = rect().adjusted(inset, inset, -inset, -inset);
+    // The outline where the plan runs it, its stroke inside the box; without one, the fill
+    // reaches the box's edges.
+    const QRectF r = desc_.outline ? outline_ : QRectF(rect());
     if (desc_.kind == forms::Kind::Oval)
         p.drawEllipse(r);
     else

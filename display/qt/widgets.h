@@ -85,6 +85,7 @@ class ShapeWidget : public QWidget {
     const forms::ControlDesc& desc_;
     int width_;         // a line's or an outline's, in pixels
     QPoint from_, to_;  // a line's ends, in this widget
+    QRectF outline_;    // where the middle of an outline runs, as the plan has it
 };
 
 // A slider whose moves are the model's: its keys, the presses of its arrows and track and the

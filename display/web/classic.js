@@ -78,7 +78,7 @@ export class ClassicWindow extends FormWindow {
             if (!c.labelledBy) continue;
             const label = this.controls.get(c.labelledBy),
                 rec = this.controls.get(c.name);
-            if (label && rec && rec.focus && !c.accessibleName) {
+            if (label && rec && rec.focus && !c.spoken) {
                 label.el.id = label.el.id || `pw-${this.desc.name}-${c.labelledBy}`;
                 rec.focus.setAttribute("aria-labelledby", label.el.id);
             }
@@ -191,6 +191,8 @@ export function createControl(win, c, parent) {
                 legend.className = "pw-legend";
                 legend.textContent = keepBlanks(c.caption);
                 legend.style.background = css(c.colours.back);
+                // The group is called by it: it is not read again as a text of its own.
+                legend.setAttribute("aria-hidden", "true");
                 el.append(legend);
             }
             el.style.background = css(c.colours.back);
@@ -199,9 +201,9 @@ export function createControl(win, c, parent) {
                 el.setAttribute("role", "img");
                 el.setAttribute("aria-label", c.spoken || "Desenho");
                 if (c.description) el.setAttribute("aria-description", c.description);
-            } else if (c.accessibleName) {
+            } else if (c.spoken) {
                 el.setAttribute("role", "group");
-                el.setAttribute("aria-label", c.accessibleName);
+                el.setAttribute("aria-label", c.spoken);
             }
             break;
         }
@@ -221,10 +223,7 @@ export function createControl(win, c, parent) {
             radio.tabIndex = c.takesFocus ? 0 : -1;
             // However it is chosen, choosing an option is the model's action; the model keeps
             // the group, and the buttons show it after the action.
-            radio.addEventListener("click", (e) => {
-                e.preventDefault();
-                win.page.act("select", form, c.name);
-            });
+            win.optionInput(radio, c);
             const text = document.createElement("span");
             text.append(underlined(c.caption));
             el.append(radio, text);
@@ -245,8 +244,19 @@ export function createControl(win, c, parent) {
             el.className = c.kind === "image" ? "pw-image" : "pw-picture";
             const img = document.createElement("img");
             img.src = `pictures/${c.picture}.svg`;
-            img.alt = c.accessibleName || "";
+            img.alt = c.spoken;
             if (c.description) img.setAttribute("aria-description", c.description);
+            // A picture box shows its drawing where the model fits it.
+            if (c.kind === "picture")
+                Object.assign(img.style, {
+                    position: "absolute",
+                    left: c.fitted.left + "px",
+                    top: c.fitted.top + "px",
+                    width: c.fitted.width + "px",
+                    height: c.fitted.height + "px",
+                    maxWidth: "none",
+                    maxHeight: "none",
+                });
             el.append(img);
             el.style.background = css(c.colours.back);
             if (c.kind === "picture" && c.takesFocus) {
@@ -259,7 +269,7 @@ export function createControl(win, c, parent) {
     el.dataset.control = c.name;
     if (c.kind !== "line") place(el, c);
     el.style.font = cssFont(c.face, "inherit");
-    if (c.accessibleName && focus) focus.setAttribute("aria-label", c.accessibleName);
+    if (c.spoken && focus) focus.setAttribute("aria-label", c.spoken);
     if (c.description && focus && c.kind !== "slider")
         focus.setAttribute("aria-description", c.description);
     if (!c.visible) el.style.display = "none";
@@ -297,21 +307,23 @@ function shape(c) {
         node.setAttribute("y2", e.y2 - top);
         if (c.dotted) node.setAttribute("stroke-dasharray", "1 2");
     } else {
-        const w = c.box.width,
-            h = c.box.height,
-            inset = c.lineWidth / 2;
+        // The outline where the model runs it, its stroke inside the box; without one, the fill
+        // reaches the box's edges.
+        const o = c.outline
+            ? c.stroke
+            : {left: 0, top: 0, width: c.box.width, height: c.box.height};
         if (c.kind === "oval") {
             node = document.createElementNS(SVG, "ellipse");
-            node.setAttribute("cx", w / 2);
-            node.setAttribute("cy", h / 2);
-            node.setAttribute("rx", Math.max(0, w / 2 - inset));
-            node.setAttribute("ry", Math.max(0, h / 2 - inset));
+            node.setAttribute("cx", o.left + o.width / 2);
+            node.setAttribute("cy", o.top + o.height / 2);
+            node.setAttribute("rx", o.width / 2);
+            node.setAttribute("ry", o.height / 2);
         } else {
             node = document.createElementNS(SVG, "rect");
-            node.setAttribute("x", inset);
-            node.setAttribute("y", inset);
-            node.setAttribute("width", Math.max(0, w - 2 * inset));
-            node.setAttribute("height", Math.max(0, h - 2 * inset));
+            node.setAttribute("x", o.left);
+            node.setAttribute("y", o.top);
+            node.setAttribute("width", o.width);
+            node.setAttribute("height", o.height);
         }
         node.setAttribute("fill", c.filled ? css(c.colours.back) || "#000000" : "none");
         if (!c.outline) node.setAttribute("stroke", "none");

@@ -133,8 +133,7 @@ export class PhoneWindow extends FormWindow {
 
     // A group of option buttons as one segmented choice.
     choice(group, byName, body) {
-        const page = this.page,
-            form = this.desc.name;
+        const form = this.desc.name;
         const first = byName.get(group[0]);
         const frame = byName.get(first.container);
         const choice = document.createElement("div");
@@ -150,10 +149,7 @@ export class PhoneWindow extends FormWindow {
             const radio = document.createElement("input");
             radio.type = "radio";
             radio.name = `pw-${form}-${c.container || "form"}`;
-            radio.addEventListener("click", (e) => {
-                e.preventDefault();
-                page.act("select", form, c.name);
-            });
+            this.optionInput(radio, c);
             const text = document.createElement("span");
             text.textContent = c.spoken || c.name;
             el.append(radio, text);

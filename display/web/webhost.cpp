@@ -60,7 +60,7 @@ class Json {
     }
     Json& real(std::string_view name, double value) {
         char buf[32];
-        std::snprintf(buf, sizeof buf, "%.4g", value);
+        std::snprintf(buf, sizeof buf, "%.6g", value);
         return raw(name, buf);
     }
     Json& flag(std::string_view name, bool value) { return raw(name, value ? "true" : "false"); }
@@ -95,12 +95,14 @@ std::string facesJson(const forms::Font& f) {
         .done();
 }
 
-std::string boxJson(const forms::PixelBox& b) {
+// A box in whole pixels (PixelBox), or one whose sides may fall on half pixels (StrokeBox).
+template <class Box>
+std::string boxJson(const Box& b) {
     return Json()
-        .number("left", b.left)
-        .number("top", b.top)
-        .number("width", b.width)
-        .number("height", b.height)
+        .real("left", b.left)
+        .real("top", b.top)
+        .real("width", b.width)
+        .real("height", b.height)
         .done();
 }
 
@@ -112,6 +114,25 @@ std::string_view styleWord(int style) {
 
 // The page's window is planned at the web's 96 CSS pixels to the inch.
 constexpr double kCssDotsPerInch = 96;
+
+// Each drawing's own size in pixels, read from its svg element when the site is built.
+struct Drawing {
+    std::string_view name;
+    int width, height;
+};
+constexpr Drawing kDrawings[] = {
+#include "drawings.inc"
+};
+
+// Where a picture box shows its drawing, in its own pixels (forms::fittedPicture); empty for
+// another control, or a drawing the site lacks.
+forms::PixelBox fitted(const ControlDesc& c, const forms::Plan::Control& p) {
+    if (c.kind != forms::Kind::Picture) return {};
+    for (const Drawing& d : kDrawings)
+        if (d.name == c.picture)
+            return forms::fittedPicture(d.width, d.height, p.box, kCssDotsPerInch);
+    return {};
+}
 
 // Controls by their names: a list, or one (null for none).
 std::string names(const FormDesc& d, const std::vector<std::size_t>& at) {
@@ -168,10 +189,13 @@ std::string controlJson(const FormDesc& form, const forms::Plan& plan, std::size
         .text("picture", c.picture)
         .flag("hidden", p.hidden)
         .number("stack", static_cast<long long>(p.stack))
-        // Where the page puts it, in CSS pixels (96 to the inch), and a line's ends.
+        // Where the page puts it, in CSS pixels (96 to the inch); a line's ends, where an
+        // outline's stroke runs, and where a picture box shows its drawing.
         .raw("box", boxJson(p.box))
         .raw("room", boxJson(p.room))
         .raw("ends", ends)
+        .raw("stroke", boxJson(p.outline))
+        .raw("fitted", boxJson(fitted(c, p)))
         .done();
 }
 

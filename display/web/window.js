@@ -83,6 +83,9 @@ export function switchButton(page, text) {
     return b;
 }
 
+// The model's words for the arrow keys.
+const ARROWS = {ArrowLeft: "left", ArrowRight: "right", ArrowUp: "up", ArrowDown: "down"};
+
 export class FormWindow {
     constructor(page, desc, phone) {
         this.page = page;
@@ -140,41 +143,61 @@ export class FormWindow {
     }
 
     // Esc clicks the cancel button; in the classic window Tab and Shift+Tab go round the tab
-    // order.
+    // order. A letter with Alt is the window's, as on the desktop: the model says which button
+    // or option button it presses, if any.
     onKey(e) {
-        const key =
-            e.key === "Escape" && this.desc.cancel
-                ? "escape"
-                : e.key === "Tab" && !this.phone && this.tabOrder.length
-                  ? e.shiftKey
-                      ? "backtab"
-                      : "tab"
-                  : "";
+        const letter = e.altKey && !e.ctrlKey && !e.metaKey && [...e.key].length === 1 ? e.key : "";
+        const key = letter
+            ? "access"
+            : e.key === "Escape" && this.desc.cancel
+              ? "escape"
+              : e.key === "Tab" && !this.phone && this.tabOrder.length
+                ? e.shiftKey
+                    ? "backtab"
+                    : "tab"
+                : "";
         if (!key) return;
         e.preventDefault();
         const focused = document.activeElement?.closest?.("[data-control]");
         const name = this.el.contains(focused) ? focused.dataset.control : "";
-        this.input(name, "key", key, 0, e.repeat);
+        this.input(name, "key", key, letter ? letter.codePointAt(0) : 0, e.repeat);
     }
 
     // A command button: the model's click, and Enter held on it clicks once. The browser repeats
     // a held Enter as presses of its own, each a click, which would answer the box the first one
     // raised and click again behind it; each press goes to the model, which says whether it
-    // repeats. Alt with its access key clicks it too.
+    // repeats. Its access key is said to a screen reader; Alt with it is the window's (onKey).
     commandButton(c, className) {
         const el = document.createElement("button");
         el.type = "button";
         el.className = className;
         el.append(underlined(c.caption));
-        if (c.accessKey) el.accessKey = c.accessKey.toLowerCase();
+        if (c.accessKey) el.setAttribute("aria-keyshortcuts", "Alt+" + c.accessKey);
         el.dataset.control = c.name;
-        el.addEventListener("click", () => this.page.act("click", this.desc.name, c.name));
+        el.addEventListener("click", () => this.input(c.name, "click"));
         el.addEventListener("keydown", (e) => {
             if (e.key !== "Enter") return;
             e.preventDefault();
             this.input(c.name, "key", "enter", 0, e.repeat);
         });
         return el;
+    }
+
+    // An option button's radio: a click (or Space) chooses it, and the arrow keys move the
+    // choice through its group, as the model's map says; the browser's own way round a group of
+    // radio buttons is not used.
+    optionInput(radio, c) {
+        if (c.accessKey) radio.setAttribute("aria-keyshortcuts", "Alt+" + c.accessKey);
+        radio.addEventListener("click", (e) => {
+            e.preventDefault();
+            this.input(c.name, "click");
+        });
+        radio.addEventListener("keydown", (e) => {
+            const key = ARROWS[e.key];
+            if (!key || e.altKey || e.ctrlKey || e.metaKey || e.shiftKey) return;
+            e.preventDefault();
+            this.input(c.name, "key", key, 0, e.repeat);
+        });
     }
 
     // A value typed into a number field and not yet confirmed is confirmed before a step button

@@ -322,7 +322,8 @@ void FormWindow::build() {
         }
         if (d.kind == Kind::Option)
             SendMessageW(item.hwnd, BM_SETCHECK, item.state->selected ? BST_CHECKED : 0, 0);
-        if (!d.accessibleName.empty()) annotate(item.hwnd, PROPID_ACC_NAME, d.accessibleName);
+        if (!planned(item).spoken.empty())
+            annotate(item.hwnd, PROPID_ACC_NAME, planned(item).spoken);
         if (!d.description.empty()) annotate(item.hwnd, PROPID_ACC_DESCRIPTION, d.description);
         if (d.kind == Kind::Readout) {
             if (!tooltips_)

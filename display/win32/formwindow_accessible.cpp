@@ -44,9 +44,8 @@ FormWindow::Accessible FormWindow::accessible(std::string_view control) const {
     const Item* item = find(control);
     if (!item) return {};
     const ControlDesc& d = *item->state->desc;
-    return {std::string(d.accessibleName), d.kind == Kind::Readout
-                                               ? forms::readoutDescription(*item->state)
-                                               : std::string(d.description)};
+    return {planned(*item).spoken, d.kind == Kind::Readout ? forms::readoutDescription(*item->state)
+                                                           : std::string(d.description)};
 }
 
 }  // namespace formswin32

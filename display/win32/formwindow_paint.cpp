@@ -117,27 +117,42 @@ void FormWindow::paintItem(HDC dc, const Item& item) {
         RestoreDC(dc, saved);
         return;
     }
-    const int width = planned(item).lineWidth;
-    HPEN pen = CreatePen(d.dotted ? PS_DOT : PS_SOLID, d.dotted ? 1 : width,
-                         toColorRef(d.fore, RGB(0, 0, 0)));
-    SelectObject(dc, (d.kind == Kind::Line || d.outline) ? static_cast<HGDIOBJ>(pen)
-                                                         : GetStockObject(NULL_PEN));
+    const forms::Plan::Control& p = planned(item);
+    const int width = p.lineWidth;
+    const COLORREF ink = toColorRef(d.fore, RGB(0, 0, 0));
+    HPEN pen = nullptr;
     if (d.kind == Kind::Line) {
+        pen = CreatePen(d.dotted ? PS_DOT : PS_SOLID, d.dotted ? 1 : width, ink);
+        SelectObject(dc, pen);
         const RECT outer = rectOfContainer(item);
-        const forms::Plan::Control& p = planned(item);
         MoveToEx(dc, outer.left + p.x1, outer.top + p.y1, nullptr);
         LineTo(dc, outer.left + p.x2, outer.top + p.y2);
     } else {
+        // GDI draws on whole pixels: a pen kept inside its frame draws the plan's outline from
+        // the rectangle around it, half the width out from where the stroke's middle runs.
+        // Without a pen GDI fills one pixel short of the right and bottom edges.
+        RECT at{r.left, r.top, r.right + 1, r.bottom + 1};
+        if (d.outline) {
+            const LOGBRUSH solid{BS_SOLID, ink, 0};
+            pen = ExtCreatePen(PS_GEOMETRIC | PS_INSIDEFRAME | PS_JOIN_MITER, DWORD(width), &solid,
+                               0, nullptr);
+            const forms::StrokeBox& o = p.outline;
+            const double half = width / 2.0;
+            at = {r.left + LONG(std::lround(o.left - half)),
+                  r.top + LONG(std::lround(o.top - half)),
+                  r.left + LONG(std::lround(o.left + o.width + half)),
+                  r.top + LONG(std::lround(o.top + o.height + half))};
+        }
+        SelectObject(dc, pen ? static_cast<HGDIOBJ>(pen) : GetStockObject(NULL_PEN));
         SelectObject(dc, d.filled ? static_cast<HGDIOBJ>(brush(toColorRef(d.back, 0)))
                                   : GetStockObject(NULL_BRUSH));
-        const int inset = d.outline ? width / 2 : 0;
         if (d.kind == Kind::Oval)
-            Ellipse(dc, r.left + inset, r.top + inset, r.right - inset + 1, r.bottom - inset + 1);
+            Ellipse(dc, at.left, at.top, at.right, at.bottom);
         else
-            Rectangle(dc, r.left + inset, r.top + inset, r.right - inset + 1, r.bottom - inset + 1);
+            Rectangle(dc, at.left, at.top, at.right, at.bottom);
     }
     RestoreDC(dc, saved);
-    DeleteObject(pen);
+    if (pen) DeleteObject(pen);
 }
 
 void FormWindow::paint(HDC dc) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -50,6 +51,7 @@ class Keys : public Form {
          .width = 2000,
          .height = 255,
          .tabIndex = 1,
+         .accessibleName = " Carga   útil ",
          .min = 10,
          .max = 90,
          .value = 50},
@@ -80,6 +82,10 @@ TEST(InputMap, KeysNotchesPressesAndClicksAreTheModelsActions) {
     EXPECT_FALSE(p.controls[4].made);  // a slider never shown: no display makes it
     EXPECT_EQ(p.controls[1].accessKey, U'A');
     EXPECT_EQ(p.controls[6].accessKey, 0u);  // "&&" is a plain '&'
+    // What a screen reader calls them: the caption without its access mark, blanks folded.
+    EXPECT_EQ(p.controls[1].spoken, "Ao");
+    EXPECT_EQ(p.controls[6].spoken, "Sa&ir");
+    EXPECT_EQ(p.controls[3].spoken, "Carga útil");
     constexpr std::size_t kA = 1, kB = 2, kSlider = 3, kOk = 5, kSair = 6;
     using I = Input;
     struct Row {
@@ -131,4 +137,17 @@ TEST(InputMap, KeysNotchesPressesAndClicksAreTheModelsActions) {
     EXPECT_EQ(wheel.turn(kSlider, 300, 120), 3);
     EXPECT_EQ(wheel.turn(kSlider, -150, 120), -1);
     EXPECT_EQ(wheel.turn(kA, 100, 120), 0);
+}
+
+// A picture in a picture box: at its size on the screen, shrunk where it is larger than the box
+// (the same for both sides), centred in the box's own pixels.
+TEST(Pictures, APictureFitsItsBox) {
+    const auto fit = [](int width, int height, PixelBox box, double dpi) {
+        const PixelBox f = fittedPicture(width, height, box, dpi);
+        return std::array{f.left, f.top, f.width, f.height};
+    };
+    EXPECT_EQ(fit(313, 72, {0, 0, 313, 65}, 96), (std::array{15, 0, 282, 65}));
+    EXPECT_EQ(fit(356, 543, {7, 9, 65, 81}, 96), (std::array{6, 0, 53, 81}));
+    EXPECT_EQ(fit(40, 20, {0, 0, 100, 50}, 144), (std::array{20, 10, 60, 30}));
+    EXPECT_EQ(fit(0, 20, {0, 0, 100, 50}, 96), (std::array{0, 0, 0, 0}));
 }

@@ -91,11 +91,30 @@ suite("the classic layout on a phone", async (t) => {
                 (await page.$(`section[data-form="${form}"]`)) !== null,
                 `phone: the menu opens ${form}`,
             );
+            // An arrow key on an option button goes to the model's map, which moves the choice
+            // and the focus to the other one of the group.
+            const choice = [];
+            if (form === "frmtrespernas") {
+                const to = (await dumpForm(page, form)).options.Option1 ? "Option2" : "Option1";
+                await page.focus(
+                    `section[data-form="${form}"] .pw-option:not([data-control="${to}"]) input`,
+                );
+                await withBoxes(page, () => page.keyboard.press("ArrowDown"));
+                const focused = await page.evaluate(
+                    () => document.activeElement.closest("[data-control]").dataset.control,
+                );
+                check(
+                    (await dumpForm(page, form)).options[to] && focused === to,
+                    "phone: an arrow key moves the three-leg choice",
+                    focused,
+                );
+                choice.push(`select ${form} ${to}`);
+            }
             check(await fits(), `phone: ${form} fits 360 pixels`);
             await checkTexts(page, form, "phone");
             await page.screenshot({path: path.join(screens, `phone-${form}.png`)});
             // Back to the menu by the calculator's own way out, as the runner does it.
-            const cmds = [`show frmmain`, `click frmmain ${button}`];
+            const cmds = [`show frmmain`, `click frmmain ${button}`, ...choice];
             if (form === "frmduaspernas")
                 cmds.push(`arrow ${form} hsbperna +`, `arrow ${form} hsbperna +`);
             const sel = `section[data-form="${form}"]`;
@@ -233,6 +252,14 @@ suite("the classic layout on a phone", async (t) => {
             info.length === 1 && info[0].text === "System Information Is Unavailable At This Time",
             "about: the system-information tool is unavailable",
             JSON.stringify(info),
+        );
+        // Alt+O: "&Ok", through the model's map, closes the box.
+        await page.keyboard.down("Alt");
+        await withBoxes(page, () => page.keyboard.press("o"));
+        await page.keyboard.up("Alt");
+        check(
+            (await page.$('section[data-form="frmacerca"]')) === null,
+            "about: Alt with its access key presses Ok",
         );
         check(errors.length === 0, "phone: no script errors", errors.join("\n    "));
     });
