@@ -205,8 +205,11 @@ def readouts_match(form, frame, script):
         description = node.description
         check(description.startswith(unit), "%s: %s's description %r lacks its unit"
               % (form, name, description))
-        if control in ("txtangsup", "txtanginf", "txtperna") and expected[control]["text"]:
-            check("banda" in description and "ângulo superior" in description,
+        # Each banded read-out says the band of its own quantity.
+        quantity = {"txtangsup": "ângulo superior", "txtanginf": "ângulo inferior",
+                    "txtperna": "pernada"}.get(control)
+        if quantity and expected[control]["text"]:
+            check("banda" in description and quantity in description,
                   "%s: %s's band %r" % (form, name, description))
         check(node.getState().contains(pyatspi.STATE_READ_ONLY) or
               not node.getState().contains(pyatspi.STATE_EDITABLE),
