@@ -362,10 +362,40 @@ suite("the phone's layout", async (t) => {
             "phone layout: Recomeçar starts again from the splash",
         );
         await waitFor("the menu again", () => page.$('section[data-form="frmmain"]'), 10000);
-        await withBoxes(page, () =>
-            tap(page, 'section[data-form="frmmain"] [data-control="command1"]', true),
-        );
+        // The job a rigger comes for, from the menu: the load 2,00 m, the leg 2,50 m, the results
+        // read, the search. Each tap and typed field counts, and a swipe to a target not in view.
+        let moves = 0;
+        const move = async (sel, text) => {
+            const inView = await page.$eval(sel, (e) => {
+                const r = e.getBoundingClientRect();
+                const at = document.elementFromPoint(r.x + r.width / 2, r.y + r.height / 2);
+                return e === at || e.contains(at);
+            });
+            moves += inView ? 1 : 2;
+            await withBoxes(page, async () => {
+                await tap(page, sel, true);
+                if (text === undefined) return;
+                await page.keyboard.type(text);
+                await page.keyboard.press("Enter");
+            });
+        };
+        await move('section[data-form="frmmain"] [data-control="command1"]');
         await agrees(["show frmmain", "click frmmain command1"], "a calculator after Recomeçar");
+        await move(`${win} input.pw-number[data-control="hsblcarga"]`, "2");
+        await move(`${win} input.pw-number[data-control="hsbperna"]`, "2,5");
+        await move(`${win} .pw-command[data-control="Command4"]`);
+        const read = await page.$$eval(`${win} .pw-result`, (rows) =>
+            rows.every((r) => {
+                const b = r.getBoundingClientRect();
+                return b.top >= 0 && b.bottom <= innerHeight;
+            }),
+        );
+        check(
+            moves <= 6 && read && (await readouts()).txtangsup === " 90",
+            "phone layout: the job takes at most 6 taps and typed fields, its results in view",
+            `${moves} moves`,
+        );
+        console.log(`The job from the menu: ${moves} taps and typed fields`);
         check(errors.length === 0, "phone layout: no script errors", errors.join("\n    "));
         await context.close();
     });
