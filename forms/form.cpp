@@ -27,6 +27,7 @@ void Form::load() {
         c.selected = d.selected;
         c.back = d.back;
         c.note = {};
+        c.setAt = 0;
         c.text.assign(d.kind == Kind::Readout || d.kind == Kind::TextBox ? d.caption
                                                                          : std::string_view{});
     }
@@ -40,6 +41,7 @@ void Form::restore(const Snapshot& snap) {
         controls_[i].back = snap.controls[i].back;
         controls_[i].text = snap.controls[i].text;
         controls_[i].note = snap.controls[i].note;
+        controls_[i].setAt = snap.controls[i].setAt;
     }
 }
 

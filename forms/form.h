@@ -24,6 +24,10 @@ struct ControlState {
     Colour back = kDefaultColour;
     std::string text;       // read-outs and text boxes
     std::string_view note;  // read-outs: what the value means, for tooltips and screen readers
+    // When a user last set it (a slider moved, an option selected), as the runtime counts user
+    // actions; 0 when not since the form was loaded. A job kept of the form (forms/job.h) sets
+    // its controls again in that order where the order matters.
+    std::uint64_t setAt = 0;
 };
 
 // A horizontal scroll bar holding a 16-bit value within Min..Max.

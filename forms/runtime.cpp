@@ -102,6 +102,7 @@ FormsRuntime::Outcome FormsRuntime::step(Slider slider, int direction, int amoun
         const int current = slider.Value().value();
         const int target = std::clamp(current + (direction < 0 ? -amount : amount),
                                       int{slider.Min().value()}, int{slider.Max().value()});
+        setByUser(slider.state());
         slider.setValue(Int(static_cast<std::int16_t>(target)));
     });
 }
@@ -117,13 +118,17 @@ FormsRuntime::Outcome FormsRuntime::page(Slider slider, int direction) {
 FormsRuntime::Outcome FormsRuntime::drag(Slider slider, Int value) {
     // Only a loaded form's controls receive input.
     if (!slider.state().form->loaded()) return {};
-    return perform([&] { slider.setValue(value); });
+    return perform([&] {
+        setByUser(slider.state());
+        slider.setValue(value);
+    });
 }
 
 FormsRuntime::Outcome FormsRuntime::type(Slider slider, Int value) {
     if (!slider.state().form->loaded()) return {};
     return perform([&] {
         const ControlDesc& d = *slider.state().desc;
+        setByUser(slider.state());
         if (value.value() != slider.state().value) return slider.setValue(value);
         if (d.handler) d.handler(*slider.state().form);
     });
@@ -146,6 +151,7 @@ FormsRuntime::Outcome FormsRuntime::select(ControlState& option) {
             if (other.desc->kind == Kind::Option && other.desc->container == option.desc->container)
                 other.selected = false;
         option.selected = true;
+        setByUser(option);
         if (option.desc->handler) option.desc->handler(*option.form);
     });
 }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -163,6 +164,8 @@ class FormsRuntime {
 
     std::vector<std::pair<Form*, Form::Snapshot>> snapshotLoaded() const;
     Outcome step(Slider slider, int direction, int amount);
+    // A user's setting of the control, counted (ControlState::setAt).
+    void setByUser(ControlState& control) { control.setAt = ++settings_; }
 
     Host& host_;
     std::vector<std::unique_ptr<Form>> forms_;
@@ -170,6 +173,7 @@ class FormsRuntime {
     std::vector<Message> shownInAction_;  // the boxes shown so far in the current action
     bool displayBusy_ = false;            // a display's user action is running
     std::size_t boxesRaised_ = 0;
+    std::uint64_t settings_ = 0;  // the user's settings of controls so far
 };
 
 }  // namespace forms

@@ -5,7 +5,8 @@ set(pernadas_forms_test_sources
   forms/tests/numbers_test.cpp
   forms/tests/cascade_test.cpp
   forms/tests/typed_test.cpp
-  forms/tests/plan_test.cpp)
+  forms/tests/plan_test.cpp
+  forms/tests/job_test.cpp)
 set(pernadas_calculators_test_sources
   calculators/tests/angle_test.cpp
   calculators/tests/duaspernas_test.cpp

@@ -1,5 +1,6 @@
 // Starts the program in the page: loads the model, opens its first window, and registers the
 // service worker that keeps every file of the site for use without a network.
+import {Job} from "./job.js";
 import {Page} from "./page.js";
 
 const loading = document.getElementById("loading");
@@ -8,6 +9,7 @@ async function main() {
     const module = await createPernadas({locateFile: (file) => file});
     const page = new Page(module, document.getElementById("desktop"));
     window.pernadas = page; // for the browser tests and for the curious
+    page.job = new Job(page); // the job in the address: set again once the program has started
     loading.remove();
     // "?abrir=nada" makes the forms ready without opening the first: the browser tests start
     // their scenarios from there.

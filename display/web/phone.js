@@ -36,6 +36,9 @@ export class PhoneWindow extends FormWindow {
         h.id = `pw-${desc.name}-title`;
         h.textContent = title;
         bar.append(h);
+        // The link to what the user set, where the window keeps a job (job.js).
+        const share = page.job?.shareButton(desc);
+        if (share) bar.append(share);
         win.setAttribute("aria-labelledby", h.id);
         win.append(bar);
 

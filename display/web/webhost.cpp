@@ -5,10 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
+#include <utility>
 #include <variant>
+#include <vector>
 
 #include "forms/actions.h"
 #include "forms/input.h"
+#include "forms/job.h"
 #include "forms/json.h"
 #include "forms/plan.h"
 
@@ -352,6 +356,9 @@ int actOnce(const forms::UserAction& action) {
     return int(forms::perform(runtime, action) ? ActResult::Refused : ActResult::Done);
 }
 
+// The job being set again from the page's address, while it is.
+std::optional<forms::JobReplay> jobReplay;
+
 // The part of a slider the page names ("less", "more", "before", "after").
 std::optional<forms::Part> partNamed(std::string_view word) {
     if (word == "less") return forms::Part::LessArrow;
@@ -464,6 +471,39 @@ EMSCRIPTEN_KEEPALIVE const char* pw_typed(const char* formName, const char* cont
         answer = formsweb::Json().number("value", *value).done();
     else
         answer = formsweb::Json().text("refusal", std::get<std::string>(typed)).done();
+    return answer.c_str();
+}
+
+// The job of a loaded calculator as the query of the page's address
+// ("janela=frmduaspernas&hsblcarga=120&hsbperna=150"), or an empty text for a window that
+// keeps none. The text lives until the next call.
+EMSCRIPTEN_KEEPALIVE const char* pw_job_query(const char* formName) {
+    static std::string answer;
+    const forms::Form* form = formsweb::pageRuntime().find(formName);
+    answer = form && form->loaded() ? forms::jobQuery(*form) : std::string();
+    return answer.c_str();
+}
+
+// Reads a job from an address's query, to be set again once the program has opened its menu:
+// an empty text when it can be, and the actions are then handed out by pw_job_next; else why
+// not, in Portuguese, for the page to say (nothing is done). The text lives until the next call.
+EMSCRIPTEN_KEEPALIVE const char* pw_job_begin(const char* query) {
+    static std::string answer;
+    forms::JobRead read = forms::jobActions(formsweb::pageRuntime(), query);
+    jobReplay.reset();
+    if (read.refusal.empty()) jobReplay.emplace(std::move(read.actions));
+    answer = std::move(read.refusal);
+    return answer.c_str();
+}
+
+// The next action of the job being set again, in the words the page's pw_act takes
+// ("type frmduaspernas hsbperna 150"), or an empty text once the job is set. The text lives
+// until the next call.
+EMSCRIPTEN_KEEPALIVE const char* pw_job_next() {
+    static std::string answer;
+    const auto action = jobReplay ? jobReplay->next(formsweb::pageRuntime()) : std::nullopt;
+    if (!action) jobReplay.reset();
+    answer = action ? action->line() : std::string();
     return answer.c_str();
 }
 
