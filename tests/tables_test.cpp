@@ -156,8 +156,8 @@ TEST(Tables, EveryFormOfTheProgramIsSound) {
     Names sliders;
     for (const auto& s : q.sliders) sliders.push_back(four.controls[s.slider].name);
     EXPECT_EQ(sliders, (Names{"hsbccarga", "hsblcarga", "hsbperna"}));
-    EXPECT_EQ(names(four, q.results), (Names{"txtperna", "txtaltura", "txtangsup", "txtanginf",
-                                             "txtccarga", "txtlcarga"}));
+    EXPECT_EQ(names(four, q.results),
+              (Names{"txtperna", "txtaltura", "txtangsup", "txtanginf", "txtccarga", "txtlcarga"}));
     // What else shows, top to bottom: the splash's texts; nothing on a calculator, whose labels
     // only head its sliders and read-outs.
     const FormDesc& splash = runtime.find("frmsplashscreen")->description();
