@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -103,7 +104,8 @@ std::string_view readJob(const FormsRuntime& runtime, std::string_view query,
         return i;
     };
     // By control: the value typed, or 1 for an option selected first and 2 for one selected last.
-    std::vector<std::optional<int>> set(d.controls.size());
+    constexpr int kUnset = std::numeric_limits<int>::min();
+    std::vector<int> set(d.controls.size(), kUnset);
     bool sliderSeen = false;
     for (const auto& [name, value] : pairs) {
         if (name == kWindowKey) continue;
@@ -114,7 +116,7 @@ std::string_view readJob(const FormsRuntime& runtime, std::string_view query,
             });
             if (group == g.options.end()) return "escolhe uma opção que a calculadora não tem";
             for (const std::size_t other : *group)
-                if (set[other]) return "escolhe duas opções do mesmo grupo";
+                if (set[other] != kUnset) return "escolhe duas opções do mesmo grupo";
             set[at] = sliderSeen ? 2 : 1;
             continue;
         }
@@ -122,7 +124,7 @@ std::string_view readJob(const FormsRuntime& runtime, std::string_view query,
         if (std::none_of(g.sliders.begin(), g.sliders.end(),
                          [&](const Groups::Slider& s) { return s.slider == at; }))
             return "fala de um valor que a calculadora não tem";
-        if (set[at]) return "repete um valor";
+        if (set[at] != kUnset) return "repete um valor";
         const auto number = wholeNumber(value);
         if (!number) return "tem um valor que não é um número inteiro";
         if (*number < d.controls[at].min || *number > d.controls[at].max)
@@ -131,23 +133,24 @@ std::string_view readJob(const FormsRuntime& runtime, std::string_view query,
         sliderSeen = true;
     }
 
-    const std::string formName(d.name);
-    const auto add = [&](Verb verb, std::size_t at, int value) {
-        actions.push_back({verb, formName, std::string(d.controls[at].name), value});
+    const auto add = [&](Verb verb, std::string_view formName, std::string_view control,
+                         int value) {
+        actions.push_back({verb, std::string(formName), std::string(control), value});
     };
-    actions.push_back({Verb::Show, formName, {}, 0});
+    add(Verb::Show, d.name, {}, 0);
     for (const Form* other : runtime.loadedForms())
-        if (other != form) actions.push_back({Verb::Close, std::string(other->name()), {}, 0});
+        if (other != form) add(Verb::Close, other->name(), {}, 0);
     const auto select = [&](int when) {
         for (const auto& group : g.options)
             for (const std::size_t at : group)
-                if (set[at] == when) add(Verb::Select, at, 0);
+                if (set[at] == when) add(Verb::Select, d.name, d.controls[at].name, 0);
     };
     select(1);
     // As a one-column layout asks for them: the load's measures before the leg worked out from
     // them.
     for (const Groups::Slider& s : g.sliders)
-        if (set[s.slider]) add(Verb::Type, s.slider, *set[s.slider]);
+        if (set[s.slider] != kUnset)
+            add(Verb::Type, d.name, d.controls[s.slider].name, set[s.slider]);
     select(2);
     return {};
 }
