@@ -9,7 +9,8 @@ async function main() {
     const module = await createPernadas({locateFile: (file) => file});
     const page = new Page(module, document.getElementById("desktop"));
     window.pernadas = page; // for the browser tests and for the curious
-    page.job = new Job(page); // the job in the address: set again once the program has started
+    // The job in the address: set again once the program has started.
+    page.job = new Job(page);
     loading.remove();
     // "?abrir=nada" makes the forms ready without opening the first: the browser tests start
     // their scenarios from there.

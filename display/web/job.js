@@ -21,10 +21,14 @@ export class Job {
         for (const key of PAGE_KEYS) params.delete(key);
         // The job to set again once the program has opened its menu, or null.
         this.pending = params.toString() || null;
-        this.first = null; // the window the program opened first: the splash
-        this.restoring = false; // a job is being set again: the address stays as it is
-        this.stack = []; // the windows that have an entry of the history, the menu's first
-        this.at = 0; // the entry the browser shows, in `stack`
+        // The window the program opened first: the splash.
+        this.first = null;
+        // Whether a job is being set again: the address stays as it is meanwhile.
+        this.restoring = false;
+        // The windows that have an entry of the history, the menu's first, and the one the
+        // browser shows.
+        this.stack = [];
+        this.at = 0;
         addEventListener("popstate", (e) => this.popped(e.state));
     }
 

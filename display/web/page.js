@@ -18,7 +18,8 @@ export class Page {
         this.messages = []; // every box shown, in order: for the tests
         this.announced = []; // every announcement made, in order: for the tests
         this.onMessage = null;
-        this.job = null; // the job in the address (job.js), once it is made
+        // The job in the address (job.js), once it is made.
+        this.job = null;
         this.states = new Map(); // each window's last state, to build it again in the other layout
         // Each loaded form's timers. They belong to the form, not to its window: a window built
         // again in the other layout keeps the splash's time running, not started over.
