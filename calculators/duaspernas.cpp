@@ -4,7 +4,7 @@ namespace calculators {
 
 using namespace forms;
 
-frmduaspernas::frmduaspernas(FormsRuntime& runtime) : SlingForm(runtime, describe()) {}
+frmduaspernas::frmduaspernas(FormsRuntime& runtime) : SlingForm(runtime, describe(), 2) {}
 
 // The user sets the load length. A flat sling (upper angle of 150 or more) follows the load by
 // its leg: raising the height by one makes the height handler recompute the leg. Below that the

@@ -11,7 +11,7 @@ constexpr std::string_view kLoadsPrompt =
 
 }  // namespace
 
-frmquatropernas::frmquatropernas(FormsRuntime& runtime) : SlingForm(runtime, describe()) {}
+frmquatropernas::frmquatropernas(FormsRuntime& runtime) : SlingForm(runtime, describe(), 4) {}
 
 // The leg handler raises a leg shorter than the half-diagonal to ten centimetres past it.
 void frmquatropernas::hsbperna_Change() {

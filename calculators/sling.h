@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
 
@@ -44,6 +45,17 @@ Int Leg(Real x, Int h);
 // UpperAngle(x, p): twice the arcsine of x / p, in whole degrees.
 Int UpperAngle(Real x, Int p);
 
+// The load on each leg. The angle factor, 1 over the sine of a leg's angle to the horizontal, is
+// the leg over the height; both are taken in centimetres as their read-outs show them.
+// ShownCentimetres("2.23"): 223; none for an empty read-out, or one showing no length.
+std::optional<std::int64_t> ShownCentimetres(std::string_view text);
+// The factor in hundredths, rounded half up: 141 for a leg of 141 over a height of 100.
+// Height above 0.
+std::int64_t AngleFactor(std::int64_t leg, std::int64_t height);
+// The load on each of `legs` legs that share `kg` equally, times the exact factor, rounded up to
+// the next kg. Height above 0.
+std::int64_t LoadPerLeg(std::int64_t kg, int legs, std::int64_t leg, std::int64_t height);
+
 // What the two- and three-leg calculators ask while the load has not been entered.
 inline constexpr std::string_view kLoadPrompt =
     "Introduza, em primeiro lugar, através do cursor, a medida da carga!";
@@ -72,7 +84,7 @@ class SearchGuard {
 // angle handler, the only writer of the angle read-outs and of the three colours.
 class SlingForm : public forms::Form {
   public:
-    SlingForm(forms::FormsRuntime& runtime, const forms::FormDesc& desc);
+    SlingForm(forms::FormsRuntime& runtime, const forms::FormDesc& desc, int legs);
 
     forms::Slider hsbperna = slider("hsbperna");
     forms::Slider hsbaltura = slider("hsbaltura");
@@ -83,6 +95,7 @@ class SlingForm : public forms::Form {
     forms::ReadoutField txtanginf = readout("txtanginf");
 
     void hsbangsup_Change();
+    forms::LegLoad legLoad() const override;
     // "Cancelar": back to the main menu.
     void Cancelar_Click();
 
@@ -95,6 +108,9 @@ class SlingForm : public forms::Form {
     static void showMetres(forms::ReadoutField field, Real centimetres);
     // The same through the general form of a number (no sign position).
     static void showMetresPlain(forms::ReadoutField field, Real centimetres);
+
+  private:
+    const int legs_;
 };
 
 }  // namespace calculators

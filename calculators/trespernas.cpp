@@ -11,7 +11,7 @@ constexpr std::string_view kLoadPromptM2 =
 
 }  // namespace
 
-frmtrespernas::frmtrespernas(FormsRuntime& runtime) : SlingForm(runtime, describe()) {}
+frmtrespernas::frmtrespernas(FormsRuntime& runtime) : SlingForm(runtime, describe(), 3) {}
 
 Real frmtrespernas::R() const {
     if (Option1.Value()) return L() / 2.0;

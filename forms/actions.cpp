@@ -203,6 +203,28 @@ std::variant<int, std::string> typedMetres(std::string_view text, int min, int m
     return static_cast<int>(centimetres);
 }
 
+int typedWeight(std::string_view text) {
+    long long kg = 0;
+    bool digits = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            kg = std::min(kg * 10 + (c - '0'), 10LL * kMaxWeight);
+            digits = true;
+        } else if (text.substr(i, 2) == "\xC2\xA0") {  // a no-break space
+            ++i;
+        } else if (text.substr(i, 3) == "\xE2\x80\xAF") {  // a narrow one
+            i += 2;
+        } else if (c != ' ' && c != '\t') {
+            digits = false;
+            kg = -1;
+            break;
+        }
+    }
+    if (!digits && kg == 0) return 0;
+    return kg < 1 || kg > kMaxWeight ? -1 : static_cast<int>(kg);
+}
+
 std::string metresInWords(int centimetres) {
     return metresText(centimetres) + (centimetres == 100 ? " metro" : " metros");
 }

@@ -57,6 +57,14 @@ FormsRuntime::Outcome perform(FormsRuntime& runtime, const UserAction& action);
 // `min`..`max` (centimetres).
 std::variant<int, std::string> typedMetres(std::string_view text, int min, int max);
 
+// The load's weight typed on a phone, in whole kg from 1 to 999 999, blanks between thousands
+// allowed ("12 500"); 0 for a field left empty (no weight); -1 for anything else, which the field
+// refuses with kWeightRefused.
+inline constexpr int kMaxWeight = 999999;
+inline constexpr std::string_view kWeightRefused =
+    "O peso é em quilogramas inteiros, de 1 a 999 999.";
+int typedWeight(std::string_view text);
+
 // Centimetres as a screen reader says a slider's value: 250 is "2,50 metros".
 std::string metresInWords(int centimetres);
 

@@ -6,18 +6,30 @@ namespace forms {
 
 void DisplayHost::actionBegins() {
     before_.clear();
-    for (const Form* form : runtime_->loadedForms()) before_.emplace_back(form, readoutsNow(*form));
+    for (const Form* form : runtime_->loadedForms())
+        before_.push_back({form, readoutsNow(*form), form->legLoad().said});
 }
 
 void DisplayHost::actionEnded() {
     syncAll();
     for (Form* form : runtime_->loadedForms()) {
         const auto was = std::find_if(before_.begin(), before_.end(),
-                                      [&](const auto& b) { return b.first == form; });
+                                      [&](const Seen& b) { return b.form == form; });
         const std::string said =
-            changedResults(*form, was == before_.end() ? ReadoutsSeen{} : was->second);
-        if (!said.empty()) announce(*form, said);
+            changedResults(*form, was == before_.end() ? ReadoutsSeen{} : was->readouts);
+        std::string load = form->legLoad().said;
+        if (was != before_.end() && was->legLoad == load) load.clear();
+        if (!said.empty() || !load.empty()) announce(*form, said, load);
     }
+}
+
+void DisplayHost::setWeight(Form& form, int kg) {
+    if (busy() || !form.loaded()) return;
+    const std::string before = form.legLoad().said;
+    form.setWeight(kg);
+    syncAll();
+    const std::string after = form.legLoad().said;
+    if (after != before && !after.empty()) announce(form, {}, after);
 }
 
 void DisplayHost::messageBox(const Message& message) {

@@ -34,11 +34,17 @@ class DisplayHost : public Host {
             actionEnded();
         });
     }
-    // Says the results an action changed in a window, as one sentence (changedResults).
-    virtual void announce(Form& form, const std::string& results) {
+    // Says the results an action changed in a window, as one sentence (changedResults), and
+    // what changed of the load on each leg, which only a phone shows (LegLoad::said); either
+    // may be empty, not both.
+    virtual void announce(Form& form, const std::string& results, const std::string& legLoad) {
         (void)form;
         (void)results;
+        (void)legLoad;
     }
+    // The load's weight typed into a window on a phone, in kg (typedWeight; 0 for none): every
+    // window brought in line and the new load on each leg said.
+    void setWeight(Form& form, int kg);
     bool busy() const { return runtime_->displayBusy(); }
 
     // One press, one step. A slider's arrow or track held down, or a key held on it, repeats
@@ -103,7 +109,12 @@ class DisplayHost : public Host {
     void actionEnded();
 
     FormsRuntime* runtime_ = nullptr;
-    std::vector<std::pair<const Form*, ReadoutsSeen>> before_;
+    struct Seen {
+        const Form* form;
+        ReadoutsSeen readouts;
+        std::string legLoad;
+    };
+    std::vector<Seen> before_;
     Wheel wheel_;
     bool autoAnswer_ = false;
     bool pressSpent_ = false;

@@ -31,6 +31,7 @@ void Form::load() {
         c.text.assign(d.kind == Kind::Readout || d.kind == Kind::TextBox ? d.caption
                                                                          : std::string_view{});
     }
+    weight_ = 0;
     loaded_ = true;
 }
 

@@ -85,6 +85,26 @@ class OptionButton {
     ControlState* s_ = nullptr;
 };
 
+// What a phone shows of a sling beyond its window's read-outs (the desktop windows show none of
+// it): the angle factor, and the load on each leg for the load's weight that the user typed.
+struct LegLoad {
+    int legs = 0;            // 0: the window is no sling
+    int weight = 0;          // kg as typed; 0: none
+    std::string_view after;  // the read-out that the factor follows: the last of the angles
+    std::string factor;      // "1,41"; empty while the leg or the height shows no value
+    // In kg with their thousands apart ("12 500"), where a weight and a factor are shown: each
+    // leg's load if two legs carry the weight, and for three and four legs each one's equal share.
+    std::string perLeg, share;
+    std::string said;  // all of it as a screen reader says it, with its units
+};
+
+// Their names on the phone, in the order it shows them.
+inline constexpr std::string_view kFactorName = "Factor de ângulo";
+inline constexpr std::string_view kWeightName = "Peso da carga (kg)";
+inline constexpr std::string_view kPerLegName = "Em cada perna:";
+inline constexpr std::string_view kTwoLegsCarry = "conta com duas pernas a suportar a carga";
+inline constexpr std::string_view kShareName = "se todas as pernas partilharem por igual:";
+
 class Form {
   public:
     Form(FormsRuntime& runtime, const FormDesc& desc);
@@ -112,6 +132,13 @@ class Form {
     void load();
     void unload() { loaded_ = false; }
 
+    // The angle factor and the load on each leg as the read-outs now stand (a sling's window
+    // works them out; any other has none).
+    virtual LegLoad legLoad() const { return {}; }
+    // The load's weight typed on a phone, in kg (0: none); loading forgets it.
+    int weight() const { return weight_; }
+    void setWeight(int kg) { weight_ = kg; }
+
   protected:
     // Bind a handle to the control of that name; a name the table lacks is a programming error.
     Slider slider(std::string_view controlName);
@@ -129,6 +156,7 @@ class Form {
     FormsRuntime& runtime_;
     const FormDesc& desc_;
     bool loaded_ = false;
+    int weight_ = 0;
     std::vector<ControlState> controls_;
 };
 

@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::string_view kWindowKey = "janela";
 constexpr std::string_view kOptionKey = "opcao";
+constexpr std::string_view kWeightKey = "peso";
 
 bool letterOrDigit(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
@@ -65,14 +66,18 @@ std::string jobQuery(const Form& form) {
                     .append(kOptionKey)
                     .append("=")
                     .append(d.controls[i].name);
+    // The load's weight last: it moves nothing.
+    if (form.weight() > 0)
+        after.append("&").append(kWeightKey).append("=").append(std::to_string(form.weight()));
     return std::string(kWindowKey) + "=" + std::string(d.name) + before + sliders + after;
 }
 
 namespace {
 
 // Reads a job's query into `actions`; or why it cannot be taken, in a few words.
-std::string_view readJob(const FormsRuntime& runtime, std::string_view query,
-                         std::vector<UserAction>& actions) {
+std::string_view readJob(const FormsRuntime& runtime, std::string_view query, JobRead& read) {
+    std::vector<UserAction>& actions = read.actions;
+    int& weight = read.weight;
     if (query.size() > kMaxJobQuery) return "é longo demais";
     // The pairs, as written; every name and value of letters and digits.
     std::vector<std::pair<std::string_view, std::string_view>> pairs;
@@ -109,6 +114,15 @@ std::string_view readJob(const FormsRuntime& runtime, std::string_view query,
     bool sliderSeen = false;
     for (const auto& [name, value] : pairs) {
         if (name == kWindowKey) continue;
+        if (name == kWeightKey) {
+            if (form->legLoad().legs == 0) return "fala de um valor que a calculadora não tem";
+            if (weight) return "repete um valor";
+            const auto number = wholeNumber(value);
+            if (!number) return "tem um valor que não é um número inteiro";
+            if (*number < 1 || *number > kMaxWeight) return "tem um valor fora dos limites";
+            weight = static_cast<int>(*number);
+            continue;
+        }
         if (name == kOptionKey) {
             const std::size_t at = indexOf(value);
             const auto group = std::find_if(g.options.begin(), g.options.end(), [&](const auto& o) {
@@ -137,6 +151,7 @@ std::string_view readJob(const FormsRuntime& runtime, std::string_view query,
                          int value) {
         actions.push_back({verb, std::string(formName), std::string(control), value});
     };
+    read.window = d.name;
     add(Verb::Show, d.name, {}, 0);
     for (const Form* other : runtime.loadedForms())
         if (other != form) add(Verb::Close, other->name(), {}, 0);
@@ -159,8 +174,8 @@ std::string_view readJob(const FormsRuntime& runtime, std::string_view query,
 
 JobRead jobActions(const FormsRuntime& runtime, std::string_view query) {
     JobRead read;
-    if (const std::string_view why = readJob(runtime, query, read.actions); !why.empty()) {
-        read.actions.clear();
+    if (const std::string_view why = readJob(runtime, query, read); !why.empty()) {
+        read = {};
         read.refusal = "Este endereço não foi aproveitado: " + std::string(why) + ".";
     }
     return read;

@@ -27,8 +27,8 @@ bool keepsJob(const FormDesc& form);
 // The job of a loaded calculator: its name; each slider the user can move whose read-out shows
 // a value, in the order that jobActions() types them; and the option selected in each group of
 // option buttons, written before the sliders, or after them where the user selected it after
-// setting the last of them (the sliders' read-outs then show what they showed before it). Empty
-// for a window that keeps no job.
+// setting the last of them (the sliders' read-outs then show what they showed before it); last,
+// the load's weight typed on a phone. Empty for a window that keeps no job.
 std::string jobQuery(const Form& form);
 
 // What a job's query is read into: the user actions that set it again on `runtime`, where the
@@ -39,9 +39,13 @@ std::string jobQuery(const Form& form);
 // the user: it is not made only of `name=value` pairs of letters and digits, or is too long; it
 // names no window, an unknown one or one that keeps no job, a control the window lacks or a
 // control twice, an option that is not one, a slider the user cannot move, a value that is not
-// a whole number or lies outside the slider's range.
+// a whole number or lies outside the slider's range (a weight: 1 to 999 999 kg, on a sling only).
 struct JobRead {
     std::vector<UserAction> actions;
+    // The window the actions open, and the load's weight to type into it in kg once they are
+    // done (0: none).
+    std::string_view window;
+    int weight = 0;
     std::string refusal;  // empty where the query can be taken
 };
 JobRead jobActions(const FormsRuntime& runtime, std::string_view query);

@@ -114,3 +114,52 @@ TEST(Geometry, FormulasRoundAsTheHandlersNeed) {
     EXPECT_EQ(errorOf(60, 50), forms::ErrorKind::InvalidArgument);
     EXPECT_EQ(errorOf(49, 50), std::nullopt);
 }
+
+// The angle factor and the load on each leg, worked out by hand from the leg and the height as
+// their read-outs show them.
+TEST(LegLoad, FactorAndLoadPerLegFromTheReadoutsAsShown) {
+    Program program;
+    forms::Form* forms[] = {nullptr, nullptr, &program.open<frmduaspernas>(),
+                            &program.open<frmtrespernas>(), &program.open<frmquatropernas>()};
+    const struct {
+        int legs;
+        const char *leg, *height;
+        int kg;
+        const char *factor, *perLeg, *share;
+    } rows[] = {
+        {2, "2.00", "2.00", 1000, "1,00", "500", ""},               // vertical
+        {2, "10.00", "8.66", 1000, "1,15", "578", ""},              // 60 degrees: 577,37 up
+        {3, "14.14", "10.00", 3000, "1,41", "2121", "1414"},        // 45 degrees
+        {4, "2.00", "1.00", 12000, "2,00", "12\u00A0000", "6000"},  // 30 degrees
+        {2, "3.00", "3.00", 200, "1,00", "100", ""},                // exact: not rounded up
+        {2, "2.01", "2.00", 1, "1,01", "1", ""},                    // 1,005 rounds up
+        {2, "2.01", "2.00", 0, "1,01", "", ""},                     // no weight
+        // The flattest sling with the largest weight.
+        {2, "20.00", "0.01", 999999, "2000,00", "999\u00A0999\u00A0000", ""},
+        {4, "20.00", "0.01", 999999, "2000,00", "999\u00A0999\u00A0000", "499\u00A0999\u00A0500"},
+        // Nothing where a read-out shows no length.
+        {2, "2.00", "", 1000, "", "", ""},
+        {3, "", "1.00", 1000, "", "", ""},
+        {4, "2.00", "0.00", 1000, "", "", ""},
+    };
+    for (const auto& r : rows) {
+        auto& form = static_cast<SlingForm&>(*forms[r.legs]);
+        form.txtperna.setText(r.leg);
+        form.txtaltura.setText(r.height);
+        form.setWeight(r.kg);
+        const forms::LegLoad got = form.legLoad();
+        SCOPED_TRACE(std::string(r.leg) + " / " + r.height);
+        EXPECT_EQ(got.legs, r.legs);
+        EXPECT_EQ(got.factor, r.factor);
+        EXPECT_EQ(got.perLeg, r.perLeg);
+        EXPECT_EQ(got.share, r.share);
+    }
+    EXPECT_EQ(static_cast<SlingForm&>(*forms[3]).legLoad().said, "");
+    auto& three = static_cast<SlingForm&>(*forms[3]);
+    three.txtperna.setText("14.14");
+    three.txtaltura.setText("10.00");
+    three.setWeight(3000);
+    EXPECT_EQ(three.legLoad().said,
+              "Factor de ângulo 1,41; Em cada perna: 2121 quilogramas, conta com duas pernas a "
+              "suportar a carga; se todas as pernas partilharem por igual: 1414 quilogramas");
+}

@@ -28,7 +28,8 @@ class QtHost : public QObject, public forms::DisplayHost {
 
     void syncAll() override;
 
-    void announce(forms::Form& form, const std::string& results) override;
+    void announce(forms::Form& form, const std::string& results,
+                  const std::string& legLoad) override;
     void boxComes(const forms::Message& message) override;
     void showBox(const forms::Message& message) override;
     void formLoaded(forms::Form& form) override;

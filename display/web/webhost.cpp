@@ -30,8 +30,8 @@ EM_JS(void, pw_js_form_unloaded, (const char* name), {
 EM_JS(void, pw_js_sync, (const char* state), {
     Module.pernadasPage.sync(JSON.parse(UTF8ToString(state)));
 });
-EM_JS(void, pw_js_announce, (const char* results), {
-    Module.pernadasPage.announce(UTF8ToString(results));
+EM_JS(void, pw_js_announce, (const char* results, const char* legLoad), {
+    Module.pernadasPage.announceResults(UTF8ToString(results), UTF8ToString(legLoad));
 });
 EM_JS(void, pw_js_no_form, (), {
     Module.pernadasPage.noFormLoaded();
@@ -287,15 +287,35 @@ std::string stateJson(const Form& form) {
         }
         controls.raw(c.desc->name, entry.done());
     }
-    return Json().text("form", form.name()).raw("controls", controls.done()).done();
+    Json json;
+    json.text("form", form.name()).raw("controls", controls.done());
+    // What a phone shows of a sling beyond the read-outs, with its names.
+    if (const forms::LegLoad load = form.legLoad(); load.legs > 0) {
+        static const std::string names = Json()
+                                             .text("factor", forms::kFactorName)
+                                             .text("weight", forms::kWeightName)
+                                             .text("perLeg", forms::kPerLegName)
+                                             .text("twoLegs", forms::kTwoLegsCarry)
+                                             .text("share", forms::kShareName)
+                                             .done();
+        json.raw("load", Json()
+                             .number("weight", load.weight)
+                             .text("after", load.after)
+                             .text("factor", load.factor)
+                             .text("perLeg", load.perLeg)
+                             .text("share", load.share)
+                             .raw("names", names)
+                             .done());
+    }
+    return json.done();
 }
 
 void WebHost::syncAll() {
     for (Form* form : runtime().loadedForms()) pw_js_sync(stateJson(*form).c_str());
 }
 
-void WebHost::announce(Form&, const std::string& results) {
-    pw_js_announce(results.c_str());
+void WebHost::announce(Form&, const std::string& results, const std::string& legLoad) {
+    pw_js_announce(results.c_str(), legLoad.c_str());
 }
 
 void WebHost::showBox(const forms::Message& message) {
@@ -356,8 +376,11 @@ int actOnce(const forms::UserAction& action) {
     return int(forms::perform(runtime, action) ? ActResult::Refused : ActResult::Done);
 }
 
-// The job being set again from the page's address, while it is.
+// The job being set again from the page's address, while it is, and the load's weight it gives
+// once its actions are done.
 std::optional<forms::JobReplay> jobReplay;
+std::string_view jobForm;
+int jobWeight = 0;
 
 // The part of a slider the page names ("less", "more", "before", "after").
 std::optional<forms::Part> partNamed(std::string_view word) {
@@ -474,6 +497,16 @@ EMSCRIPTEN_KEEPALIVE const char* pw_typed(const char* formName, const char* cont
     return answer.c_str();
 }
 
+// The load's weight typed into a calculator's field on a phone ("1200"; "" for none): an empty
+// text once it is taken (the windows are in line with it and its load on each leg said), or why
+// not, in Portuguese, for the field to say.
+EMSCRIPTEN_KEEPALIVE const char* pw_weight(const char* formName, const char* text) {
+    forms::Form* form = formsweb::pageRuntime().find(formName);
+    const int kg = forms::typedWeight(text);
+    if (kg >= 0 && form) formsweb::pageHost().setWeight(*form, kg);
+    return kg < 0 ? forms::kWeightRefused.data() : "";
+}
+
 // The job of a loaded calculator as the query of the page's address
 // ("janela=frmduaspernas&hsblcarga=120&hsbperna=150"), or an empty text for a window that
 // keeps none. The text lives until the next call.
@@ -491,6 +524,8 @@ EMSCRIPTEN_KEEPALIVE const char* pw_job_begin(const char* query) {
     static std::string answer;
     forms::JobRead read = forms::jobActions(formsweb::pageRuntime(), query);
     jobReplay.reset();
+    jobWeight = read.weight;
+    jobForm = read.window;
     if (read.refusal.empty()) jobReplay.emplace(std::move(read.actions));
     answer = std::move(read.refusal);
     return answer.c_str();
@@ -501,8 +536,14 @@ EMSCRIPTEN_KEEPALIVE const char* pw_job_begin(const char* query) {
 // until the next call.
 EMSCRIPTEN_KEEPALIVE const char* pw_job_next() {
     static std::string answer;
-    const auto action = jobReplay ? jobReplay->next(formsweb::pageRuntime()) : std::nullopt;
-    if (!action) jobReplay.reset();
+    auto& runtime = formsweb::pageRuntime();
+    const auto action = jobReplay ? jobReplay->next(runtime) : std::nullopt;
+    if (!action && jobReplay) {
+        // The weight goes to the window the job opened, as the user would type it.
+        forms::Form* form = runtime.find(jobForm);
+        if (jobWeight > 0 && form) formsweb::pageHost().setWeight(*form, jobWeight);
+        jobReplay.reset();
+    }
     answer = action ? action->line() : std::string();
     return answer.c_str();
 }

@@ -24,7 +24,8 @@ class WebHost : public forms::DisplayHost {
     // Every window of the page.
     void syncAll() override;
 
-    void announce(forms::Form& form, const std::string& results) override;
+    void announce(forms::Form& form, const std::string& results,
+                  const std::string& legLoad) override;
     void formLoaded(forms::Form& form) override;
     void formActivated(forms::Form& form) override;
     void formUnloaded(forms::Form& form) override;

@@ -25,7 +25,7 @@ std::string read(const FormsRuntime& runtime, std::string_view query) {
     if (!got.refusal.empty()) return got.refusal;
     std::string lines;
     for (const UserAction& a : got.actions) lines += (lines.empty() ? "" : "; ") + a.line();
-    return lines;
+    return got.weight ? lines + "; peso " + std::to_string(got.weight) : lines;
 }
 
 }  // namespace
@@ -49,6 +49,9 @@ TEST(JobQuery, ReadsIntoTheActionsThatSetItAgainOrRefusesItWhole) {
          "show frmquatropernas; close frmmain; type frmquatropernas hsbccarga 400; "
          "type frmquatropernas hsblcarga 200; type frmquatropernas hsbperna 300"},
         {"janela=frmduaspernas", "show frmduaspernas; close frmmain"},
+        // The load's weight, set once the rest is.
+        {"janela=frmduaspernas&peso=999999&hsblcarga=120",
+         "show frmduaspernas; close frmmain; type frmduaspernas hsblcarga 120; peso 999999"},
         {"janela=frmduaspernas&hsbperna=50&hsblcarga=1200",
          "show frmduaspernas; close frmmain; type frmduaspernas hsblcarga 1200; "
          "type frmduaspernas hsbperna 50"},
@@ -79,6 +82,9 @@ TEST(JobQuery, ReadsIntoTheActionsThatSetItAgainOrRefusesItWhole) {
         {"janela=frmduaspernas&hsbperna=2001", no + "tem um valor fora dos limites."},
         {"janela=frmduaspernas&hsbperna=99999999999999999999",
          no + "tem um valor fora dos limites."},
+        {"janela=frmduaspernas&peso=0", no + "tem um valor fora dos limites."},
+        {"janela=frmduaspernas&peso=1000000", no + "tem um valor fora dos limites."},
+        {"janela=frmduaspernas&peso=12&peso=13", no + "repete um valor."},
     };
     for (const auto& row : rows) EXPECT_EQ(read(program.rt, row.query), row.actions) << row.query;
 }
@@ -100,5 +106,8 @@ TEST(JobQuery, TypesASliderAgainWhereTheHandlersMovedItAway) {
         Form& form = *program.rt.find("frmduaspernas");
         EXPECT_EQ(form.find("hsbperna")->value, leg);
         EXPECT_EQ(jobQuery(form), "janela=frmduaspernas&hsbperna=" + std::to_string(leg));
+        form.setWeight(1200);
+        EXPECT_EQ(jobQuery(form),
+                  "janela=frmduaspernas&hsbperna=" + std::to_string(leg) + "&peso=1200");
     }
 }

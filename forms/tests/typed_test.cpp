@@ -55,6 +55,26 @@ TEST(TypedMetres, RefusesWithAShortMessageInPortuguese) {
     }
 }
 
+TEST(TypedWeight, TakesWholeKilogramsFrom1To999999) {
+    const struct {
+        const char* typed;
+        int kg;  // -1: refused
+    } cases[] = {{"1200", 1200},
+                 {" 12 500 ", 12500},
+                 {"999\u00A0999", 999999},
+                 {"1", 1},
+                 {"", 0},
+                 {"  ", 0},
+                 {"0", -1},
+                 {"1000000", -1},
+                 {"1,5", -1},
+                 {"1.200", -1},
+                 {"-5", -1},
+                 {"12kg", -1},
+                 {"99999999999999999999", -1}};
+    for (const auto& c : cases) EXPECT_EQ(typedWeight(c.typed), c.kg) << '"' << c.typed << '"';
+}
+
 TEST(MetresInWords, SaysTheValueAsItIsWrittenInPortugal) {
     EXPECT_EQ(metresInWords(250), "2,50 metros");
     EXPECT_EQ(metresInWords(100), "1,00 metro");
