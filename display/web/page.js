@@ -174,6 +174,20 @@ export class Page {
         }, 50);
     }
 
+    // What an action changed of the results and, which only the phone's layout shows, of the
+    // load on each leg.
+    announceResults(results, legLoad) {
+        const text = this.phone ? [results, legLoad].filter(Boolean).join("; ") : results;
+        if (text) this.announce(text);
+    }
+
+    // The load's weight typed on a phone: "" once taken (the address then keeps it), or why not.
+    weight(form, text) {
+        const why = this.module.ccall("pw_weight", "string", ["string", "string"], [form, text]);
+        this.job?.settled();
+        return why;
+    }
+
     async run(call) {
         this.busy = true;
         const running = (async () => call())();

@@ -8,7 +8,14 @@
 // and the pictures beside it; its commands, full width, at the foot, and apart below them the one
 // that leaves.
 import {createControl} from "./classic.js";
-import {holdToRepeat, metresField, showField, sliderMoves} from "./slider.js";
+import {
+    entryField,
+    holdToRepeat,
+    metresField,
+    showField,
+    sliderMoves,
+    typedEntry,
+} from "./slider.js";
 import {css, cssFont, FormWindow, switchButton, WINDOW_FONT} from "./window.js";
 
 export class PhoneWindow extends FormWindow {
@@ -259,21 +266,27 @@ export class PhoneWindow extends FormWindow {
         return row;
     }
 
+    // A group of controls under its heading.
+    group(name, title) {
+        const box = document.createElement("div");
+        box.className = "pw-group";
+        box.setAttribute("role", "group");
+        const head = document.createElement("h3");
+        head.className = "pw-heading";
+        head.id = `pw-${this.desc.name}-${name}-heading`;
+        head.textContent = title;
+        box.setAttribute("aria-labelledby", head.id);
+        box.append(head);
+        return [box, head];
+    }
+
     // A slider the user can move, as a phone's group of controls: its heading and value; a
     // track whose thumb drags; − and + (one small step, as an arrow), −10 and +10 (one large
     // step, as a page), which repeat while held; and a field to type the value in metres, which
     // enters it (a value other than the slider's is one drag to it).
     slider(c, group, body) {
         const form = this.desc.name;
-        const box = document.createElement("div");
-        box.className = "pw-group";
-        box.setAttribute("role", "group");
-        const head = document.createElement("h3");
-        head.className = "pw-heading";
-        head.id = `pw-${form}-${c.name}-heading`;
-        head.textContent = group.heading.replace(/\s+/g, " ");
-        box.setAttribute("aria-labelledby", head.id);
-        box.append(head);
+        const [box, head] = this.group(c.name, group.heading.replace(/\s+/g, " "));
 
         const rec = {desc: c};
         metresField(this, c, rec, head, box);
@@ -342,8 +355,68 @@ export class PhoneWindow extends FormWindow {
         this.describeText(rec, s, false);
     }
 
+    // A sling's angle factor beside its angles and, for the load's weight typed in a field of
+    // its own, the load on each leg: made when the model first gives them, in its words.
+    showLoad(load) {
+        this.load ??= this.loadRows(load);
+        const row = (name, text, description) => {
+            const rec = this.controls.get(name);
+            this.showText(rec, {text, colour: "", note: "", description});
+            // As wide as the figure: the largest load has eleven characters.
+            rec.el.style.width = `${Math.max(3.4, 0.6 * text.length + 0.2)}em`;
+        };
+        row("@factor", load.factor, "comprimento da pernada a dividir pela altura");
+        row("@perLeg", load.perLeg, `quilogramas; ${load.names.twoLegs}`);
+        row("@share", load.share, "quilogramas");
+        this.controls.get("@perLeg").row.hidden = !load.perLeg;
+        this.controls.get("@share").row.hidden = !load.share;
+        const field = this.load;
+        if (!field.dataset.dirty || document.activeElement !== field) {
+            field.dataset.dirty = "";
+            field.value = load.weight ? String(load.weight) : "";
+        }
+    }
+
+    loadRows(load) {
+        const n = load.names;
+        const rows = document.createDocumentFragment();
+        const row = (name, spoken, unit) => this.readout({name, spoken, unit, visible: true}, rows);
+        row("@factor", n.factor, "");
+        row("@perLeg", n.perLeg, "kg");
+        const twoLegs = document.createElement("p");
+        twoLegs.className = "pw-result-note";
+        twoLegs.setAttribute("aria-hidden", "true");
+        twoLegs.textContent = n.twoLegs;
+        this.controls.get("@perLeg").row.append(twoLegs);
+        row("@share", n.share, "kg");
+        this.el.querySelector(`.pw-result[data-control="${load.after}"]`).after(rows);
+
+        // The weight, after what the calculation asks for.
+        const [box] = this.group("weight", n.weight);
+        const id = `pw-${this.desc.name}-weight`;
+        const {field, refusal} = entryField(box, id, n.weight, "kg", "numeric");
+        field.classList.add("pw-weight");
+        const confirm = async () => {
+            if (this.page.busy) return false;
+            const why = this.page.weight(this.desc.name, field.value);
+            refusal.textContent = why;
+            if (why) {
+                field.setAttribute("aria-invalid", "true");
+                return false;
+            }
+            field.removeAttribute("aria-invalid");
+            field.dataset.dirty = "";
+            return true;
+        };
+        typedEntry(field, confirm);
+        this.controls.set("@weight", {desc: {}, field, confirm});
+        this.client.insertBefore(box, this.client.querySelector(".pw-commands, .pw-foot"));
+        return field;
+    }
+
     sync(state) {
         super.sync(state);
+        if (state.load) this.showLoad(state.load);
         this.pin();
         // A slider whose choice says what it measures is headed by the option chosen.
         for (const rec of this.controls.values()) {

@@ -206,31 +206,20 @@ export function holdToRepeat(win, button, part) {
 export function metresField(win, c, rec, head, box) {
     const page = win.page,
         form = win.desc.name;
-    const entry = document.createElement("div");
-    entry.className = "pw-entry";
-    const field = document.createElement("input");
-    field.type = "text";
-    field.inputMode = "decimal";
-    field.enterKeyHint = "done";
-    field.autocomplete = "off";
-    field.className = "pw-number";
+    const {field, refusal} = entryField(
+        box,
+        `pw-${form}-${c.name}`,
+        `${head.textContent}, em metros`,
+        "metros",
+        "decimal",
+    );
     field.dataset.control = c.name;
-    field.setAttribute("aria-label", `${head.textContent}, em metros`);
-    const unit = document.createElement("span");
-    unit.className = "pw-unit";
-    unit.textContent = "metros";
-    unit.setAttribute("aria-hidden", "true");
-    const refusal = document.createElement("p");
-    refusal.className = "pw-refusal";
-    refusal.id = `pw-${form}-${c.name}-refusal`;
-    refusal.setAttribute("role", "alert");
     // Where the model put the value elsewhere than the user set it, it says so here.
     const adjusted = document.createElement("p");
     adjusted.className = "pw-adjusted";
     adjusted.id = `pw-${form}-${c.name}-adjusted`;
     field.setAttribute("aria-describedby", `${refusal.id} ${adjusted.id}`);
-    entry.append(field, unit);
-    box.append(entry, adjusted, refusal);
+    refusal.before(adjusted);
     rec.field = field;
     rec.refusal = refusal;
     rec.adjusted = adjusted;
@@ -252,13 +241,48 @@ export function metresField(win, c, rec, head, box) {
         showField(rec);
         return clear;
     };
+    typedEntry(field, rec.confirm);
+}
+
+// A field to type a value in, named `label`, with its unit after it and the line that says why
+// a value was refused, added to `box`; `mode`: the keyboard a phone shows for it.
+export function entryField(box, id, label, unitText, mode) {
+    const entry = document.createElement("div");
+    entry.className = "pw-entry";
+    const field = document.createElement("input");
+    Object.assign(field, {
+        type: "text",
+        inputMode: mode,
+        enterKeyHint: "done",
+        autocomplete: "off",
+    });
+    field.className = "pw-number";
+    field.setAttribute("aria-label", label);
+    const unit = document.createElement("span");
+    unit.className = "pw-unit";
+    unit.textContent = unitText;
+    unit.setAttribute("aria-hidden", "true");
+    const refusal = document.createElement("p");
+    refusal.className = "pw-refusal";
+    refusal.id = `${id}-refusal`;
+    refusal.setAttribute("role", "alert");
+    field.setAttribute("aria-describedby", refusal.id);
+    entry.append(field, unit);
+    box.append(entry, refusal);
+    return {field, refusal};
+}
+
+// A field the user types a value into on a phone: `confirm` takes what was typed once it is
+// changed and left, or on Enter (the keyboard's Done), which then puts the keyboard away; it
+// answers false for a value refused, which keeps the field, to be put right. The value is
+// selected when the field is reached, so that typing replaces it.
+export function typedEntry(field, confirm) {
     field.addEventListener("input", () => {
         field.dataset.dirty = "1";
     });
     field.addEventListener("change", () => {
-        if (field.dataset.dirty) rec.confirm();
+        if (field.dataset.dirty) confirm();
     });
-    // The value is selected when the field is reached, so that typing replaces it.
     // The press that focused it would put the caret back on its release: that release selects.
     let reached = false;
     field.addEventListener("focus", () => {
@@ -274,12 +298,12 @@ export function metresField(win, c, rec, head, box) {
     field.addEventListener("blur", () => {
         reached = false;
     });
-    // Enter (the keyboard's Done) confirms it and puts the keyboard away; a refused value keeps
-    // the field, to be put right.
     field.addEventListener("keydown", async (e) => {
         if (e.key !== "Enter") return;
         e.preventDefault();
-        if (await rec.confirm()) field.blur();
+        if (await confirm()) field.blur();
+        // A refused value stays selected: typing again replaces it.
+        else field.select();
     });
 }
 

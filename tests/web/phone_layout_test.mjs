@@ -396,6 +396,45 @@ suite("the phone's layout", async (t) => {
             `${moves} moves`,
         );
         console.log(`The job from the menu: ${moves} taps and typed fields`);
+        // The load's weight: one out of range is refused beside its field and changes nothing;
+        // one in range gives the load on each leg as a hand works it out from the leg and the
+        // height shown, said once, and kept in the address.
+        const load = () =>
+            page.$$eval(`${win} .pw-result`, (rows) =>
+                Object.fromEntries(
+                    rows.map((r) => [
+                        r.dataset.control,
+                        r.hidden ? null : r.querySelector("input").value,
+                    ]),
+                ),
+            );
+        const before = await load();
+        await move(`${win} input.pw-weight`, "1000000");
+        const refusal = await page.$eval(
+            `${win} .pw-group:has(.pw-weight) .pw-refusal`,
+            (e) => e.textContent,
+        );
+        check(
+            refusal !== "" && JSON.stringify(await load()) === JSON.stringify(before),
+            "phone layout: a weight out of range is refused beside its field, changing nothing",
+            refusal,
+        );
+        await move(`${win} input.pw-weight`, "12 500");
+        const got = await load();
+        const [leg, height] = [got.txtperna, got.txtaltura].map((t) =>
+            Math.round(parseFloat(t) * 100),
+        );
+        const factor = (Math.round((leg / height) * 100) / 100).toFixed(2).replace(".", ",");
+        const perLeg = String(Math.ceil((12500 * leg) / (2 * height)));
+        const said = await page.evaluate(() => window.pernadas.announced.at(-1));
+        check(
+            got["@factor"] === factor &&
+                got["@perLeg"].replace(/\s/g, "") === perLeg &&
+                said.includes(`Em cada perna: ${perLeg} quilogramas`) &&
+                (await page.evaluate(() => location.search)).endsWith("&peso=12500"),
+            "phone layout: the factor and the load on each leg as worked out by hand, said, kept",
+            `${JSON.stringify(got)} ${said}`,
+        );
         check(errors.length === 0, "phone layout: no script errors", errors.join("\n    "));
         await context.close();
     });

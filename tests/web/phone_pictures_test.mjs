@@ -81,12 +81,16 @@ async function phonePictures(viewport, text = 1) {
             form,
         );
         const group = (s) => `section[data-form="${form}"] .pw-group:has([data-control="${s}"])`;
+        // Then the load's weight, the largest, for the longest figures.
         const boxes = [];
-        for (const s of sliders)
+        for (const [field, text] of [
+            ...sliders.map((s) => [`${group(s)} input.pw-number`, "2,5"]),
+            [`section[data-form="${form}"] input.pw-weight`, "999999"],
+        ])
             boxes.push(
                 ...(await withBoxes(page, async () => {
-                    await tap(page, `${group(s)} input.pw-number`, true);
-                    await page.keyboard.type("2,5");
+                    await tap(page, field, true);
+                    await page.keyboard.type(text);
                     await page.keyboard.press("Enter");
                 })),
             );
