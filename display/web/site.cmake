@@ -42,8 +42,15 @@ foreach(name ${scripts} binding.css)
   string(REGEX REPLACE "(^|\n)[ \t]+" "\\1" script "${script}")
   file(WRITE "${SITE}/${name}" "${script}")
 endforeach()
-file(GLOB drawings "${SOURCE}/resources/*.svg")
-file(COPY ${drawings} DESTINATION "${SITE}/pictures")
+# The drawings go alike without their comments and indenting blanks (no text of theirs runs
+# over lines).
+file(GLOB drawings RELATIVE "${SOURCE}/resources" "${SOURCE}/resources/*.svg")
+foreach(name ${drawings})
+  file(READ "${SOURCE}/resources/${name}" drawing)
+  string(REGEX REPLACE "\n[ \t]*<!--[^>]*-->" "" drawing "${drawing}")
+  string(REGEX REPLACE "(^|\n)[ \t]+" "\\1" drawing "${drawing}")
+  file(WRITE "${SITE}/pictures/${name}" "${drawing}")
+endforeach()
 
 # The icons of the installed site, rendered from the program's icon: 192 and 512 pixels as it is;
 # a maskable 512, which the phone crops to a shape of its own, with the icon inside the central

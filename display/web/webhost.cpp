@@ -55,20 +55,22 @@ namespace {
 // A JSON object written field by field: one small writer for every table the page reads.
 class Json {
   public:
-    Json& text(std::string_view name, std::string_view value) {
+    [[gnu::noinline]] Json& text(std::string_view name, std::string_view value) {
         key(name) += jsonString(value);
         return *this;
     }
-    Json& number(std::string_view name, long long value) {
+    [[gnu::noinline]] Json& number(std::string_view name, long long value) {
         return raw(name, std::to_string(value));
     }
-    Json& real(std::string_view name, double value) {
+    [[gnu::noinline]] Json& real(std::string_view name, double value) {
         char buf[32];
         std::snprintf(buf, sizeof buf, "%.6g", value);
         return raw(name, buf);
     }
-    Json& flag(std::string_view name, bool value) { return raw(name, value ? "true" : "false"); }
-    Json& raw(std::string_view name, std::string_view json) {
+    [[gnu::noinline]] Json& flag(std::string_view name, bool value) {
+        return raw(name, value ? "true" : "false");
+    }
+    [[gnu::noinline]] Json& raw(std::string_view name, std::string_view json) {
         key(name) += json;
         return *this;
     }
@@ -210,9 +212,7 @@ std::string groupsJson(const FormDesc& d, const forms::Groups& g) {
         (sliders += sliders.size() > 1 ? "," : "") +=
             Json()
                 .raw("slider", name(d, slider.slider))
-                .raw("readout", name(d, slider.readout))
                 .text("heading", slider.heading)
-                .text("unit", slider.unit)
                 .raw("choice", slider.choice ? std::to_string(*slider.choice) : "null")
                 .done();
     for (const auto& group : g.options)
