@@ -204,24 +204,35 @@ std::variant<int, std::string> typedMetres(std::string_view text, int min, int m
 }
 
 int typedWeight(std::string_view text) {
+    // Each blank (a space, a tab, a no-break space or a narrow one) as one space.
+    std::string typed;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t blank = 0;
+        for (const std::string_view b : {" ", "\t", "\xC2\xA0", "\xE2\x80\xAF"})
+            if (text.substr(i, b.size()) == b) blank = b.size();
+        typed += blank ? ' ' : text[i];
+        i += blank ? blank : 1;
+    }
+    const std::size_t first = typed.find_first_not_of(' ');
+    if (first == std::string::npos) return 0;
+    typed = typed.substr(first, typed.find_last_not_of(' ') + 1 - first);
+    // Digits, with one blank between thousands: "12 500"; "12 50" is a slip, not 1250.
     long long kg = 0;
-    bool digits = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9') {
+    std::size_t group = 0;  // digits since the last blank
+    bool parted = false;
+    for (const char c : typed) {
+        if (c == ' ') {
+            if (group == 0 || group > 3 || (parted && group != 3)) return -1;
+            parted = true;
+            group = 0;
+        } else if (c >= '0' && c <= '9') {
             kg = std::min(kg * 10 + (c - '0'), 10LL * kMaxWeight);
-            digits = true;
-        } else if (text.substr(i, 2) == "\xC2\xA0") {  // a no-break space
-            ++i;
-        } else if (text.substr(i, 3) == "\xE2\x80\xAF") {  // a narrow one
-            i += 2;
-        } else if (c != ' ' && c != '\t') {
-            digits = false;
-            kg = -1;
-            break;
+            ++group;
+        } else {
+            return -1;
         }
     }
-    if (!digits && kg == 0) return 0;
+    if (parted && group != 3) return -1;
     return kg < 1 || kg > kMaxWeight ? -1 : static_cast<int>(kg);
 }
 

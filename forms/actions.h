@@ -57,9 +57,9 @@ FormsRuntime::Outcome perform(FormsRuntime& runtime, const UserAction& action);
 // `min`..`max` (centimetres).
 std::variant<int, std::string> typedMetres(std::string_view text, int min, int max);
 
-// The load's weight typed on a phone, in whole kg from 1 to 999 999, blanks between thousands
-// allowed ("12 500"); 0 for a field left empty (no weight); -1 for anything else, which the field
-// refuses with kWeightRefused.
+// The load's weight typed on a phone, in whole kg from 1 to 999 999, with a blank between
+// thousands or none ("12 500", "12500"); 0 for a field left empty (no weight); -1 for anything
+// else, which the field refuses with kWeightRefused.
 inline constexpr int kMaxWeight = 999999;
 inline constexpr std::string_view kWeightRefused =
     "O peso é em quilogramas inteiros, de 1 a 999 999.";

@@ -71,7 +71,12 @@ TEST(TypedWeight, TakesWholeKilogramsFrom1To999999) {
                  {"1.200", -1},
                  {"-5", -1},
                  {"12kg", -1},
-                 {"99999999999999999999", -1}};
+                 {"99999999999999999999", -1},
+                 // Blanks only between thousands: a slip is not read as another number.
+                 {"12 50", -1},
+                 {"1 2 3", -1},
+                 {"1  000", -1},
+                 {"1234 567", -1}};
     for (const auto& c : cases) EXPECT_EQ(typedWeight(c.typed), c.kg) << '"' << c.typed << '"';
 }
 
