@@ -285,7 +285,6 @@ export class PhoneWindow extends FormWindow {
     // step, as a page), which repeat while held; and a field to type the value in metres, which
     // enters it (a value other than the slider's is one drag to it).
     slider(c, group, body) {
-        const form = this.desc.name;
         const [box, head] = this.group(c.name, group.heading.replace(/\s+/g, " "));
 
         const rec = {desc: c};
@@ -368,8 +367,8 @@ export class PhoneWindow extends FormWindow {
         row("@factor", load.factor, "comprimento da pernada a dividir pela altura");
         row("@perLeg", load.perLeg, `quilogramas; ${load.names.twoLegs}`);
         row("@share", load.share, "quilogramas");
-        this.controls.get("@perLeg").row.hidden = !load.perLeg;
-        this.controls.get("@share").row.hidden = !load.share;
+        for (const name of ["@factor", "@perLeg", "@share"])
+            this.controls.get(name).row.hidden = !load[name.slice(1)];
         const field = this.load;
         if (!field.dataset.dirty || document.activeElement !== field) {
             field.dataset.dirty = "";
@@ -406,6 +405,8 @@ export class PhoneWindow extends FormWindow {
             }
             field.removeAttribute("aria-invalid");
             field.dataset.dirty = "";
+            // As the model took it ("12500" for "12 500").
+            this.showLoad(this.page.states.get(this.desc.name).load);
             return true;
         };
         typedEntry(field, confirm);
@@ -451,15 +452,19 @@ export class PhoneWindow extends FormWindow {
     }
 
     // The results pin under the bar, however tall the title's text makes it; what is scrolled
-    // to stops below both (their height changes with what they show).
+    // to stops below both (their height changes with what they show). Measured once a frame,
+    // however many updates it shows: a measure after each would lay the page out each time.
     pin() {
-        if (this.el.hidden) return;
-        const bar = this.el.querySelector(".pw-bar").offsetHeight;
-        this.el.style.setProperty("--pw-bar", bar + "px");
-        const results = this.el.querySelector(".pw-results");
-        const above = results && results.offsetLeft < 8 && results.offsetWidth > innerWidth / 2;
-        document.documentElement.style.scrollPaddingTop =
-            bar + (above ? results.offsetHeight : 0) + 8 + "px";
+        this.pinning ??= requestAnimationFrame(() => {
+            this.pinning = null;
+            if (this.el.hidden) return;
+            const bar = this.el.querySelector(".pw-bar").offsetHeight;
+            this.el.style.setProperty("--pw-bar", bar + "px");
+            const results = this.el.querySelector(".pw-results");
+            const above = results && results.offsetLeft < 8 && results.offsetWidth > innerWidth / 2;
+            document.documentElement.style.scrollPaddingTop =
+                bar + (above ? results.offsetHeight : 0) + 8 + "px";
+        });
     }
 
     // The drawing's letters as large as the page's small text (14 pixels where the user's text
