@@ -20,15 +20,20 @@
 // the state, the action, and a dump.
 //
 //   exhaustive [--threads N] [--loads MIN..MAX] [--max-states N] [--stop-after N]
-//              [--seconds S] [--timeout S] [--capacity LOG2]
+//              [--seconds S] [--timeout S] [--capacity LOG2] [--checkpoint FILE [--every S]]
 //
 // --loads keeps the walk to the states with a load in that range (every action is still
 // performed from them); --max-states stops after that many states; --stop-after stops after
 // that many disagreements (0: never; 20 by default); --seconds stops after that long; --capacity
-// sets the key set to 2^LOG2 slots (26 by default: 512 MiB, for up to 47 million states). Exit
-// status 0 when everything agreed, 1 when something disagreed, 2 on bad arguments or a full key
-// set.
+// sets the key set to 2^LOG2 slots (26 by default: 512 MiB, for up to 47 million states). With
+// --checkpoint the walk writes its progress to FILE every --every seconds (600 by default) and
+// when --seconds runs out or it is interrupted (SIGINT, SIGTERM), and a walk started with the same
+// FILE and loads takes up from there: the whole walk takes hours, and can be done in several
+// sittings. A complete walk removes FILE. Exit status 0 when everything agreed, 1 when something
+// disagreed, 2 on bad arguments or a full key set.
 #include <sys/resource.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <atomic>
@@ -62,12 +67,20 @@ constexpr std::string_view kCalc = "frmduaspernas";
 constexpr std::string_view kStalled =
     "Não foi possível chegar a exatamente 90 graus: o cálculo parou no comprimento mostrado.";
 
+// Set by SIGINT or SIGTERM: a walk that keeps its progress saves it and ends.
+volatile std::sig_atomic_t interrupted = 0;
+extern "C" void onInterrupt(int) {
+    interrupted = 1;
+}
+
 struct Options {
     unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     int loadMin = 100, loadMax = 1200;
     std::uint64_t maxStates = 0, stopAfter = 20;
     double timeout = 20, seconds = 0;
     int capacityLog2 = 26;
+    std::string checkpoint;  // where the walk keeps its progress; empty: nowhere
+    double every = 600;      // seconds between checkpoints
 };
 
 // --- States as keys --------------------------------------------------------------------------
@@ -118,12 +131,13 @@ UserAction typedIn(UserAction action, std::uint64_t key) {
     return action;
 }
 
-// What each band says in words for a screen reader: the program's own wording, learnt from the
-// first state of each band and then held to. Each band's text is set once and never freed.
+// What each read-out's band says in words for a screen reader: the program's own wording,
+// learnt from the first state of each read-out in each band and then held to. Each text is set
+// once and never freed.
 class Notes {
   public:
-    std::optional<std::string> check(Colour band, std::string_view note) {
-        std::atomic<const std::string*>& slot = slots_[index(band)];
+    std::optional<std::string> check(int readout, Colour band, std::string_view note) {
+        std::atomic<const std::string*>& slot = slots_[index(readout, band)];
         const std::string* text = slot.load(std::memory_order_acquire);
         if (!text) {
             const std::string* mine = new std::string(note);
@@ -133,16 +147,32 @@ class Notes {
         if (*text == note) return std::nullopt;
         return "a band's note changed to \"" + std::string(note) + "\"";
     }
-    std::string_view of(Colour band) const {
-        const std::string* text = slots_[index(band)].load(std::memory_order_acquire);
+    // The notes learnt so far, one text a slot ("" for one not yet learnt), and back again.
+    std::vector<std::string> all() const {
+        std::vector<std::string> texts;
+        for (const auto& slot : slots_) {
+            const std::string* text = slot.load(std::memory_order_acquire);
+            texts.push_back(text ? *text : std::string());
+        }
+        return texts;
+    }
+    void learn(const std::vector<std::string>& texts) {
+        for (std::size_t i = 0; i < texts.size() && i < std::size(slots_); ++i)
+            if (!texts[i].empty()) slots_[i].store(new std::string(texts[i]));
+    }
+    std::string_view of(int readout, Colour band) const {
+        const std::string* text = slots_[index(readout, band)].load(std::memory_order_acquire);
         return text ? std::string_view(*text) : std::string_view{};
     }
 
   private:
-    static int index(Colour band) {
-        return band == 0xFF0000 ? 0 : band == 0xFFFF00 ? 1 : band == 0x80FF80 ? 2 : 3;
+    static int index(int readout, Colour band) {
+        return readout * 4 + (band == 0xFF0000   ? 0
+                              : band == 0xFFFF00 ? 1
+                              : band == 0x80FF80 ? 2
+                                                 : 3);
     }
-    std::atomic<const std::string*> slots_[4] = {};
+    std::atomic<const std::string*> slots_[4 * 16] = {};
 };
 Notes notes;
 
@@ -262,7 +292,7 @@ class Worker : public Host {
         c_[8]->text = s.angle ? invariants::lowerAngleText(s.a) : "";
         for (int i : {4, 7, 8}) {
             c_[i]->back = s.angle ? invariants::bandColour(s.a) : c_[i]->desc->back;
-            c_[i]->note = s.angle ? notes.of(c_[i]->back) : std::string_view{};
+            c_[i]->note = s.angle ? notes.of(i, c_[i]->back) : std::string_view{};
         }
         for (int i : {5, 6}) c_[i]->back = c_[i]->desc->back, c_[i]->note = {};
     }
@@ -282,7 +312,7 @@ class Worker : public Host {
             if (c_[i]->back != want) why = std::string(c_[i]->desc->name) + " is miscoloured";
             if (!s.angle && !c_[i]->note.empty()) why = "a note without an angle";
             if (s.angle)
-                if (auto bad = notes.check(want, c_[i]->note)) why = *bad;
+                if (auto bad = notes.check(i, want, c_[i]->note)) why = *bad;
         }
         for (int i : {5, 6})
             if (c_[i]->back != c_[i]->desc->back || !c_[i]->note.empty())
@@ -306,11 +336,10 @@ class Worker : public Host {
         bool unjudged = false;
     };
 
-    // Performs one action from the state the form is in, and judges it.
-    Result act(const UserAction& action) {
+    // Performs one action from `before`, the state the form is in, and judges it.
+    Result act(const UserAction& action, const Form::Snapshot& before) {
         Result r;
         boxes_.clear(), reports_.clear();
-        const Form::Snapshot before = calc_->snapshot();
         const auto act = action.verb == Verb::Drag    ? reference::Act::Drag
                          : action.verb == Verb::Type  ? reference::Act::Type
                          : action.verb == Verb::Arrow ? reference::Act::Arrow
@@ -379,11 +408,94 @@ struct Walk {
     KeySet seen;
     std::atomic<std::uint64_t> checked{0}, disagreements{0}, unjudged{0}, states{0};
     std::atomic<bool> stop{false};
+    std::atomic<bool> pause{false};  // the threads end at the end of their chunk
     std::mutex printing;
 
-    Clock::time_point start = Clock::now();
+    // The layer being walked, how far (every state before `done` has been walked), and the
+    // next layer as far as it has been found.
+    std::size_t depth = 0, done = 0;
+    std::vector<Node> next;
+
+    const Clock::time_point started = Clock::now();  // this run
+    Clock::time_point start = started;               // the walk, earlier runs included
     explicit Walk(const Options& o) : opt(o), seen(o.capacityLog2) {}
     double elapsed() const { return std::chrono::duration<double>(Clock::now() - start).count(); }
+    double thisRun() const { return std::chrono::duration<double>(Clock::now() - started).count(); }
+
+    // The walk so far, written whole to a new file that then replaces the old one, so that an
+    // interrupted write leaves the checkpoint before it.
+    bool save() const {
+        const std::string tmp = opt.checkpoint + ".new";
+        std::FILE* f = std::fopen(tmp.c_str(), "wb");
+        if (!f) return false;
+        const std::uint64_t head[] = {kMagic,
+                                      actions.size(),
+                                      std::uint64_t(opt.loadMin),
+                                      std::uint64_t(opt.loadMax),
+                                      checked,
+                                      disagreements,
+                                      unjudged,
+                                      std::uint64_t(elapsed() * 1000),
+                                      depth,
+                                      done,
+                                      layers.size()};
+        bool ok = std::fwrite(head, sizeof head, 1, f) == 1;
+        auto put = [&](const std::vector<Node>& v) {
+            const std::uint64_t n = v.size();
+            ok = ok && std::fwrite(&n, sizeof n, 1, f) == 1 &&
+                 std::fwrite(v.data(), sizeof(Node), n, f) == n;
+        };
+        for (const auto& layer : layers) put(layer);
+        put(next);
+        for (const std::string& text : notes.all()) {
+            const std::uint64_t n = text.size();
+            ok = ok && std::fwrite(&n, sizeof n, 1, f) == 1 &&
+                 std::fwrite(text.data(), 1, n, f) == n;
+        }
+        ok = std::fclose(f) == 0 && ok;
+        return ok && std::rename(tmp.c_str(), opt.checkpoint.c_str()) == 0;
+    }
+
+    // The walk as a checkpoint left it; false when there is none, or it is of another walk.
+    bool load() {
+        std::FILE* f = std::fopen(opt.checkpoint.c_str(), "rb");
+        if (!f) return false;
+        std::uint64_t head[11];
+        bool ok = std::fread(head, sizeof head, 1, f) == 1 && head[0] == kMagic &&
+                  head[1] == actions.size() && head[2] == std::uint64_t(opt.loadMin) &&
+                  head[3] == std::uint64_t(opt.loadMax) && head[10] > 0 && head[10] < 1u << 20;
+        auto get = [&](std::vector<Node>& v) {
+            std::uint64_t n = 0;
+            ok = ok && std::fread(&n, sizeof n, 1, f) == 1 && n < (std::uint64_t(1) << 32);
+            if (ok) v.resize(n);
+            ok = ok && std::fread(v.data(), sizeof(Node), n, f) == n;
+        };
+        std::vector<std::vector<Node>> read(ok ? head[10] : 0);
+        for (auto& layer : read) get(layer);
+        std::vector<Node> partial;
+        get(partial);
+        // The band notes learnt before: a state entered shows them as the program wrote them.
+        std::vector<std::string> texts(ok ? notes.all().size() : 0);
+        for (std::string& text : texts) {
+            std::uint64_t n = 0;
+            ok = ok && std::fread(&n, sizeof n, 1, f) == 1 && n < 4096;
+            if (ok) text.resize(n);
+            ok = ok && std::fread(text.data(), 1, n, f) == n;
+        }
+        std::fclose(f);
+        if (!ok || head[8] + 1 != read.size() || head[9] > read.back().size()) return false;
+        checked = head[4], disagreements = head[5], unjudged = head[6];
+        start = started - std::chrono::milliseconds(head[7]);
+        depth = head[8], done = head[9];
+        layers = std::move(read), next = std::move(partial);
+        notes.learn(texts);
+        states = 0;  // the next layer counts once it is whole
+        for (const Node& n : next) seen.insert(n.key);
+        for (const auto& layer : layers)
+            for (const Node& n : layer) seen.insert(n.key), ++states;
+        return true;
+    }
+    static constexpr std::uint64_t kMagic = 0x70657264'65786831;  // "perdexh1"
 
     // The scenario that reaches layer d's state i, then performs `action` and dumps the form.
     std::string scenario(std::size_t d, std::uint32_t i, const UserAction& action) const {
@@ -422,7 +534,7 @@ void work(Walk& w, std::size_t d, std::atomic<std::size_t>& next, std::vector<No
     Worker worker;
     const std::vector<Node>& layer = w.layers[d];
     constexpr std::size_t kChunk = 16;
-    while (!w.stop) {
+    while (!w.stop && !w.pause) {
         const std::size_t from = next.fetch_add(kChunk);
         if (from >= layer.size()) break;
         for (std::size_t i = from; i < std::min(from + kChunk, layer.size()) && !w.stop; ++i) {
@@ -434,7 +546,7 @@ void work(Walk& w, std::size_t d, std::atomic<std::size_t>& next, std::vector<No
                 watch.since = Clock::now().time_since_epoch().count();
                 worker.enter(state);
                 const UserAction action = typedIn(w.actions[a], layer[i].key);
-                Worker::Result r = worker.act(action);
+                Worker::Result r = worker.act(action, state);
                 watch.since = 0;
                 unjudged += r.unjudged;
                 if (!r.findings.empty()) {
@@ -473,6 +585,10 @@ bool parse(int argc, char** argv, Options& o) {
             o.timeout = std::atof(v);
         else if (a == "--capacity")
             o.capacityLog2 = std::clamp(std::atoi(v), 10, 34);
+        else if (a == "--checkpoint")
+            o.checkpoint = v;
+        else if (a == "--every")
+            o.every = std::max(1.0, std::atof(v));
         else
             return false;
     }
@@ -486,7 +602,8 @@ int main(int argc, char** argv) {
     if (!parse(argc, argv, opt)) {
         std::fprintf(stderr,
                      "usage: exhaustive [--threads N] [--loads MIN..MAX] [--max-states N] "
-                     "[--stop-after N] [--seconds S] [--timeout S] [--capacity LOG2]\n");
+                     "[--stop-after N] [--seconds S] [--timeout S] [--capacity LOG2] "
+                     "[--checkpoint FILE [--every S]]\n");
         return 2;
     }
 
@@ -507,21 +624,44 @@ int main(int argc, char** argv) {
         fresh = *k;
         w.actions = Worker::actionsOf(first.form());
     }
-    w.seen.insert(fresh);
-    w.layers.push_back({{fresh, 0, 0}});
-    w.states = 1;
     std::printf("%zu actions from each state, %u threads, loads %d..%d\n", w.actions.size(),
                 opt.threads, opt.loadMin, opt.loadMax);
+    if (!opt.checkpoint.empty() && w.load()) {
+        std::printf(
+            "resumed from %s: layer %zu, %zu of its %zu states walked; %llu states, %llu "
+            "actions, %llu disagreements, %.0f s before\n",
+            opt.checkpoint.c_str(), w.depth + 1, w.done, w.layers.back().size(),
+            static_cast<unsigned long long>(w.states.load()),
+            static_cast<unsigned long long>(w.checked.load()),
+            static_cast<unsigned long long>(w.disagreements.load()), w.elapsed());
+    } else {
+        w.seen.insert(fresh);
+        w.layers.push_back({{fresh, 0, 0}});
+        w.states = 1;
+    }
     std::fflush(stdout);
 
+    if (!opt.checkpoint.empty()) {
+        std::signal(SIGINT, onInterrupt);
+        std::signal(SIGTERM, onInterrupt);
+    }
     std::vector<Watch> watches(opt.threads);
-    std::atomic<bool> done{false};
+    std::atomic<bool> done{false}, timeUp{false};
     std::atomic<std::size_t> layerNow{0};
     std::thread dog([&] {  // an action that never ends: a search that walks for ever
         unsigned ticks = 0;
+        double saved = 0;
         while (!done) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            if (opt.seconds > 0 && w.elapsed() > opt.seconds) w.stop = true;
+            // Out of time, a walk that keeps its progress pauses to save it, and ends there.
+            if (((opt.seconds > 0 && w.thisRun() > opt.seconds) || interrupted) && !timeUp) {
+                timeUp = true;
+                (opt.checkpoint.empty() ? w.stop : w.pause) = true;
+            }
+            if (!opt.checkpoint.empty() && w.thisRun() - saved > opt.every) {
+                saved = w.thisRun();
+                w.pause = true;
+            }
             if (++ticks % 300 == 0) {  // every minute, how far the walk has come
                 std::printf("  %.0f s: %llu actions checked, %.0f a second\n", w.elapsed(),
                             static_cast<unsigned long long>(w.checked.load()),
@@ -543,23 +683,45 @@ int main(int argc, char** argv) {
         }
     });
 
-    std::mt19937_64 shuffle(20261210);
-    for (std::size_t d = 0; !w.layers[d].empty() && !w.stop; ++d) {
+    for (; !w.layers[w.depth].empty() && !w.stop; ++w.depth, w.done = 0) {
+        const std::size_t d = w.depth;
         layerNow = d;
         // In a random order, so that a fault that shows in a few states of a large layer is
-        // met early rather than after the states of one part of the sliders.
-        std::shuffle(w.layers[d].begin(), w.layers[d].end(), shuffle);
-        std::atomic<std::size_t> next{0};
-        std::vector<std::vector<Node>> found(opt.threads);
-        std::vector<std::thread> threads;
-        for (unsigned t = 0; t < opt.threads; ++t)
-            threads.emplace_back(work, std::ref(w), d, std::ref(next), std::ref(found[t]),
-                                 std::ref(watches[t]));
-        for (auto& t : threads) t.join();
-        std::vector<Node> layer;
-        for (auto& f : found) layer.insert(layer.end(), f.begin(), f.end());
-        w.states += layer.size();
-        w.layers.push_back(std::move(layer));
+        // met early rather than after the states of one part of the sliders. A layer taken up
+        // from a checkpoint is in its order already.
+        if (w.done == 0 && w.next.empty()) {
+            std::mt19937_64 shuffle(20261210 + d);
+            std::shuffle(w.layers[d].begin(), w.layers[d].end(), shuffle);
+        }
+        for (;;) {
+            std::atomic<std::size_t> next{w.done};
+            std::vector<std::vector<Node>> found(opt.threads);
+            std::vector<std::thread> threads;
+            for (unsigned t = 0; t < opt.threads; ++t)
+                threads.emplace_back(work, std::ref(w), d, std::ref(next), std::ref(found[t]),
+                                     std::ref(watches[t]));
+            for (auto& t : threads) t.join();
+            for (auto& f : found) w.next.insert(w.next.end(), f.begin(), f.end());
+            // Every chunk a thread took was walked to its end, unless the walk stopped.
+            w.done = std::min(next.load(), w.layers[d].size());
+            if (!w.pause || w.stop) break;
+            if (!w.save()) {
+                std::printf("could not write the checkpoint %s\n", opt.checkpoint.c_str());
+                w.stop = true;
+                break;
+            }
+            std::printf("  checkpoint: layer %zu, %zu of its %zu states walked, %.0f s\n", d + 1,
+                        w.done, w.layers[d].size(), w.elapsed());
+            std::fflush(stdout);
+            if (timeUp) w.stop = true;
+            if (w.stop || w.done == w.layers[d].size()) break;
+            w.pause = false;
+        }
+        if (w.stop) break;
+        w.pause = false;
+        w.states += w.next.size();
+        w.layers.push_back(std::move(w.next));
+        w.next.clear();
         const double s = w.elapsed();
         std::printf("layer %zu: %zu new states, %llu states, %llu actions, %.0f s\n", d + 1,
                     w.layers.back().size(), static_cast<unsigned long long>(w.states.load()),
@@ -589,6 +751,7 @@ int main(int argc, char** argv) {
         static_cast<unsigned long long>(w.disagreements.load()), seconds, opt.threads,
         double(w.checked) / seconds, usage.ru_maxrss / 1024,
         static_cast<unsigned long long>(w.seen.bytes() >> 20));
+    if (complete && !opt.checkpoint.empty()) std::remove(opt.checkpoint.c_str());
     if (w.seen.full()) return 2;
     return w.disagreements ? 1 : 0;
 }

@@ -20,7 +20,7 @@ namespace invariants {
 using Findings = std::vector<std::string>;
 
 // A whole number of centimetres in metres with two decimals: "1.13", "0.74", "12.00".
-inline std::string metres(int centimetres) {
+inline std::string formatMetres(int centimetres) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%s%d.%02d", centimetres < 0 ? "-" : "",
                   std::abs(centimetres) / 100, std::abs(centimetres) % 100);
@@ -28,12 +28,12 @@ inline std::string metres(int centimetres) {
 }
 
 // The upper angle as its read-out shows it: " 39".
-inline std::string upperAngleText(int a) {
+inline std::string formatUpperAngle(int a) {
     return (a < 0 ? "-" : " ") + std::to_string(std::abs(a));
 }
 
 // The lower angle 90 - a/2 as its read-out shows it: " 70.5", " 45", " .5", "-.5".
-inline std::string lowerAngleText(int a) {
+inline std::string formatLowerAngle(int a) {
     const int twice = 180 - a;
     const int whole = std::abs(twice) / 2;
     const bool half = twice % 2 != 0;
@@ -41,6 +41,29 @@ inline std::string lowerAngleText(int a) {
     if (whole != 0 || !half) s += std::to_string(whole);
     if (half) s += ".5";
     return s;
+}
+
+// The texts of 0..N-1, worked out once: the checks run millions of times a second.
+template <int N>
+struct Texts {
+    explicit Texts(std::string (*format)(int)) {
+        for (int i = 0; i < N; ++i) text[i] = format(i);
+    }
+    std::string text[N];
+};
+
+inline std::string metres(int centimetres) {
+    static const Texts<2001> table(formatMetres);
+    return centimetres >= 0 && centimetres <= 2000 ? table.text[centimetres]
+                                                   : formatMetres(centimetres);
+}
+inline std::string upperAngleText(int a) {
+    static const Texts<361> table(formatUpperAngle);
+    return a >= 0 && a <= 360 ? table.text[a] : formatUpperAngle(a);
+}
+inline std::string lowerAngleText(int a) {
+    static const Texts<361> table(formatLowerAngle);
+    return a >= 0 && a <= 360 ? table.text[a] : formatLowerAngle(a);
 }
 
 // The colour of the band of an upper angle, tested from the flattest.
