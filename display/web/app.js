@@ -15,6 +15,11 @@ async function main() {
     // "?abrir=nada" makes the forms ready without opening the first: the browser tests start
     // their scenarios from there.
     await page.start(new URLSearchParams(location.search).get("abrir") !== "nada");
+    // Only now: the worker's install takes the files the page has fetched from the browser's
+    // cache, and a file still on its way (the WebAssembly, on a slow network) would be fetched
+    // a second time.
+    if ("serviceWorker" in navigator && location.protocol !== "file:")
+        navigator.serviceWorker.register("sw.js").catch(() => {});
 }
 
 // Load the model's script, then start.
@@ -29,6 +34,3 @@ function fail(error) {
     loading.setAttribute("role", "alert");
     window.pernadasError = String(error);
 }
-
-if ("serviceWorker" in navigator && location.protocol !== "file:")
-    navigator.serviceWorker.register("sw.js").catch(() => {});
