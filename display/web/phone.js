@@ -395,21 +395,18 @@ export class PhoneWindow extends FormWindow {
         const id = `pw-${this.desc.name}-weight`;
         const {field, refusal} = entryField(box, id, n.weight, "kg", "numeric");
         field.classList.add("pw-weight");
-        const confirm = async () => {
-            if (this.page.busy) return false;
-            const why = this.page.weight(this.desc.name, field.value);
-            refusal.textContent = why;
-            if (why) {
-                field.setAttribute("aria-invalid", "true");
-                return false;
-            }
-            field.removeAttribute("aria-invalid");
-            field.dataset.dirty = "";
+        const confirm = typedEntry(field, refusal, (text) => {
+            if (this.page.busy) return null;
+            const why = this.page.weight(this.desc.name, text);
+            if (why) return {refusal: why};
             // As the model took it ("12500" for "12 500").
-            this.showLoad(this.page.states.get(this.desc.name).load);
-            return true;
-        };
-        typedEntry(field, confirm);
+            return {
+                enter: () => {
+                    this.showLoad(this.page.states.get(this.desc.name).load);
+                    return true;
+                },
+            };
+        });
         this.controls.set("@weight", {desc: {}, field, confirm});
         this.client.insertBefore(box, this.client.querySelector(".pw-commands, .pw-foot"));
         return field;

@@ -224,24 +224,20 @@ export function metresField(win, c, rec, head, box) {
     rec.refusal = refusal;
     rec.adjusted = adjusted;
     // False when the value was refused or its assignment met a message box.
-    rec.confirm = async () => {
-        if (page.busy) return false;
-        const answer = page.typed(form, c.name, field.value);
-        if (answer.refusal !== undefined) {
-            refusal.textContent = answer.refusal;
-            field.setAttribute("aria-invalid", "true");
-            return false;
-        }
-        refusal.textContent = "";
-        field.removeAttribute("aria-invalid");
-        field.dataset.dirty = "";
-        // Typing the value the slider already holds enters it: its handler runs, as it would for
-        // a new value.
-        const clear = await page.actClear("type", form, c.name, answer.value);
-        showField(rec);
-        return clear;
-    };
-    typedEntry(field, rec.confirm);
+    rec.confirm = typedEntry(field, refusal, (text) => {
+        if (page.busy) return null;
+        const answer = page.typed(form, c.name, text);
+        if (answer.refusal !== undefined) return {refusal: answer.refusal};
+        // Typing the value the slider already holds enters it: its handler runs, as it would
+        // for a new value.
+        return {
+            enter: async () => {
+                const clear = await page.actClear("type", form, c.name, answer.value);
+                showField(rec);
+                return clear;
+            },
+        };
+    });
 }
 
 // A field to type a value in, named `label`, with its unit after it and the line that says why
@@ -272,11 +268,25 @@ export function entryField(box, id, label, unitText, mode) {
     return {field, refusal};
 }
 
-// A field the user types a value into on a phone: `confirm` takes what was typed once it is
-// changed and left, or on Enter (the keyboard's Done), which then puts the keyboard away; it
-// answers false for a value refused, which keeps the field, to be put right. The value is
-// selected when the field is reached, so that typing replaces it.
-export function typedEntry(field, confirm) {
+// A field the user types a value into on a phone. What was typed is confirmed once it is
+// changed and left, or on Enter (the keyboard's Done), which then puts the keyboard away:
+// `take(text)` answers null while the page is busy, {refusal} for a value refused, which is
+// said under the field and keeps it, to be put right, or {enter}, which enters the value and
+// answers false where that met a message box. The value is selected when the field is reached,
+// so that typing replaces it. Answers the confirmation, for a page that confirms by itself.
+export function typedEntry(field, refusal, take) {
+    const confirm = async () => {
+        const taken = take(field.value);
+        if (!taken) return false;
+        refusal.textContent = taken.refusal ?? "";
+        if (taken.refusal !== undefined) {
+            field.setAttribute("aria-invalid", "true");
+            return false;
+        }
+        field.removeAttribute("aria-invalid");
+        field.dataset.dirty = "";
+        return taken.enter();
+    };
     field.addEventListener("input", () => {
         field.dataset.dirty = "1";
     });
@@ -305,6 +315,7 @@ export function typedEntry(field, confirm) {
         // A refused value stays selected: typing again replaces it.
         else field.select();
     });
+    return confirm;
 }
 
 // The field shows the slider's value, unless the user is typing in it.
