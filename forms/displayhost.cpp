@@ -7,7 +7,7 @@ namespace forms {
 void DisplayHost::actionBegins() {
     before_.clear();
     for (const Form* form : runtime_->loadedForms())
-        before_.push_back({form, readoutsNow(*form), form->legLoad().said});
+        before_.push_back({form, readoutsNow(*form), legLoadSaid(*form)});
 }
 
 void DisplayHost::actionEnded() {
@@ -17,10 +17,14 @@ void DisplayHost::actionEnded() {
                                       [&](const Seen& b) { return b.form == form; });
         const std::string said =
             changedResults(*form, was == before_.end() ? ReadoutsSeen{} : was->readouts);
-        std::string load = form->legLoad().said;
+        std::string load = legLoadSaid(*form);
         if (was != before_.end() && was->legLoad == load) load.clear();
         if (!said.empty() || !load.empty()) announce(*form, said, load);
     }
+}
+
+std::string DisplayHost::legLoadSaid(const Form& form) const {
+    return showsLegLoad() ? form.legLoad().said : std::string();
 }
 
 void DisplayHost::setWeight(Form& form, int kg) {

@@ -42,6 +42,9 @@ class DisplayHost : public Host {
         (void)results;
         (void)legLoad;
     }
+    // Whether this display shows the load on each leg (a phone's page does, the desktop windows
+    // do not): only then is it worked out around each action, and announce given it.
+    virtual bool showsLegLoad() const { return false; }
     // The load's weight typed into a window on a phone, in kg (typedWeight; 0 for none): every
     // window brought in line and the new load on each leg said.
     void setWeight(Form& form, int kg);
@@ -107,6 +110,7 @@ class DisplayHost : public Host {
     // brought in line, and the results it changed said.
     void actionBegins();
     void actionEnded();
+    std::string legLoadSaid(const Form& form) const;
 
     FormsRuntime* runtime_ = nullptr;
     struct Seen {

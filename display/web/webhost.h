@@ -26,6 +26,7 @@ class WebHost : public forms::DisplayHost {
 
     void announce(forms::Form& form, const std::string& results,
                   const std::string& legLoad) override;
+    bool showsLegLoad() const override { return true; }
     void formLoaded(forms::Form& form) override;
     void formActivated(forms::Form& form) override;
     void formUnloaded(forms::Form& form) override;
