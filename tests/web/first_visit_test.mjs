@@ -5,6 +5,7 @@ import path from "node:path";
 import {
     browser,
     check,
+    clearSent,
     figures,
     freshPage,
     part,
@@ -24,7 +25,7 @@ suite("a new user's first visit", async (t) => {
     let page, errors;
 
     await part(t, "what crosses the network", async () => {
-        sent.length = 0;
+        await clearSent();
         // What Chromium says it received, request by request, headers included: for the page, and
         // for its service worker (watched from its start, so that its install is seen too).
         const received = [];

@@ -89,6 +89,15 @@ export async function startServer() {
     });
     port = Number(new URL(base).port); // the same address when started again
 }
+// Empties `sent` once the server has said every answer it gave before now: its lines come
+// through a pipe, and on a loaded machine those of a test just ended can come after it. A marker
+// asked for now is said after them.
+export async function clearSent() {
+    const mark = `/mark-${Date.now()}`;
+    await fetch(new URL(mark, base)).catch(() => {});
+    await waitFor("the server's log", () => sent.some((r) => r.path === mark));
+    sent.length = 0;
+}
 export async function stopServer() {
     if (server.exitCode !== null || server.signalCode !== null) return;
     const stopped = new Promise((resolve) => server.once("exit", resolve));

@@ -68,13 +68,16 @@ const jobOf = (page) =>
 async function opened(query, layout = "telemovel", prepare = undefined, hurry = false) {
     const fresh = await freshPage(phone, query, false, layout, prepare);
     const {page} = fresh;
-    if (hurry)
+    if (hurry) {
+        // A loaded machine may not have opened the splash yet, or have closed it already.
+        await page.waitForFunction(() => window.pernadas?.job && window.pernadas.job.first);
         await page.evaluate(() => {
             const p = window.pernadas;
-            const splash = p.windows.get(p.job.first).desc;
-            const timer = splash.controls.find((c) => c.kind === "timer");
-            return p.act("tick", splash.name, timer.name);
+            const splash = p.windows.get(p.job.first)?.desc;
+            const timer = splash?.controls.find((c) => c.kind === "timer");
+            return timer && p.act("tick", splash.name, timer.name);
         });
+    }
     await waitFor(
         "the job set again",
         async () => {
