@@ -2,9 +2,9 @@
 # Sets up a fresh Debian 12 machine, builds pernadas with warnings on, and runs every test, step
 # by step: the desktop build and its tests (the accessibility, display and Qt tests among them),
 # the browser build in headless Chromium, the toolkit-free core again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the Debian package, the Windows build under Wine, the release packed
-# from those builds and built again from a clean clone to the same bytes, the fuzzer, the planted
-# faults, and the format check. At the end it prints the seconds each step took.
+# UndefinedBehaviorSanitizer, the Debian package, the Windows build under Wine beside the fuzzer
+# and the planted faults, the release packed from those builds and built again from a clean clone
+# to the same bytes, and the format check. At the end it prints the seconds each step took.
 #
 #   bash scripts/test.sh            everything (what CI runs)
 #   bash scripts/test.sh --quick    the desktop build and its tests, the browser's tests and the
@@ -21,20 +21,73 @@ esac
 
 jobs=$(nproc)
 steps=()
+# The seconds the machine's cores were busy so far (/proc/stat: user and system time of every
+# process, those the steps leave running or that no one waits for, Chromium's and Wine's, included;
+# niced work aside): beside a step's own seconds, it tells a step that keeps the cores busy from
+# one that waits.
+ticks=$(getconf CLK_TCK)
+cpu_now=0
+cpu_seconds() {  # into cpu_now
+    local user system irq softirq steal
+    # cpu, user, nice, system, idle, iowait, irq, softirq, steal
+    read -r _ user _ system _ _ irq softirq steal _ </proc/stat
+    cpu_now=$(((user + system + irq + softirq + steal) / ticks))
+}
 # Runs one step and keeps its time; a failing step ends the run, with the times so far.
 step() {
-    local name=$1 start=$SECONDS status=0
+    local name=$1 start=$SECONDS cpu status=0
+    cpu_seconds
+    cpu=$cpu_now
     shift
     "$@" || status=$?
-    steps+=("$(printf '%5d s  %s' $((SECONDS - start)) "$name")")
+    cpu_seconds
+    cpu=$((cpu_now - cpu))
+    steps+=("$(printf '%5d s %6d s busy  %s' $((SECONDS - start)) "$cpu" "$name")")
     if [ "$status" != 0 ]; then
+        stop_beside
         report_times
         echo "FAILED: $name (exit $status)"
         exit "$status"
     fi
 }
+# A step that mostly waits (the Windows tests wait on Wine and its windows) runs beside the
+# steps after it, its output kept in build-logs/ and shown once it ends: one at a time.
+beside_pid="" beside_name="" beside_start=0 beside_log=""
+beside() {
+    beside_name=$1 beside_start=$SECONDS
+    shift
+    mkdir -p build-logs
+    beside_log=build-logs/$(printf '%s' "$beside_name" | tr -c 'A-Za-z0-9' '-').log
+    echo "== $beside_name: beside the next steps (its output in $beside_log, shown when it ends) =="
+    # A process group of its own (job control on while it starts), so that a failure elsewhere
+    # stops all of it.
+    set -m
+    "$@" >"$beside_log" 2>&1 </dev/null &
+    beside_pid=$!
+    set +m
+}
+beside_ends() {
+    local status=0
+    wait "$beside_pid" || status=$?
+    beside_pid=""
+    echo "== $beside_name (ran beside the steps above) =="
+    cat "$beside_log"
+    steps+=("$(printf '%5d s %6s      %s' $((SECONDS - beside_start)) "" "$beside_name (beside the steps above; their busy seconds include its)")")
+    if [ "$status" != 0 ]; then
+        report_times
+        echo "FAILED: $beside_name (exit $status)"
+        exit "$status"
+    fi
+}
+stop_beside() {
+    [ -n "$beside_pid" ] || return 0
+    kill -- -"$beside_pid" 2>/dev/null || true
+    wait "$beside_pid" 2>/dev/null || true
+    echo "== $beside_name was stopped; its output so far =="
+    cat "$beside_log"
+}
 report_times() {
-    echo "== Seconds per step =="
+    echo "== Seconds per step, and the seconds its $jobs cores were busy =="
     printf '%s\n' "${steps[@]}"
 }
 
@@ -69,12 +122,14 @@ if [ -z "$quick" ]; then
     echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
     step "core under the sanitizers" build_and_test sanitize
     step "Debian package" bash scripts/package.sh
-    step "Windows build and tests under Wine" bash scripts/windows.sh
+    # Half of the Windows step is waiting on Wine: the fuzzer and the planted faults use the time.
+    beside "Windows build and tests under Wine" bash scripts/windows.sh
+    step "fuzzer" bash scripts/fuzz.sh
+    step "planted faults" bash scripts/faults.sh
+    beside_ends
     # The release: the artifacts that the steps above built and tested, packed, and built once
     # more from a clean clone to the same bytes.
     step "release, packed and built again" release
-    step "fuzzer" bash scripts/fuzz.sh
-    step "planted faults" bash scripts/faults.sh
 fi
 step "format" format_check
 report_times
