@@ -7,8 +7,9 @@
 // ("Calcular a 90 Graus", "Cancelar"). Each outcome is checked as the fuzzer checks one: the
 // sliders, the read-outs' texts and colours, the messages and the refusal against the account,
 // the read-outs against the sliders, a refused action put back, a search that ends at 90 degrees
-// or says where it stopped. An action that runs longer than --timeout seconds (a search that
-// does not end) is reported and ends the run.
+// or says where it stopped. A state whose actions run longer than --timeout seconds all told
+// (they take milliseconds), as a search that does not end would, is reported with the action
+// under way and ends the run.
 //
 // A state is the form's sliders (leg, height, load, upper angle) and its read-outs' texts,
 // colours and notes. Once an outcome has agreed with the account, its read-outs follow from the
@@ -196,15 +197,17 @@ class KeySet {
     explicit KeySet(int log2) : shift_(64 - log2), mask_((std::uint64_t(1) << log2) - 1) {
         slots_ = std::make_unique<std::atomic<std::uint64_t>[]>(mask_ + 1);
     }
-    // True when the key was not there before. Keys are stored plus one, so that 0 is empty.
+    // True when the key was not there before. Keys are stored plus one, so that 0 is empty. A
+    // set that is full takes no more (the walk then stops): probing a set with no empty slot
+    // left would never end.
     bool insert(std::uint64_t key) {
         const std::uint64_t stored = key + 1;
-        // The top bits of the product depend on every bit of the key.
-        std::uint64_t i = (key * 0x9E3779B97F4A7C15ull) >> shift_;
+        std::uint64_t i = slot(key);
         for (;;) {
             std::uint64_t seen = slots_[i].load(std::memory_order_relaxed);
             if (seen == stored) return false;
             if (seen == 0) {
+                if (full_) return false;
                 if (slots_[i].compare_exchange_strong(seen, stored)) {
                     if (++size_ * 10 > (mask_ + 1) * 9) full_ = true;
                     return true;
@@ -214,10 +217,16 @@ class KeySet {
             i = (i + 1) & mask_;
         }
     }
+    // Brings the key's slot towards the cache: the set is far larger than the cache, and a
+    // state's successors are looked up one after the other.
+    void prefetch(std::uint64_t key) const { __builtin_prefetch(&slots_[slot(key)]); }
     bool full() const { return full_; }
     std::uint64_t bytes() const { return (mask_ + 1) * 8; }
 
   private:
+    // The top bits of the product depend on every bit of the key.
+    std::uint64_t slot(std::uint64_t key) const { return (key * 0x9E3779B97F4A7C15ull) >> shift_; }
+
     int shift_;
     std::uint64_t mask_;
     std::unique_ptr<std::atomic<std::uint64_t>[]> slots_;
@@ -456,34 +465,48 @@ struct Walk {
         return ok && std::rename(tmp.c_str(), opt.checkpoint.c_str()) == 0;
     }
 
-    // The walk as a checkpoint left it; false when there is none, or it is of another walk.
-    bool load() {
+    // The walk as a checkpoint left it. A checkpoint of another walk (other loads, another
+    // form) or a damaged one is refused, and left as it is: hours of walking are not
+    // overwritten by a slip in the command.
+    enum class Loaded { None, Resumed, Refused };
+    Loaded load() {
         std::FILE* f = std::fopen(opt.checkpoint.c_str(), "rb");
-        if (!f) return false;
+        if (!f) return Loaded::None;
         std::uint64_t head[11];
-        bool ok = std::fread(head, sizeof head, 1, f) == 1 && head[0] == kMagic &&
-                  head[1] == actions.size() && head[2] == std::uint64_t(opt.loadMin) &&
-                  head[3] == std::uint64_t(opt.loadMax) && head[10] > 0 && head[10] < 1u << 20;
-        auto get = [&](std::vector<Node>& v) {
+        bool ok = std::fread(head, sizeof head, 1, f) == 1 && head[0] == kMagic;
+        if (ok && (head[1] != actions.size() || head[2] != std::uint64_t(opt.loadMin) ||
+                   head[3] != std::uint64_t(opt.loadMax))) {
+            std::fclose(f);
+            std::printf(
+                "%s is the checkpoint of a walk of loads %llu..%llu (%llu actions a "
+                "state): give those --loads, or another --checkpoint\n",
+                opt.checkpoint.c_str(), static_cast<unsigned long long>(head[2]),
+                static_cast<unsigned long long>(head[3]), static_cast<unsigned long long>(head[1]));
+            return Loaded::Refused;
+        }
+        ok = ok && head[10] > 0 && head[10] < 1u << 20;
+        // A count, then that many things of `size` bytes, at most `most` of them.
+        auto get = [&](auto& v, std::uint64_t most) {
             std::uint64_t n = 0;
-            ok = ok && std::fread(&n, sizeof n, 1, f) == 1 && n < (std::uint64_t(1) << 32);
+            ok = ok && std::fread(&n, sizeof n, 1, f) == 1 && n <= most;
             if (ok) v.resize(n);
-            ok = ok && std::fread(v.data(), sizeof(Node), n, f) == n;
+            ok = ok && std::fread(v.data(), sizeof v[0], n, f) == n;
         };
+        constexpr std::uint64_t kMostNodes = std::uint64_t(1) << 32;
         std::vector<std::vector<Node>> read(ok ? head[10] : 0);
-        for (auto& layer : read) get(layer);
+        for (auto& layer : read) get(layer, kMostNodes);
         std::vector<Node> partial;
-        get(partial);
+        get(partial, kMostNodes);
         // The band notes learnt before: a state entered shows them as the program wrote them.
         std::vector<std::string> texts(ok ? notes.all().size() : 0);
-        for (std::string& text : texts) {
-            std::uint64_t n = 0;
-            ok = ok && std::fread(&n, sizeof n, 1, f) == 1 && n < 4096;
-            if (ok) text.resize(n);
-            ok = ok && std::fread(text.data(), 1, n, f) == n;
-        }
+        for (std::string& text : texts) get(text, 4096);
+        ok = ok && std::fgetc(f) == EOF;
         std::fclose(f);
-        if (!ok || head[8] + 1 != read.size() || head[9] > read.back().size()) return false;
+        if (!ok || head[8] + 1 != read.size() || head[9] > read.back().size()) {
+            std::printf("%s is not a whole checkpoint of this walk: move it away to start afresh\n",
+                        opt.checkpoint.c_str());
+            return Loaded::Refused;
+        }
         checked = head[4], disagreements = head[5], unjudged = head[6];
         start = started - std::chrono::milliseconds(head[7]);
         depth = head[8], done = head[9];
@@ -493,7 +516,7 @@ struct Walk {
         for (const Node& n : next) seen.insert(n.key);
         for (const auto& layer : layers)
             for (const Node& n : layer) seen.insert(n.key), ++states;
-        return true;
+        return Loaded::Resumed;
     }
     static constexpr std::uint64_t kMagic = 0x70657264'65786831;  // "perdexh1"
 
@@ -534,20 +557,24 @@ void work(Walk& w, std::size_t d, std::atomic<std::size_t>& next, std::vector<No
     Worker worker;
     const std::vector<Node>& layer = w.layers[d];
     constexpr std::size_t kChunk = 16;
-    while (!w.stop && !w.pause) {
+    std::vector<Node> after;  // a state's successors, looked up together
+    while (!w.stop && !w.pause && !w.seen.full()) {
         const std::size_t from = next.fetch_add(kChunk);
         if (from >= layer.size()) break;
         for (std::size_t i = from; i < std::min(from + kChunk, layer.size()) && !w.stop; ++i) {
             std::uint64_t unjudged = 0;
             worker.enter(layer[i].key);
             const Form::Snapshot state = worker.form().snapshot();
+            after.clear();
+            // The watchdog times a state's actions together (a few milliseconds), and names the
+            // action under way.
+            watch.state = std::uint32_t(i);
+            watch.since = Clock::now().time_since_epoch().count();
             for (std::size_t a = 0; a < w.actions.size(); ++a) {
-                watch.state = std::uint32_t(i), watch.action = std::uint16_t(a);
-                watch.since = Clock::now().time_since_epoch().count();
+                watch.action = std::uint16_t(a);
                 worker.enter(state);
                 const UserAction action = typedIn(w.actions[a], layer[i].key);
                 Worker::Result r = worker.act(action, state);
-                watch.since = 0;
                 unjudged += r.unjudged;
                 if (!r.findings.empty()) {
                     w.report(d, std::uint32_t(i), action, r.findings);
@@ -556,8 +583,17 @@ void work(Walk& w, std::size_t d, std::atomic<std::size_t>& next, std::vector<No
                 if (!r.next) continue;
                 const Packed s = unkey(*r.next);
                 if (s.l < w.opt.loadMin || s.l > w.opt.loadMax) continue;
-                if (w.seen.insert(*r.next))
-                    found.push_back({*r.next, std::uint32_t(i), std::uint16_t(a)});
+                after.push_back({*r.next, std::uint32_t(i), std::uint16_t(a)});
+            }
+            watch.since = 0;
+            // Each lookup is a miss in a set of hundreds of MiB: fetched some lookups ahead, the
+            // misses overlap.
+            constexpr std::size_t kAhead = 8;
+            for (std::size_t j = 0; j < std::min(kAhead, after.size()); ++j)
+                w.seen.prefetch(after[j].key);
+            for (std::size_t j = 0; j < after.size(); ++j) {
+                if (j + kAhead < after.size()) w.seen.prefetch(after[j + kAhead].key);
+                if (w.seen.insert(after[j].key)) found.push_back(after[j]);
             }
             w.checked += w.actions.size();
             w.unjudged += unjudged;
@@ -626,7 +662,9 @@ int main(int argc, char** argv) {
     }
     std::printf("%zu actions from each state, %u threads, loads %d..%d\n", w.actions.size(),
                 opt.threads, opt.loadMin, opt.loadMax);
-    if (!opt.checkpoint.empty() && w.load()) {
+    const Walk::Loaded loaded = opt.checkpoint.empty() ? Walk::Loaded::None : w.load();
+    if (loaded == Walk::Loaded::Refused) return 2;
+    if (loaded == Walk::Loaded::Resumed) {
         std::printf(
             "resumed from %s: layer %zu, %zu of its %zu states walked; %llu states, %llu "
             "actions, %llu disagreements, %.0f s before\n",
@@ -673,9 +711,11 @@ int main(int argc, char** argv) {
                 const std::int64_t since = watch.since;
                 if (since && double(now - since) / 1e9 > opt.timeout) {
                     const std::lock_guard lock(w.printing);
-                    std::printf("== an action did not end within %g s, %.1f s into the walk:\n%s",
-                                opt.timeout, w.elapsed(),
-                                w.scenario(layerNow, watch.state, w.actions[watch.action]).c_str());
+                    std::printf(
+                        "== a state's actions did not end within %g s, %.1f s into the "
+                        "walk; the action under way:\n%s",
+                        opt.timeout, w.elapsed(),
+                        w.scenario(layerNow, watch.state, w.actions[watch.action]).c_str());
                     std::fflush(stdout);
                     std::_Exit(1);
                 }
@@ -704,6 +744,10 @@ int main(int argc, char** argv) {
             for (auto& f : found) w.next.insert(w.next.end(), f.begin(), f.end());
             // Every chunk a thread took was walked to its end, unless the walk stopped.
             w.done = std::min(next.load(), w.layers[d].size());
+            if (w.seen.full()) {
+                std::printf("the key set is 90%% full: run again with a larger --capacity\n");
+                w.stop = true;
+            }
             if (!w.pause || w.stop) break;
             if (!w.save()) {
                 std::printf("could not write the checkpoint %s\n", opt.checkpoint.c_str());
@@ -727,10 +771,6 @@ int main(int argc, char** argv) {
                     w.layers.back().size(), static_cast<unsigned long long>(w.states.load()),
                     static_cast<unsigned long long>(w.checked.load()), s);
         std::fflush(stdout);
-        if (w.seen.full()) {
-            std::printf("the key set is 90%% full: run again with a larger --capacity\n");
-            w.stop = true;
-        }
         if (opt.maxStates && w.states >= opt.maxStates) w.stop = true;
     }
     done = true;
