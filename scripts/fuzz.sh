@@ -12,7 +12,8 @@ jobs=$(nproc)
 
 echo "== Fuzz the user actions (${seconds} s) =="
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j"$jobs"
+# The same build as the core's tests under the sanitizers (scripts/test.sh has built it all).
+cmake --build --preset fuzz -j"$jobs" --target actions_fuzzer
 fuzzer=build-fuzz/bin/actions_fuzzer
 
 # The fuzzing run starts from every kept input, each run once as it is under the sanitizers

@@ -119,8 +119,10 @@ step "desktop build and its tests" build_and_test default
 echo "== The calculators in a browser (WebAssembly, headless Chromium) =="
 step "browser build and its tests" bash scripts/web.sh --test
 if [ -z "$quick" ]; then
+    # One build under the sanitizers, with clang: the core's tests run in it, and so does the
+    # fuzzer, which is built from the same instrumented objects.
     echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
-    step "core under the sanitizers" build_and_test sanitize
+    step "core under the sanitizers" build_and_test fuzz
     step "Debian package" bash scripts/package.sh
     # Half of the Windows step is waiting on Wine: the fuzzer and the planted faults use the time.
     beside "Windows build and tests under Wine" bash scripts/windows.sh
