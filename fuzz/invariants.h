@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -82,9 +83,28 @@ inline double shownNumber(const std::string& text) {
     return end == text.c_str() + text.size() ? v : NAN;
 }
 
+// The control of that name. The checks ask for the same few names millions of times a second:
+// each thread keeps where it last found each name, and takes it again only when it is still a
+// control of this form with this name.
 inline const forms::ControlState* control(const forms::Form& form, std::string_view name) {
-    for (const forms::ControlState& c : form.controls())
-        if (c.desc->name == name) return &c;
+    struct Found {
+        const char* name = nullptr;
+        const forms::ControlState* at = nullptr;
+    };
+    thread_local Found found[64];
+    Found& f = found[(reinterpret_cast<std::uintptr_t>(name.data()) >> 3) % 64];
+    const std::vector<forms::ControlState>& all = form.controls();
+    const auto at = reinterpret_cast<std::uintptr_t>(f.at);
+    const auto first = reinterpret_cast<std::uintptr_t>(all.data());
+    if (f.name == name.data() && at >= first &&
+        at < first + all.size() * sizeof(forms::ControlState) &&
+        (at - first) % sizeof(forms::ControlState) == 0 && f.at->desc->name == name)
+        return f.at;
+    for (const forms::ControlState& c : all)
+        if (c.desc->name == name) {
+            f = {name.data(), &c};
+            return &c;
+        }
     return nullptr;
 }
 

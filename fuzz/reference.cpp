@@ -93,11 +93,30 @@ struct Shown {
     // The texts that may show it: one, or two where the length lies on a half centimetre.
     std::vector<std::string> texts() const {
         if (centimetres < 0) return {text};
+        int cents[2];
+        std::vector<std::string> all;
+        for (int k = 0; k < centimetresShown(cents); ++k)
+            all.push_back(invariants::metres(cents[k]));
+        return all;
+    }
+    // Whether `shown` is one of them, without making them: the checks ask millions of times.
+    bool shows(const std::string& shown) const {
+        if (centimetres < 0) return shown == text;
+        int cents[2];
+        for (int k = 0; k < centimetresShown(cents); ++k)
+            if (shown == invariants::metres(cents[k])) return true;
+        return false;
+    }
+    // The whole centimetres the length may be shown as, and how many.
+    int centimetresShown(int (&cents)[2]) const {
         const double below = std::floor(centimetres);
         const double over = centimetres - below;
-        if (std::fabs(over - 0.5) < 1e-7)
-            return {invariants::metres(int(below)), invariants::metres(int(below) + 1)};
-        return {invariants::metres(int(over < 0.5 ? below : below + 1))};
+        if (std::fabs(over - 0.5) < 1e-7) {
+            cents[0] = int(below), cents[1] = int(below) + 1;
+            return 2;
+        }
+        cents[0] = int(over < 0.5 ? below : below + 1);
+        return 1;
     }
 };
 
@@ -169,8 +188,8 @@ class Calculator {
         for (int r = 0; r < kReadouts; ++r) {
             if (!hasReadout(kind_, Readout(r))) continue;
             const forms::ControlState* c = find(after, kReadoutName[r]);
-            const auto texts = shown_[r].texts();
-            if (std::find(texts.begin(), texts.end(), c->text) == texts.end()) {
+            if (!shown_[r].shows(c->text)) {
+                const auto texts = shown_[r].texts();
                 std::string should = texts[0];
                 for (std::size_t i = 1; i < texts.size(); ++i) should += "\" or \"" + texts[i];
                 fail(std::string(kReadoutName[r]) + " shows \"" + c->text +
