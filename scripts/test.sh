@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds pernadas with warnings on, and runs every test, step
-# by step: the desktop build and its tests (the accessibility, display and Qt tests among them),
-# the browser build in headless Chromium, the toolkit-free core again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the Debian package, the Windows build under Wine beside the fuzzer
-# and the planted faults, the release packed from those builds and built again from a clean clone
-# to the same bytes, and the format check. At the end it prints the seconds each step took.
+# by step: the Windows build and its tests under Wine beside the desktop build and its tests (the
+# accessibility, display and Qt tests among them); the browser build in headless Chromium beside
+# the toolkit-free core again under AddressSanitizer and UndefinedBehaviorSanitizer and the Debian
+# package; the release packed from those builds and built again from a clean clone to the same
+# bytes, and the fuzzer, beside the planted faults; and the format check. At the end it prints the
+# seconds each step took.
 #
 #   bash scripts/test.sh            everything (what CI runs)
 #   bash scripts/test.sh --quick    the desktop build and its tests, the browser's tests and the
@@ -51,40 +52,54 @@ step() {
     fi
 }
 # A step that mostly waits (the Windows tests wait on Wine and its windows) runs beside the
-# steps after it, its output kept in build-logs/ and shown once it ends: one at a time.
-beside_pid="" beside_name="" beside_start=0 beside_log=""
+# steps after it, until beside_ends: its output is kept in build-logs/ and shown once it ends,
+# with the seconds it took.
+beside_pids=() beside_names=() beside_logs=()
 beside() {
-    beside_name=$1 beside_start=$SECONDS
+    local name=$1 log
     shift
     mkdir -p build-logs
-    beside_log=build-logs/$(printf '%s' "$beside_name" | tr -c 'A-Za-z0-9' '-').log
-    echo "== $beside_name: beside the next steps (its output in $beside_log, shown when it ends) =="
+    log=build-logs/$(printf '%s' "$name" | tr -c 'A-Za-z0-9' '-').log
+    echo "== $name: beside the next steps (its output in $log, shown when it ends) =="
     # A process group of its own (job control on while it starts), so that a failure elsewhere
-    # stops all of it.
+    # stops all of it. It writes the seconds it took at the end of its log.
     set -m
-    "$@" >"$beside_log" 2>&1 </dev/null &
-    beside_pid=$!
-    set +m
-}
-beside_ends() {
-    local status=0
-    wait "$beside_pid" || status=$?
-    beside_pid=""
-    echo "== $beside_name (ran beside the steps above) =="
-    cat "$beside_log"
-    steps+=("$(printf '%5d s %6s      %s' $((SECONDS - beside_start)) "" "$beside_name (beside the steps above; their busy seconds include its)")")
-    if [ "$status" != 0 ]; then
-        report_times
-        echo "FAILED: $beside_name (exit $status)"
+    (
+        start=$(date +%s) status=0
+        "$@" || status=$?
+        echo "$(($(date +%s) - start))" >"$log.seconds"
         exit "$status"
+    ) >"$log" 2>&1 </dev/null &
+    set +m
+    beside_pids+=("$!") beside_names+=("$name") beside_logs+=("$log")
+}
+# Waits for every step started beside, shows its output, and fails if one failed.
+beside_ends() {
+    local i status failed=""
+    for i in "${!beside_pids[@]}"; do
+        status=0
+        wait "${beside_pids[$i]}" || status=$?
+        echo "== ${beside_names[$i]} (ran beside the steps above) =="
+        cat "${beside_logs[$i]}"
+        steps+=("$(printf '%5s s %6s      %s' "$(cat "${beside_logs[$i]}.seconds" 2>/dev/null || echo '?')" "" "${beside_names[$i]} (beside the steps above; their busy seconds include its)")")
+        [ "$status" = 0 ] || failed="$failed${failed:+, }${beside_names[$i]} (exit $status)"
+    done
+    beside_pids=() beside_names=() beside_logs=()
+    if [ -n "$failed" ]; then
+        report_times
+        echo "FAILED: $failed"
+        exit 1
     fi
 }
 stop_beside() {
-    [ -n "$beside_pid" ] || return 0
-    kill -- -"$beside_pid" 2>/dev/null || true
-    wait "$beside_pid" 2>/dev/null || true
-    echo "== $beside_name was stopped; its output so far =="
-    cat "$beside_log"
+    local i
+    for i in "${!beside_pids[@]}"; do
+        kill -- -"${beside_pids[$i]}" 2>/dev/null || true
+        wait "${beside_pids[$i]}" 2>/dev/null || true
+        echo "== ${beside_names[$i]} was stopped; its output so far =="
+        cat "${beside_logs[$i]}"
+    done
+    beside_pids=()
 }
 report_times() {
     echo "== Seconds per step, and the seconds its $jobs cores were busy =="
@@ -114,24 +129,31 @@ step "install what is missing (apt)" bash scripts/deps.sh
 # deps.sh has installed Wine and Xvfb: the Windows tests run, and a failure to run them fails.
 unset PERNADAS_WINDOWS_BUILD_ONLY
 
+# A step that mostly waits runs beside steps that keep the cores busy. The Windows build and its
+# tests (mostly waiting on Wine) run beside the desktop build and its tests; then the browser's
+# build and tests (mostly waiting on Chromium, and on the desktop build's pernadas-replay) beside
+# the sanitizers' build and the package; then the release, packed and built again, and the
+# fuzzer (one core) beside the planted faults.
+[ -n "$quick" ] || beside "Windows build and tests under Wine" bash scripts/windows.sh
 echo "== Build and test (RelWithDebInfo) =="
 step "desktop build and its tests" build_and_test default
-echo "== The calculators in a browser (WebAssembly, headless Chromium) =="
-step "browser build and its tests" bash scripts/web.sh --test
-if [ -z "$quick" ]; then
+if [ -n "$quick" ]; then
+    echo "== The calculators in a browser (WebAssembly, headless Chromium) =="
+    step "browser build and its tests" bash scripts/web.sh --test
+else
+    beside "browser build and its tests" bash scripts/web.sh --test
     # One build under the sanitizers, with clang: the core's tests run in it, and so does the
     # fuzzer, which is built from the same instrumented objects.
     echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
     step "core under the sanitizers" build_and_test fuzz
     step "Debian package" bash scripts/package.sh
-    # Half of the Windows step is waiting on Wine: the fuzzer and the planted faults use the time.
-    beside "Windows build and tests under Wine" bash scripts/windows.sh
-    step "fuzzer" bash scripts/fuzz.sh
-    step "planted faults" bash scripts/faults.sh
     beside_ends
     # The release: the artifacts that the steps above built and tested, packed, and built once
     # more from a clean clone to the same bytes.
-    step "release, packed and built again" release
+    beside "release, packed and built again" release
+    beside "fuzzer" bash scripts/fuzz.sh
+    step "planted faults" bash scripts/faults.sh
+    beside_ends
 fi
 step "format" format_check
 report_times
