@@ -39,7 +39,7 @@ if [ -n "$missing" ]; then
     exit 0
 fi
 # Can Wine run a program of this build? The first run also makes the prefix (a minute at most).
-# A probe that fails is tried once more, after Wine's server has ended, with Wine's errors shown.
+# A probe that fails is tried once more, after Wine's server has ended.
 probe="$build/wine-probe.txt"
 run_probe() {
     rm -f "$probe"
@@ -56,7 +56,7 @@ why=$(run_probe)
 if [ -n "$why" ]; then
     echo "The first run of a Windows program failed; trying once more. $why"
     WINEPREFIX="$PWD/$prefix" timeout 60 wineserver -w || true
-    why=$(PERNADAS_WINEDEBUG=-all,err+all run_probe)
+    why=$(run_probe)
 fi
 if [ -n "$why" ]; then
     echo "FAILED: Wine is installed but cannot run the Windows programs of this build:"
