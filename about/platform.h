@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace about {
@@ -67,6 +68,10 @@ class Platform {
     // Starts the program at `path` in a normal, focused window and returns at once, without
     // waiting for it. False when the program could not be started.
     virtual bool launch(std::string_view path) = 0;
+
+    // Why the last fileExists or launch said no, in the system's own terms (the call and its
+    // error code), for a trace or a failing test; empty when it said yes or cannot tell.
+    virtual std::string lastFailure() const { return {}; }
 };
 
 // The platform of the machine the program runs on.

@@ -98,15 +98,19 @@ class WindowsPlatform final : public Platform {
     void closeKey(KeyHandle key) override { advapi().close(keyHandle(key)); }
 
     bool fileExists(std::string_view path) override {
+        failure_.clear();
         if (path.empty() || hasNul(path)) return false;
         const DWORD attributes = ::GetFileAttributesA(std::string(path).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+        if (attributes == INVALID_FILE_ATTRIBUTES) return failed("GetFileAttributesA");
         constexpr DWORD kNotOrdinary =
             FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-        return (attributes & kNotOrdinary) == 0;
+        if ((attributes & kNotOrdinary) == 0) return true;
+        failure_ = "attributes " + std::to_string(attributes);
+        return false;
     }
 
     bool launch(std::string_view path) override {
+        failure_.clear();
         if (path.empty() || hasNul(path) || path.find('"') != std::string_view::npos) return false;
         const std::string application(path);
         // The program is named on its own, so no search happens; its command line is just its
@@ -122,12 +126,22 @@ class WindowsPlatform final : public Platform {
         PROCESS_INFORMATION process{};
         if (!::CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                               nullptr, nullptr, &startup, &process))
-            return false;
+            return failed("CreateProcessA");
         // Not waited for: the program runs on its own.
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
         return true;
     }
+
+    std::string lastFailure() const override { return failure_; }
+
+  private:
+    bool failed(const char* call) {
+        failure_ = std::string(call) + " error " + std::to_string(::GetLastError());
+        return false;
+    }
+
+    std::string failure_;
 };
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST_F(SysInfo, TheToolsOwnEntryIsStartedAsItStands) {
     tool(folder / "Shared\\MSINFO32.EXE");
     store(kFolderKeyForReg, kToolFolderValue, folder / "Shared");
 
-    EXPECT_EQ(start(), kNoBox);
+    EXPECT_EQ(start(), kNoBox) << machinePlatform().lastFailure();
     EXPECT_EQ(started(), launchedAs(program));
 }
 
@@ -106,7 +106,7 @@ TEST_F(SysInfo, TheFolderEntryNeedsAnOrdinaryToolFileInIt) {
     EXPECT_FALSE(windows_test::readFile(marker)) << "nothing was started";
 
     ASSERT_TRUE(::SetFileAttributesA(program.c_str(), FILE_ATTRIBUTE_NORMAL));
-    EXPECT_EQ(start(), kNoBox);
+    EXPECT_EQ(start(), kNoBox) << machinePlatform().lastFailure();
     EXPECT_EQ(started(), launchedAs(program));
 }
 
