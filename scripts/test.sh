@@ -138,19 +138,17 @@ unset PERNADAS_WINDOWS_BUILD_ONLY
 # build and tests (mostly waiting on Chromium, and on the desktop build's pernadas-replay) beside
 # the sanitizers' build and the package; then the release, packed and built again, and the
 # fuzzer (one core) beside the planted faults.
-[ -n "$quick" ] || beside "Windows build and tests under Wine" bash scripts/windows.sh
-echo "== Build and test (RelWithDebInfo) =="
 if [ -n "$quick" ]; then
+    echo "== Build and test (RelWithDebInfo) =="
     step "desktop build and its tests" build_and_test default
-else
-    # The fuzzer's run starts from every kept input, under the sanitizers: they are replayed
-    # there, once, rather than here too.
-    step "desktop build and its tests" build_and_test default -E '^FuzzRegressions\.'
-fi
-if [ -n "$quick" ]; then
     echo "== The calculators in a browser (WebAssembly, headless Chromium) =="
     step "browser build and its tests" bash scripts/web.sh --test
 else
+    beside "Windows build and tests under Wine" bash scripts/windows.sh
+    # The fuzzer's run starts from every kept input, under the sanitizers: they are replayed
+    # there, once, rather than here too.
+    echo "== Build and test (RelWithDebInfo) =="
+    step "desktop build and its tests" build_and_test default -E '^FuzzRegressions\.'
     beside "browser build and its tests" bash scripts/web.sh --test
     # One build under the sanitizers, with clang: the core's tests run in it, and so does the
     # fuzzer, which is built from the same instrumented objects.
