@@ -14,8 +14,8 @@
 #
 # ARGS go to the check: --threads N, --loads MIN..MAX, --max-states N, --stop-after N,
 # --seconds S, --timeout S, --capacity LOG2, --checkpoint FILE (keep the progress there and
-# take it up again: the whole walk in several sittings), --every S. With --faults each run stops at its first
-# disagreement, or after --seconds (300 by default) without one.
+# take it up again: the whole walk in several sittings), --every S. With --faults each run stops
+# at its first disagreement, or after --seconds (300 by default) without one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
